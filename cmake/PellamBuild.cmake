@@ -1,0 +1,48 @@
+# Shared build settings for the host build and the Windows build.
+
+# Warnings for the project's own targets (never for third-party code).
+function(pellam_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# A plain static library of portable code, compiled into both builds.
+function(pellam_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  pellam_warnings(${name})
+endfunction()
+
+if(NOT WIN32)
+  # Host unit test: GoogleTest under AddressSanitizer and UBSan.
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  function(pellam_host_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    pellam_warnings(${name})
+    gtest_discover_tests(${name} TEST_PREFIX "host." DISCOVERY_TIMEOUT 60
+                         PROPERTIES ENVIRONMENT "PELLAM_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  endfunction()
+else()
+  # Windows test: a MinGW build of GoogleTest, each TEST in its own Wine
+  # process (a crash ends only that test and fails it).
+  include(GoogleTest)
+  function(pellam_win_test name)
+    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    if(ARG_GUI)
+      target_link_libraries(${name} PRIVATE user32 gdi32 comctl32)
+    endif()
+    pellam_warnings(${name})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PELLAM_TEST_BIN})
+    add_dependencies(${name} pellam_test_dlls)
+    gtest_discover_tests(${name} TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST
+                         DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120)
+  endfunction()
+endif()

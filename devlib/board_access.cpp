@@ -1,0 +1,94 @@
+#include "devlib/board_access.h"
+
+#include "common/text_helpers.h"
+#include "devlib/pellam_dll.h"
+
+#include <cstring>
+
+namespace {
+
+enum class Visit { Next, KeepOpen, Stop };
+
+// Visits every interface whose device opens exclusively. The visitor sees the
+// open device (attributes already read) and says whether to close it and go
+// on, keep it open and stop, or close it and stop. Returns false when the
+// interface set could not be had.
+template <typename Visitor> bool WalkDevices(Visitor visit) {
+    if (!hid::BeginWalk()) return false;
+    for (g_library.interface_index = 0;; ++g_library.interface_index) {
+        // The detail buffer starts with a 32-bit size field; the path follows.
+        char* path = g_library.detail + 4;
+        const hid::InterfaceResult r =
+            hid::FetchInterface(g_library.interface_index, path, kDetailBufferSize - 4);
+        if (r == hid::InterfaceResult::End) break;
+        if (r == hid::InterfaceResult::Skip) continue;
+        const hid::Device device = hid::OpenExclusive(path);
+        if (device == hid::kNoDevice) continue;
+        if (!hid::ReadAttributes(device, &g_library.attributes))
+            g_library.attributes = hid::Attributes{0xFFFF, 0, 0};
+        const Visit next = visit(device);
+        if (next == Visit::KeepOpen) break;
+        hid::CloseDevice(device);
+        if (next == Visit::Stop) break;
+    }
+    hid::EndWalk();
+    return true;
+}
+
+} // namespace
+
+LibraryState g_library = [] {
+    LibraryState s{};
+    s.board = hid::kNoDevice;
+    for (uint32_t command = 0; command < kReportCount; ++command) {
+        s.reports[command][0] = 0x00;
+        std::memcpy(&s.reports[command][1], "Qvox", 4);
+        s.reports[command][5] = static_cast<uint8_t>(command);
+    }
+    return s;
+}();
+
+int OpenBoard(uint32_t id) {
+    CloseBoard();
+    WalkDevices([id](hid::Device device) {
+        const hid::Attributes& a = g_library.attributes;
+        if (a.vendor_id != 0x0000 || a.product_id != id) return Visit::Next;
+        g_library.board = device;
+        return Visit::KeepOpen;
+    });
+    return g_library.board != hid::kNoDevice ? 1 : 0;
+}
+
+void CloseBoard() {
+    if (g_library.board == hid::kNoDevice) return;
+    hid::CloseDevice(g_library.board);
+    g_library.board = hid::kNoDevice;
+}
+
+void NarrowText(const uint16_t* wide, char* out, uint32_t capacity) {
+    if (capacity == 0) return;
+    uint32_t i = 0;
+    for (; i + 1 < capacity && wide[i] != 0; ++i) out[i] = static_cast<char>(wide[i] & 0xFF);
+    out[i] = 0;
+}
+
+PELLAM_API int32_t FindPellamBoards(char* out) {
+    std::memset(g_library.board_list, 0, sizeof g_library.board_list);
+    g_library.found = 0;
+    uint32_t entries = 0;
+    const bool walked = WalkDevices([&entries](hid::Device) {
+        const hid::Attributes& a = g_library.attributes;
+        if (a.vendor_id == 0x0000 && a.product_id >= 0x8000) {
+            char id_text[5];
+            BoardIdText(a.product_id, id_text);
+            AppendTexts(2, g_library.board_list, id_text, "|");
+            g_library.found = 1;
+            ++entries;
+        }
+        // The list holds 204 entries; further boards are not examined.
+        return entries == kBoardListMaxEntries ? Visit::Stop : Visit::Next;
+    });
+    if (!walked) return 0;
+    CopyText(g_library.board_list, out);
+    return g_library.found;
+}

@@ -1,0 +1,128 @@
+// Simulated backend of the HID seam: the boards of the shared simulator
+// table appear as HID interfaces, and each device opens exclusively across
+// every process of the Wine prefix, as a real device would.
+#include "devlib/hid_seam.h"
+
+#include "tools/boardsim/sim_store.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace hid {
+namespace {
+
+int g_walk_slots[kSimMaxBoards];
+int g_walk_count = 0;
+
+// The board behind an open handle, while it is still ours and plugged in.
+SimBoard* OwnedBoard(Device device) {
+    const int slot = static_cast<int>(device) - 1;
+    if (slot < 0 || slot >= kSimMaxBoards) return nullptr;
+    SimBoard* b = &SimTableView()->boards[slot];
+    if (!b->in_use || !b->plugged || b->owner_pid != GetCurrentProcessId()) return nullptr;
+    return b;
+}
+
+bool ReadString(Device device, bool product, uint16_t* buffer, size_t bytes) {
+    SimLock lock;
+    SimBoard* b = OwnedBoard(device);
+    if (!b || bytes < 2) return false;
+    const uint16_t* text = product ? b->product : b->manufacturer;
+    size_t i = 0;
+    for (; (i + 1) * 2 <= bytes - 2 && text[i] != 0; ++i) buffer[i] = text[i];
+    buffer[i] = 0;
+    return true;
+}
+
+} // namespace
+
+bool BeginWalk() {
+    SimTable* t = SimTableView();
+    if (!t) return false;
+    SimLock lock;
+    g_walk_count = 0;
+    for (int i = 0; i < kSimMaxBoards; ++i)
+        if (t->boards[i].in_use && t->boards[i].plugged) g_walk_slots[g_walk_count++] = i;
+    return true;
+}
+
+InterfaceResult FetchInterface(uint32_t index, char* path, size_t capacity) {
+    if (index >= static_cast<uint32_t>(g_walk_count)) return InterfaceResult::End;
+    SimBoard b;
+    if (!SimGetBoard(g_walk_slots[index], &b)) return InterfaceResult::Skip;
+    const int n = std::snprintf(path, capacity,
+                                "\\\\?\\hid#vid_%04x&pid_%04x#sim&%d#"
+                                "{4d1e55b2-f16f-11cf-88cb-001111000030}",
+                                b.vendor_id, b.product_id, g_walk_slots[index]);
+    return (n < 0 || static_cast<size_t>(n) >= capacity) ? InterfaceResult::Skip
+                                                          : InterfaceResult::Ok;
+}
+
+void EndWalk() { g_walk_count = 0; }
+
+Device OpenExclusive(const char* path) {
+    const char* at = std::strstr(path, "#sim&");
+    int slot = -1;
+    if (!at || std::sscanf(at, "#sim&%d#", &slot) != 1) return kNoDevice;
+    SimTableView();
+    SimLock lock;
+    if (slot < 0 || slot >= kSimMaxBoards) return kNoDevice;
+    SimBoard* b = &SimTableView()->boards[slot];
+    if (!b->in_use || !b->plugged || b->held) return kNoDevice;
+    // No sharing: a device open anywhere (this process included) stays closed
+    // to others until its owner closes it or ends.
+    if (b->owner_pid != 0 && SimProcessAlive(b->owner_pid)) return kNoDevice;
+    b->owner_pid = GetCurrentProcessId();
+    b->answer_pending = 0;
+    return static_cast<Device>(slot + 1);
+}
+
+void CloseDevice(Device device) {
+    SimLock lock;
+    const int slot = static_cast<int>(device) - 1;
+    if (slot < 0 || slot >= kSimMaxBoards) return;
+    SimBoard* b = &SimTableView()->boards[slot];
+    if (b->owner_pid == GetCurrentProcessId()) b->owner_pid = 0;
+}
+
+bool ReadAttributes(Device device, Attributes* attributes) {
+    SimLock lock;
+    SimBoard* b = OwnedBoard(device);
+    if (!b) return false;
+    *attributes = Attributes{b->vendor_id, b->product_id, b->version_number};
+    return true;
+}
+
+bool ReadProductString(Device device, uint16_t* buffer, size_t bytes) {
+    return ReadString(device, true, buffer, bytes);
+}
+
+bool ReadManufacturerString(Device device, uint16_t* buffer, size_t bytes) {
+    return ReadString(device, false, buffer, bytes);
+}
+
+bool WriteReport(Device device, const uint8_t* report, size_t length) {
+    SimLock lock;
+    SimBoard* b = OwnedBoard(device);
+    if (!b) return false;
+    SimFirmwareReceive(b, report, length);
+    ++SimTableView()->changes;
+    return true;
+}
+
+int ReadReport(Device device, uint8_t* buffer, size_t capacity, uint32_t timeout_ms) {
+    {
+        SimLock lock;
+        SimBoard* b = OwnedBoard(device);
+        if (!b) return -1;
+        const int n = SimFirmwareAnswer(b, buffer, capacity);
+        if (n >= 0) return n;
+    }
+    // No answer is coming: a real read would wait out its time limit.
+    Sleep(timeout_ms);
+    return -1;
+}
+
+} // namespace hid

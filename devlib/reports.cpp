@@ -1,0 +1,83 @@
+// The report protocol: status reads, relay and LED commands, identity
+// strings. Every export opens the board, makes one exchange and closes it.
+#include "devlib/board_access.h"
+
+#include "common/text_helpers.h"
+#include "devlib/pellam_dll.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr uint8_t kStatusRequest = 0x0A;
+constexpr uint8_t kSetLedMask = 0x0B;
+constexpr uint32_t kWideStringBytes = 512;
+constexpr uint32_t kIdentityTextSize = 128;
+
+using StringReader = bool (*)(hid::Device, uint16_t*, size_t);
+
+int32_t ReadIdentityString(uint32_t id, char* out, StringReader read) {
+    uint16_t wide[kWideStringBytes / 2] = {};
+    OpenBoard(id);
+    if (g_library.board != hid::kNoDevice) read(g_library.board, wide, kWideStringBytes);
+    CloseBoard();
+    wide[kWideStringBytes / 2 - 1] = 0;
+    NarrowText(wide, out, kIdentityTextSize);
+    return 1;
+}
+
+} // namespace
+
+PELLAM_API int32_t ReadPellams(uint32_t id, char* out) {
+    if (!OpenBoard(id)) return 0;
+    hid::WriteReport(g_library.board, g_library.reports[kStatusRequest], kOutputReportSize);
+    std::memset(g_library.input, 0, sizeof g_library.input);
+    const int got =
+        hid::ReadReport(g_library.board, g_library.input, kInputReportSize, kStatusReadTimeoutMs);
+    CloseBoard();
+    if (got < 0) return 0;
+    std::memcpy(out, &g_library.input[2], 11);
+    out[11] = 0;
+    return 1;
+}
+
+PELLAM_API int32_t WritePellam(uint32_t id, uint32_t type, uint32_t value) {
+    if (!OpenBoard(id)) return 0;
+    const uint8_t* report;
+    if (type <= 9) {
+        report = g_library.reports[type];
+    } else if (type == kSetLedMask) {
+        // The new mask stays in the table for later calls.
+        g_library.reports[kSetLedMask][6] = static_cast<uint8_t>(value & 0xFF);
+        report = g_library.reports[kSetLedMask];
+    } else {
+        CloseBoard();
+        return 0;
+    }
+    hid::WriteReport(g_library.board, report, kOutputReportSize);
+    CloseBoard();
+    return 1;
+}
+
+PELLAM_API int32_t GetProductString(uint32_t id, char* out) {
+    return ReadIdentityString(id, out, hid::ReadProductString);
+}
+
+PELLAM_API int32_t GetManufacturerString(uint32_t id, char* out) {
+    return ReadIdentityString(id, out, hid::ReadManufacturerString);
+}
+
+PELLAM_API int32_t GetVersionString(uint32_t id, char* out) {
+    // Without a board the attribute record is cleared, so the text reads 0000.
+    if (!OpenBoard(id)) g_library.attributes = hid::Attributes{0, 0, 0};
+    char digits[9];
+    HexText8(g_library.attributes.version_number, digits);
+    CopyTextPart(digits, out, 4, 4);
+    CloseBoard();
+    return 1;
+}
+
+PELLAM_API int32_t TestDLL(char* out) {
+    CopyText("OK", out);
+    return 1;
+}

@@ -1,0 +1,161 @@
+#include "tools/boardsim/sim_store.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kMagic = 0x50534231; // "PSB1"
+const char kSectionName[] = "Local\\PellamSimulatedBoards.v1";
+const char kLockName[] = "Local\\PellamSimulatedBoards.v1.lock";
+
+HANDLE g_lock = nullptr;
+SimTable* g_table = nullptr;
+
+void FillDefault(SimTable* table) {
+    std::memset(table->boards, 0, sizeof table->boards);
+    SimFirmwareInit(&table->boards[0], 0x0000, 0x8001, "SWITCHDECK 5s", "Qvoxline Circuits",
+                    0x0100, "0123");
+    table->magic = kMagic;
+    ++table->changes;
+}
+
+SimBoard* Slot(int slot) {
+    if (slot < 0 || slot >= kSimMaxBoards) return nullptr;
+    SimBoard* b = &SimTableView()->boards[slot];
+    return b->in_use ? b : nullptr;
+}
+
+template <typename Change> bool ChangeSlot(int slot, Change change) {
+    SimLock lock;
+    SimBoard* b = Slot(slot);
+    if (!b) return false;
+    change(b);
+    ++g_table->changes;
+    return true;
+}
+
+} // namespace
+
+SimLock::SimLock() {
+    if (!g_lock) g_lock = CreateMutexA(nullptr, FALSE, kLockName);
+    // An abandoned lock (its holder died) is still ours to take.
+    WaitForSingleObject(g_lock, INFINITE);
+}
+
+SimLock::~SimLock() { ReleaseMutex(g_lock); }
+
+SimTable* SimTableView() {
+    if (g_table) return g_table;
+    HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        sizeof(SimTable), kSectionName);
+    if (!section) return nullptr;
+    // The mapping stays for the life of the process: the handle is kept.
+    g_table = static_cast<SimTable*>(MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    SimLock lock;
+    if (g_table->magic != kMagic) FillDefault(g_table);
+    return g_table;
+}
+
+void SimResetToDefault() {
+    SimTable* t = SimTableView();
+    SimLock lock;
+    FillDefault(t);
+}
+
+void SimRemoveAll() {
+    SimTable* t = SimTableView();
+    SimLock lock;
+    std::memset(t->boards, 0, sizeof t->boards);
+    ++t->changes;
+}
+
+int SimAddBoard(uint16_t vendor_id, uint16_t product_id, const char* product,
+                const char* manufacturer, uint16_t version_number, const char* firmware) {
+    SimTable* t = SimTableView();
+    SimLock lock;
+    for (int i = 0; i < kSimMaxBoards; ++i) {
+        if (t->boards[i].in_use) continue;
+        SimFirmwareInit(&t->boards[i], vendor_id, product_id, product, manufacturer,
+                        version_number, firmware);
+        ++t->changes;
+        return i;
+    }
+    return -1;
+}
+
+bool SimRemoveBoard(int slot) {
+    return ChangeSlot(slot, [](SimBoard* b) { std::memset(b, 0, sizeof *b); });
+}
+
+int SimFindBoard(uint16_t vendor_id, uint16_t product_id) {
+    SimTable* t = SimTableView();
+    SimLock lock;
+    for (int i = 0; i < kSimMaxBoards; ++i) {
+        const SimBoard& b = t->boards[i];
+        if (b.in_use && b.vendor_id == vendor_id && b.product_id == product_id) return i;
+    }
+    return -1;
+}
+
+bool SimSetFlag(int slot, SimFlag flag, bool on) {
+    return ChangeSlot(slot, [flag, on](SimBoard* b) {
+        const uint8_t v = on ? 1 : 0;
+        switch (flag) {
+        case SimFlag::Plugged:
+            b->plugged = v;
+            break;
+        case SimFlag::Ready:
+            b->ready = v;
+            break;
+        case SimFlag::Silent:
+            b->silent = v;
+            break;
+        case SimFlag::Held:
+            b->held = v;
+            break;
+        }
+    });
+}
+
+bool SimSetFirmware(int slot, const char* firmware) {
+    return ChangeSlot(slot, [firmware](SimBoard* b) {
+        std::memset(b->firmware, 0, sizeof b->firmware);
+        std::strncpy(b->firmware, firmware, 4);
+    });
+}
+
+bool SimSetProductWide(int slot, const uint16_t* product) {
+    return ChangeSlot(slot, [product](SimBoard* b) {
+        int i = 0;
+        for (; i + 1 < kSimStringChars && product[i] != 0; ++i) b->product[i] = product[i];
+        b->product[i] = 0;
+    });
+}
+
+bool SimSetRelay(int slot, int relay, bool at_no) {
+    if (relay < 1 || relay > 5) return false;
+    return ChangeSlot(slot, [relay, at_no](SimBoard* b) { b->relays[relay - 1] = at_no ? 1 : 0; });
+}
+
+bool SimSetLedMask(int slot, uint8_t mask) {
+    return ChangeSlot(slot, [mask](SimBoard* b) { b->led_mask = mask; });
+}
+
+bool SimGetBoard(int slot, SimBoard* copy) {
+    SimTableView();
+    SimLock lock;
+    SimBoard* b = Slot(slot);
+    if (!b) return false;
+    *copy = *b;
+    return true;
+}
+
+bool SimProcessAlive(uint32_t pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) return false;
+    const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return alive;
+}

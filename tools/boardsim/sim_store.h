@@ -1,0 +1,45 @@
+// The simulated boards of this machine, kept in a named shared-memory
+// section so that every process of the Wine prefix (Pellam.exe, the panel,
+// tests) sees and changes the same boards. The first process to map it
+// offers the default board: product id 0x8001, "SWITCHDECK 5s", version
+// 0x0100, firmware "0123", ready, all relays at NC, LED mask 0x3F.
+#pragma once
+
+#include "tools/boardsim/sim_firmware.h"
+
+struct SimTable {
+    uint32_t magic;
+    uint32_t changes; // bumped by every change, so viewers can tell
+    SimBoard boards[kSimMaxBoards];
+};
+
+// The mapped table (mapped once per process, kept until the process ends).
+SimTable* SimTableView();
+
+// Holds the table's lock for one scope.
+class SimLock {
+  public:
+    SimLock();
+    ~SimLock();
+    SimLock(const SimLock&) = delete;
+    SimLock& operator=(const SimLock&) = delete;
+};
+
+enum class SimFlag { Plugged, Ready, Silent, Held };
+
+// Control API for tests and tools. Slots are stable until removed.
+void SimResetToDefault(); // exactly the default board
+void SimRemoveAll();
+int SimAddBoard(uint16_t vendor_id, uint16_t product_id, const char* product,
+                const char* manufacturer, uint16_t version_number, const char* firmware);
+bool SimRemoveBoard(int slot);
+int SimFindBoard(uint16_t vendor_id, uint16_t product_id); // first slot, or -1
+bool SimSetFlag(int slot, SimFlag flag, bool on);
+bool SimSetFirmware(int slot, const char* firmware);
+bool SimSetProductWide(int slot, const uint16_t* product);
+bool SimSetRelay(int slot, int relay, bool at_no); // relay 1..5
+bool SimSetLedMask(int slot, uint8_t mask);
+bool SimGetBoard(int slot, SimBoard* copy);
+
+// Device side, used by the simulated HID backend.
+bool SimProcessAlive(uint32_t pid);

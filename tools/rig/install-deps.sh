@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the builds, the Wine rig and the tests need.
+# Idempotent: does nothing when everything is present; otherwise runs
+# `apt-get update` once and installs only what is missing.
+set -euo pipefail
+
+packages=(
+  cmake g++ make libgtest-dev libbenchmark-dev
+  mingw-w64 wine64 xvfb x11-utils imagemagick
+  unixodbc unixodbc-dev libsqliteodbc sqlite3
+  libxmp-dev libopenmpt-dev clang libclang-rt-14-dev clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
