@@ -66,26 +66,10 @@ Device OpenExclusive(const char* path) {
     const char* at = std::strstr(path, "#sim&");
     int slot = -1;
     if (!at || std::sscanf(at, "#sim&%d#", &slot) != 1) return kNoDevice;
-    SimTableView();
-    SimLock lock;
-    if (slot < 0 || slot >= kSimMaxBoards) return kNoDevice;
-    SimBoard* b = &SimTableView()->boards[slot];
-    if (!b->in_use || !b->plugged || b->held) return kNoDevice;
-    // No sharing: a device open anywhere (this process included) stays closed
-    // to others until its owner closes it or ends.
-    if (b->owner_pid != 0 && SimProcessAlive(b->owner_pid)) return kNoDevice;
-    b->owner_pid = GetCurrentProcessId();
-    b->answer_pending = 0;
-    return static_cast<Device>(slot + 1);
+    return SimClaim(slot) ? static_cast<Device>(slot + 1) : kNoDevice;
 }
 
-void CloseDevice(Device device) {
-    SimLock lock;
-    const int slot = static_cast<int>(device) - 1;
-    if (slot < 0 || slot >= kSimMaxBoards) return;
-    SimBoard* b = &SimTableView()->boards[slot];
-    if (b->owner_pid == GetCurrentProcessId()) b->owner_pid = 0;
-}
+void CloseDevice(Device device) { SimUnclaim(static_cast<int>(device) - 1); }
 
 bool ReadAttributes(Device device, Attributes* attributes) {
     SimLock lock;

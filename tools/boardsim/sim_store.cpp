@@ -152,10 +152,30 @@ bool SimGetBoard(int slot, SimBoard* copy) {
     return true;
 }
 
-bool SimProcessAlive(uint32_t pid) {
+namespace {
+bool ProcessAlive(uint32_t pid) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     if (!process) return false;
     const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
     CloseHandle(process);
     return alive;
+}
+} // namespace
+
+bool SimClaim(int slot) {
+    SimTableView();
+    SimLock lock;
+    SimBoard* b = Slot(slot);
+    if (!b || !b->plugged || b->held) return false;
+    if (b->owner_pid != 0 && ProcessAlive(b->owner_pid)) return false;
+    b->owner_pid = GetCurrentProcessId();
+    b->answer_pending = 0;
+    return true;
+}
+
+void SimUnclaim(int slot) {
+    SimTableView();
+    SimLock lock;
+    SimBoard* b = Slot(slot);
+    if (b && b->owner_pid == GetCurrentProcessId()) b->owner_pid = 0;
 }

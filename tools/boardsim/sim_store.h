@@ -41,5 +41,7 @@ bool SimSetRelay(int slot, int relay, bool at_no); // relay 1..5
 bool SimSetLedMask(int slot, uint8_t mask);
 bool SimGetBoard(int slot, SimBoard* copy);
 
-// Device side, used by the simulated HID backend.
-bool SimProcessAlive(uint32_t pid);
+// Device side: opening a board is exclusive across every process, as with a
+// real device opened without sharing. A claim whose owner has ended lapses.
+bool SimClaim(int slot);
+void SimUnclaim(int slot);

@@ -1,0 +1,29 @@
+# Sourced: starts and stops a private X display with Wine pre-started on it.
+#   rig_session_start [BIN_DIR]   exports DISPLAY; BIN_DIR holds wine_keepalive.exe
+#   rig_session_stop
+# Pre-starting Wine with DISPLAY set, and keeping one tiny GUI process alive,
+# keeps Wine's helper processes off the tests' output pipes (each test then
+# starts in well under a second) and gives every window a desktop.
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+
+rig_session_start() {
+  local bin_dir="${1:-$PELLAM_ROOT/build/win/bin}"
+  local fd_file
+  fd_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+  RIG_XVFB_PID=$!
+  for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
+  export DISPLAY=":$(head -n1 "$fd_file")"
+  rm -f "$fd_file"
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+  if [ -f "$bin_dir/wine_keepalive.exe" ]; then
+    setsid wine "$bin_dir/wine_keepalive.exe" </dev/null >/dev/null 2>&1 &
+  fi
+}
+
+rig_session_stop() {
+  wineserver -k 2>/dev/null || true
+  [ -n "${RIG_XVFB_PID:-}" ] && kill "$RIG_XVFB_PID" 2>/dev/null || true
+  wait "${RIG_XVFB_PID:-}" 2>/dev/null || true
+}

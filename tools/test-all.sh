@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The one test command: installs what is missing, builds both builds, runs
+# the host tests and the Windows tests under Wine on a private X display, and
+# ends with one summary line "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$(pwd)
+JOBS=$(nproc)
+passed=0
+failed=0
+log_dir="$ROOT/build/logs"
+
+finish() {
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ] && exit 0 || exit 1
+}
+
+stage() { echo; echo "== $*"; }
+
+# Adds the counts of one ctest run; a run that finds no test counts as failed.
+run_ctest() {
+  local dir=$1 name=$2 out="$log_dir/ctest-$2.log"
+  (cd "$dir" && ctest --output-on-failure --timeout 300 -j"${3:-1}") >"$out" 2>&1
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$out" | tail -n1)
+  if [ -z "$line" ]; then
+    cat "$out"; echo "ctest ($name) ran no test"; failed=$((failed + 1)); return
+  fi
+  local f t
+  f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+  t=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+  passed=$((passed + t - f))
+  failed=$((failed + f))
+  echo "$name: $line"
+  [ "$f" -ne 0 ] && grep -E '\(Failed\)|\(SEGFAULT\)|\(Timeout\)|Exception|\*\*\*' "$out" | head -n 40
+}
+
+build() { # dir, cmake args...
+  local dir=$1; shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug "$@" >"$log_dir/configure-$(basename "$dir").log" 2>&1 &&
+    cmake --build "$dir" -j"$JOBS" >"$log_dir/build-$(basename "$dir").log" 2>&1
+}
+
+stage "dependencies"
+tools/rig/install-deps.sh || { echo "installing packages failed"; failed=1; finish; }
+mkdir -p "$log_dir"
+
+stage "host build and tests"
+if build build/host; then
+  run_ctest build/host host "$JOBS"
+else
+  tail -n 40 "$log_dir/build-host.log"; echo "host build failed"; failed=$((failed + 1))
+fi
+
+stage "Windows build"
+if ! build build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake; then
+  tail -n 40 "$log_dir/build-win.log"; echo "Windows build failed"; failed=$((failed + 1)); finish
+fi
+
+stage "Windows tests under Wine"
+tools/rig/make-prefix.sh || { echo "Wine prefix could not be made"; failed=$((failed + 1)); finish; }
+source tools/rig/session.sh
+rig_session_start "$ROOT/build/win/bin"
+run_ctest build/win win 1
+rig_session_stop
+
+finish
