@@ -46,10 +46,26 @@ SimLock::SimLock() {
 
 SimLock::~SimLock() { ReleaseMutex(g_lock); }
 
+// The table is backed by a file so that boards set up by one short-lived
+// process (simctl, a test) are still there for the next one.
+HANDLE OpenBackingFile() {
+    char path[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("PELLAM_SIM_FILE", path, sizeof path);
+    if (n == 0 || n >= sizeof path) {
+        n = GetEnvironmentVariableA("ProgramData", path, sizeof path);
+        if (n == 0 || n + 32 >= sizeof path) return INVALID_HANDLE_VALUE;
+        std::strcat(path, "\\PellamBoardSimulator.v1.bin");
+    }
+    return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 SimTable* SimTableView() {
     if (g_table) return g_table;
-    HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                        sizeof(SimTable), kSectionName);
+    HANDLE file = OpenBackingFile();
+    HANDLE section = CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, sizeof(SimTable),
+                                        kSectionName);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file); // the section keeps the file
     if (!section) return nullptr;
     // The mapping stays for the life of the process: the handle is kept.
     g_table = static_cast<SimTable*>(MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, 0));
