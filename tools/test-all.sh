@@ -59,6 +59,7 @@ fi
 
 stage "Windows tests under Wine"
 tools/rig/make-prefix.sh || { echo "Wine prefix could not be made"; failed=$((failed + 1)); finish; }
+tools/rig/prepare-app.sh >/dev/null || { echo "ODBC stand-in or database could not be prepared"; failed=$((failed + 1)); finish; }
 source tools/rig/session.sh
 rig_session_start "$ROOT/build/win/bin"
 run_ctest build/win win 1

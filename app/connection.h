@@ -1,0 +1,16 @@
+// The connection with the selected board: Connect, Disconnect, the poll ten
+// times a second and what it shows.
+#pragma once
+
+void Connect();
+void Disconnect();
+// Takes the board id text and board id from the board box. With an empty box
+// it disconnects, keeps the previous values and returns false.
+bool ReadBoardSelection();
+// Reloads the selected board's row and rewrites relay names and labels.
+void RefreshRelayLabels();
+void BlankRelayPictures();
+// Work of timers 2, 3 and 4 while connected.
+void AdvanceProgressText();
+void PollBoard();
+void RefreshTooltips();

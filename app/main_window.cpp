@@ -1,0 +1,168 @@
+#include "app/main_window.h"
+
+#include "app/app_state.h"
+#include "app/connection.h"
+#include "app/relay_pictures.h"
+#include "app/status_bar.h"
+#include "common/text_helpers.h"
+#include "db/board_table.h"
+#include "db/database.h"
+#include "dialogs/add_device.h"
+#include "resources/resource_ids.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <vector>
+
+MainWindowState g_main;
+
+namespace {
+
+const char kWindowClass[] = "DLGCLASS";
+
+void WriteCurrentYear() {
+    char year[8] = "";
+    if (GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, "yyyy", year, sizeof year) == 5) WriteCreditYear(year);
+}
+
+void SetUp(HWND window) {
+    g_main.window = window;
+    if (!LocateDatabase(window)) {
+        DestroyWindow(window);
+        return;
+    }
+    OpenDatabase(window);
+    FillBoardBox(window);
+    g_main.icon = LoadIconA(g_main.instance, MAKEINTRESOURCEA(IDI_PELLAM));
+    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_main.icon));
+    for (int id = IDB_RELAY_NC; id <= IDB_RELAY_BLANK; ++id)
+        g_main.images[id - IDB_RELAY_NC] = LoadBitmapA(g_main.instance, MAKEINTRESOURCEA(id));
+    // The pictures show the loaded images from now on (the disconnected state).
+    BlankRelayPictures();
+    SendDlgItemMessageA(window, IDC_READY_INDICATOR, STM_SETIMAGE, IMAGE_BITMAP,
+                        reinterpret_cast<LPARAM>(Picture(IDB_NOT_READY)));
+    WriteCurrentYear();
+    CreateMainStatusBar();
+    SubclassPictures();
+    g_main.arrow = LoadCursorA(nullptr, IDC_ARROW);
+    g_main.hand = LoadCursorA(g_main.instance, MAKEINTRESOURCEA(IDR_HAND_CURSOR));
+    SetTimer(window, kCreditTimer, 2000, nullptr);
+    ReadBuildNumber(g_main.build_text, sizeof g_main.build_text);
+    SetDlgItemTextA(window, IDC_BUILD_NUMBER, g_main.build_text);
+}
+
+void OnCommand(HWND window, int id, int code) {
+    switch (id) {
+    case IDC_CONNECT: Connect(); break;
+    case IDC_DISCONNECT: Disconnect(); break;
+    case IDC_EXIT:
+    case IDM_EXIT: DestroyWindow(window); break;
+    case IDC_BOARD_BOX:
+        if (code == CBN_DROPDOWN) Disconnect();
+        break;
+    case IDC_ADD_DEVICE:
+        Disconnect();
+        OpenAddDeviceDialog(kAddDeviceNormal);
+        break;
+    case IDC_SET_DEFAULT: SetDefaultBoard(); break;
+    case IDC_DELETE_DEVICE: DeleteBoard(); break;
+    default: break;
+    }
+}
+
+void OnTimer(UINT_PTR id) {
+    switch (id) {
+    case kCreditTimer: AdvanceCreditLine(); break;
+    case kProgressTimer: AdvanceProgressText(); break;
+    case kPollTimer: PollBoard(); break;
+    case kTooltipTimer: RefreshTooltips(); break;
+    default: break;
+    }
+}
+
+// Relay names dark green, group frames blue, contact labels red, all on the
+// button face; everything else keeps the system colours.
+INT_PTR OnStaticColour(HDC dc, HWND control) {
+    const int id = GetDlgCtrlID(control);
+    COLORREF colour;
+    if (id >= IDC_RELAY1_NAME && id < IDC_RELAY1_NAME + kRelayCount)
+        colour = RGB(0, 143, 0);
+    else if (id >= IDC_RELAY1_GROUP && id < IDC_RELAY1_GROUP + kRelayCount)
+        colour = RGB(0, 0, 255);
+    else if (id >= IDC_RELAY1_LABEL && id < IDC_RELAY1_LABEL + kRelayCount)
+        colour = RGB(255, 0, 0);
+    else
+        return FALSE;
+    SetTextColor(dc, colour);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetUp(window);
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(window, LOWORD(w), HIWORD(w));
+        return TRUE;
+    case WM_TIMER:
+        OnTimer(w);
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        return OnStaticColour(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return TRUE;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = DefDlgProcA;
+    wc.cbWndExtra = DLGWINDOWEXTRA;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
+    wc.lpszClassName = kWindowClass;
+    return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+    g_main.instance = instance;
+    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
+    return IsWindow(window) ? window : nullptr;
+}
+
+void ReadBuildNumber(char* out, int capacity) {
+    out[0] = 0;
+    char path[MAX_PATH];
+    if (!GetModuleFileNameA(nullptr, path, sizeof path)) return;
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    if (size == 0) return;
+    std::vector<char> info(size);
+    if (!GetFileVersionInfoA(path, 0, size, info.data())) return;
+    WORD* translation = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+        length < 4)
+        return;
+    char block[64];
+    std::snprintf(block, sizeof block, "\\StringFileInfo\\%04X%04X\\FileVersion", translation[0], translation[1]);
+    char* version = nullptr;
+    if (VerQueryValueA(info.data(), block, reinterpret_cast<void**>(&version), &length) && version)
+        CopyTextBounded(version, out, static_cast<size_t>(capacity));
+}

@@ -1,0 +1,77 @@
+#include "app/relay_pictures.h"
+
+#include "app/app_state.h"
+#include "common/text_helpers.h"
+#include "db/board_table.h"
+#include "devlib/pellam_dll.h"
+#include "resources/resource_ids.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+
+const char kProductPageAddress[] = "https://www.qvoxline-circuits.example/pellam-board";
+
+namespace {
+
+// A click switches the relay to its other position; the next poll shows it.
+void ClickRelay(int relay) {
+    if (!g_connection.connected || !g_connection.board_ready) return;
+    if (CompareText(g_board_record.relays[relay - 1].confirm, "YES")) {
+        char caption[16];
+        std::snprintf(caption, sizeof caption, "Relay %d", relay);
+        if (MessageBoxA(g_main.window, "Execute Relay Action ?  ", caption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+    }
+    // The state is read after the confirmation: polls go on while it is open.
+    WritePellam(g_connection.board_id, RelayClickCommand(relay, g_connection.relay_at_nc[relay - 1] != 0), 0);
+}
+
+LRESULT CALLBACK RelayPictureProc(HWND picture, UINT message, WPARAM w, LPARAM l) {
+    const int relay = GetDlgCtrlID(picture) - IDC_RELAY1_PICTURE + 1;
+    const WNDPROC original = g_main.picture_procs[relay - 1];
+    switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+        SetCursor(g_main.hand);
+        return 0;
+    case WM_LBUTTONUP:
+        SetCursor(g_main.hand);
+        ClickRelay(relay);
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        break;
+    }
+    return CallWindowProcA(original, picture, message, w, l);
+}
+
+LRESULT CALLBACK LogoProc(HWND logo, UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+        SetCursor(g_main.hand);
+        return 0;
+    case WM_LBUTTONUP:
+        SetCursor(g_main.hand);
+        // The operator's own browser shows the page; failures are not reported.
+        ShellExecuteA(nullptr, "open", kProductPageAddress, nullptr, nullptr, SW_SHOWNORMAL);
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(logo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_main.logo_proc));
+        break;
+    }
+    return CallWindowProcA(g_main.logo_proc, logo, message, w, l);
+}
+
+WNDPROC Subclass(int id, WNDPROC procedure) {
+    return reinterpret_cast<WNDPROC>(SetWindowLongPtrA(GetDlgItem(g_main.window, id), GWLP_WNDPROC,
+                                                       reinterpret_cast<LONG_PTR>(procedure)));
+}
+
+} // namespace
+
+void SubclassPictures() {
+    g_main.logo_proc = Subclass(IDC_LOGO, LogoProc);
+    for (int n = 0; n < kRelayCount; ++n) g_main.picture_procs[n] = Subclass(IDC_RELAY1_PICTURE + n, RelayPictureProc);
+}

@@ -1,0 +1,122 @@
+#include "db/database.h"
+
+#include "common/text_helpers.h"
+#include "db/location.h"
+
+DatabaseState g_database;
+
+const char kDatabaseCaption[] = "  Pellam Board";
+const char kInstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Pellam.exe";
+
+namespace {
+
+void ShowError(HWND owner, const char* text, const char* caption) {
+    MessageBoxA(owner, text, caption, MB_OK | MB_ICONERROR);
+}
+
+void FreeEnvironment() {
+    SQLFreeHandle(SQL_HANDLE_ENV, g_database.environment);
+    g_database.environment = SQL_NULL_HENV;
+}
+
+} // namespace
+
+bool LocateDatabase(HWND main_window) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        ShowError(main_window, "Pogram not installed properly! Please run installer again.", nullptr);
+        return false;
+    }
+    // At most 250 bytes are read; a longer record (or none) leaves the path empty.
+    DWORD size = 250;
+    g_database.path[0] = 0;
+    if (RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(g_database.path), &size) !=
+        ERROR_SUCCESS)
+        g_database.path[0] = 0;
+    g_database.path[250] = 0;
+    RegCloseKey(key);
+    if (!DatabasePathFromInstallRecord(g_database.path) || !FileExists(g_database.path)) {
+        ShowError(main_window, "Shazbot !  Database not found!", "Database Error");
+        return false;
+    }
+    return true;
+}
+
+void OpenDatabase(HWND window) {
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &g_database.environment))) {
+        g_database.environment = SQL_NULL_HENV;
+        ShowError(window, "Environment handle allocation failed", kDatabaseCaption);
+        return;
+    }
+    if (!Succeeded(SQLSetEnvAttr(g_database.environment, SQL_ATTR_ODBC_VERSION,
+                                 reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
+        ShowError(window, "Cannot set desired ODBC version", kDatabaseCaption);
+        FreeEnvironment();
+        return;
+    }
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, g_database.environment, &g_database.connection))) {
+        g_database.connection = SQL_NULL_HDBC;
+        ShowError(window, "Connection handle allocation failed", kDatabaseCaption);
+        FreeEnvironment();
+        return;
+    }
+    CopyTextBounded("DRIVER={Microsoft Access Driver (*.mdb)};DBQ=", g_database.statement_text,
+                    sizeof g_database.statement_text);
+    AppendTextBounded(g_database.statement_text, sizeof g_database.statement_text, g_database.path);
+    const SQLRETURN r = SQLDriverConnect(g_database.connection, window,
+                                         reinterpret_cast<SQLCHAR*>(g_database.statement_text), SQL_NTS,
+                                         g_database.completed, sizeof g_database.completed,
+                                         &g_database.completed_length, SQL_DRIVER_COMPLETE);
+    if (!Succeeded(r)) {
+        ShowError(window, "Connection attempt failed", kDatabaseCaption);
+        SQLFreeHandle(SQL_HANDLE_DBC, g_database.connection);
+        g_database.connection = SQL_NULL_HDBC;
+        FreeEnvironment();
+    }
+}
+
+void CloseDatabase() {
+    if (g_database.connection != SQL_NULL_HDBC) {
+        SQLDisconnect(g_database.connection);
+        SQLFreeHandle(SQL_HANDLE_DBC, g_database.connection);
+        g_database.connection = SQL_NULL_HDBC;
+    }
+    if (g_database.environment != SQL_NULL_HENV) FreeEnvironment();
+}
+
+bool StatementCycle::Allocate() {
+    Finish();
+    // Without a connection there is nothing to allocate on.
+    if (g_database.connection == SQL_NULL_HDBC) return false;
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, g_database.connection, &g_database.statement))) {
+        g_database.statement = SQL_NULL_HSTMT;
+        return false;
+    }
+    return true;
+}
+
+bool StatementCycle::Execute(const char* text) {
+    if (g_database.statement == SQL_NULL_HSTMT) return false;
+    return Succeeded(SQLExecDirect(g_database.statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS));
+}
+
+void StatementCycle::BindText(SQLUSMALLINT column, char* buffer, SQLLEN size) {
+    if (g_database.statement == SQL_NULL_HSTMT || column == 0 || column > 32) return;
+    SQLBindCol(g_database.statement, column, SQL_C_CHAR, buffer, size, &indicators_[column - 1]);
+}
+
+bool StatementCycle::Fetch() {
+    return g_database.statement != SQL_NULL_HSTMT && Succeeded(SQLFetch(g_database.statement));
+}
+
+void StatementCycle::Finish() {
+    if (g_database.statement == SQL_NULL_HSTMT) return;
+    SQLCloseCursor(g_database.statement);
+    SQLFreeHandle(SQL_HANDLE_STMT, g_database.statement);
+    g_database.statement = SQL_NULL_HSTMT;
+}
+
+bool RunStatement(const char* text) {
+    StatementCycle cycle;
+    return cycle.Allocate() && cycle.Execute(text);
+}

@@ -1,0 +1,84 @@
+/* The "Microsoft Access Driver (*.mdb)" stand-in for unixODBC: every ODBC
+   entry point jumps straight to the SQLite ODBC driver, except
+   SQLDriverConnect, which first turns DBQ=<Windows path> into
+   Database=<host path> and refuses a database file that does not exist.
+   unixODBC looks functions up in this library itself, so each one the SQLite
+   driver offers is defined here. */
+#include "tools/odbc/dbq_translate.h"
+
+#include <dlfcn.h>
+#include <stdio.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sql.h>
+#include <sqlext.h>
+
+#define SQLITE_DRIVER "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so"
+
+static SQLRETURN Unavailable(void) { return SQL_ERROR; }
+
+/* A forwarded function is a single indirect jump through its pointer, so it
+   keeps any signature; until the SQLite driver is loaded it fails. */
+#define FORWARD(name)                                                                    \
+    __attribute__((visibility("hidden"))) void* real_##name = (void*)Unavailable;         \
+    __asm__(".text\n.globl " #name "\n.type " #name ",@function\n" #name                 \
+            ":\n\tjmp *real_" #name "(%rip)\n");
+#define FORWARDED_FUNCTIONS(X)                                                                \
+    X(SQLAllocConnect) X(SQLAllocEnv) X(SQLAllocHandle) X(SQLAllocStmt) X(SQLBindCol)           \
+    X(SQLBindParam) X(SQLBindParameter) X(SQLBrowseConnect) X(SQLBulkOperations) X(SQLCancel)    \
+    X(SQLCloseCursor) X(SQLColAttribute) X(SQLColAttributes) X(SQLColumnPrivileges)             \
+    X(SQLColumns) X(SQLConnect) X(SQLCopyDesc) X(SQLDataSources) X(SQLDescribeCol)              \
+    X(SQLDescribeParam) X(SQLDisconnect) X(SQLDrivers) X(SQLEndTran) X(SQLError)                 \
+    X(SQLExecDirect) X(SQLExecute) X(SQLExtendedFetch) X(SQLFetch) X(SQLFetchScroll)            \
+    X(SQLForeignKeys) X(SQLFreeConnect) X(SQLFreeEnv) X(SQLFreeHandle) X(SQLFreeStmt)            \
+    X(SQLGetConnectAttr) X(SQLGetConnectOption) X(SQLGetCursorName) X(SQLGetData)               \
+    X(SQLGetDescField) X(SQLGetDescRec) X(SQLGetDiagField) X(SQLGetDiagRec) X(SQLGetEnvAttr)     \
+    X(SQLGetFunctions) X(SQLGetInfo) X(SQLGetStmtAttr) X(SQLGetStmtOption) X(SQLGetTypeInfo)     \
+    X(SQLMoreResults) X(SQLNativeSql) X(SQLNumParams) X(SQLNumResultCols) X(SQLParamData)        \
+    X(SQLParamOptions) X(SQLPrepare) X(SQLPrimaryKeys) X(SQLProcedureColumns) X(SQLProcedures)   \
+    X(SQLPutData) X(SQLRowCount) X(SQLSetConnectAttr) X(SQLSetConnectOption) X(SQLSetCursorName) \
+    X(SQLSetDescField) X(SQLSetDescRec) X(SQLSetEnvAttr) X(SQLSetParam) X(SQLSetPos)              \
+    X(SQLSetScrollOptions) X(SQLSetStmtAttr) X(SQLSetStmtOption) X(SQLSpecialColumns)           \
+    X(SQLStatistics) X(SQLTablePrivileges) X(SQLTables) X(SQLTransact)
+
+FORWARDED_FUNCTIONS(FORWARD)
+
+typedef SQLRETURN (*DriverConnectFn)(SQLHDBC, SQLHWND, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                                     SQLSMALLINT*, SQLUSMALLINT);
+static DriverConnectFn real_SQLDriverConnect;
+
+__attribute__((constructor)) static void LoadSqliteDriver(void) {
+    void* sqlite = dlopen(SQLITE_DRIVER, RTLD_NOW | RTLD_LOCAL);
+    if (!sqlite) return;
+#define RESOLVE(name)                                                                    \
+    {                                                                                    \
+        void* f = dlsym(sqlite, #name);                                                  \
+        if (f) real_##name = f;                                                          \
+    }
+    FORWARDED_FUNCTIONS(RESOLVE)
+    real_SQLDriverConnect = (DriverConnectFn)dlsym(sqlite, "SQLDriverConnect");
+}
+
+SQLRETURN SQLDriverConnect(SQLHDBC dbc, SQLHWND window, SQLCHAR* in, SQLSMALLINT in_length, SQLCHAR* out,
+                           SQLSMALLINT out_capacity, SQLSMALLINT* out_length, SQLUSMALLINT completion) {
+    (void)completion; /* the text is always complete: never prompt */
+    if (!real_SQLDriverConnect || !in) return SQL_ERROR;
+    char text[2048];
+    const size_t n = in_length == SQL_NTS ? strlen((const char*)in) : (size_t)(in_length < 0 ? 0 : in_length);
+    if (n >= sizeof text) return SQL_ERROR;
+    memcpy(text, in, n);
+    text[n] = 0;
+    char translated[2048 + PATH_MAX];
+    const char* prefix = getenv("WINEPREFIX");
+    char home_prefix[PATH_MAX];
+    if (!prefix) {
+        const char* home = getenv("HOME");
+        snprintf(home_prefix, sizeof home_prefix, "%s/.wine", home ? home : "");
+        prefix = home_prefix;
+    }
+    if (TranslateConnectText(text, translated, sizeof translated, prefix) != 0) return SQL_ERROR;
+    /* The completed text is the translated one; no prompt is ever shown. */
+    return real_SQLDriverConnect(dbc, window, (SQLCHAR*)translated, SQL_NTS, out, out_capacity, out_length,
+                                 SQL_DRIVER_NOPROMPT);
+}
