@@ -37,4 +37,8 @@ exe_path="$(winepath -w "$PELLAM_ROOT/dist/Pellam.exe" 2>/dev/null)"
 DISPLAY= wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Pellam.exe' \
   /ve /d "$exe_path" /f >/dev/null 2>&1
 [ -f dist/Pellam.exe ] && cp dist/Pellam.exe dist/sim/Pellam.exe
+# A Wine started without a display must not outlive this script: windows
+# would then fail to open in the session that follows.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 exit 0

@@ -15,6 +15,9 @@ rig_session_start() {
   for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
   export DISPLAY=":$(head -n1 "$fd_file")"
   rm -f "$fd_file"
+  # Any Wine still running was started without this display: end it first.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
   wineserver -p
   wine cmd /c exit </dev/null >/dev/null 2>&1
   if [ -f "$bin_dir/wine_keepalive.exe" ]; then
