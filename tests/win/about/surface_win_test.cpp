@@ -2,11 +2,14 @@
 // hidden windows get no frame, and a window larger than the back buffer
 // never makes it write outside the buffer.
 #include "about/about_font.h"
+#include "about/credits_animation.h"
 #include "about/surface.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -156,6 +159,47 @@ TEST(SurfaceWin, WindowLargerThanTheBackBufferGetsOnlyTheBuffer) {
     // The buffer's own last pixel is still intact after the clipped writes.
     const SurfImage* img = SurfBackBuffer();
     EXPECT_EQ(reinterpret_cast<const uint32_t*>(img->pixels)[0], 0xFF0000u); // (0, 319)
+    SurfShutdown();
+}
+
+TEST(SurfaceWin, AboutFrameReachesTheWindowUpright) {
+    Window win(60, 60, 400, 320);
+    ASSERT_TRUE(SurfInit(400, 320));
+    SurfCurrentFont = SurfLoadFont(kAboutFont, kAboutFontSize);
+    AboutAnimation anim;
+    OpenAboutAnimation(anim);
+    for (int i = 0; i < 150; ++i) {
+        ASSERT_TRUE(SurfBeginFrame(win.hwnd));
+        ComposeAboutFrame(anim, gCreditText, "1.0.0.42");
+        SurfEndFrame();
+    }
+    std::vector<uint32_t> px = ReadBack(win.hwnd, 400, 320);
+    // Stars of this frame's phase and the white version line near the top.
+    int white = 0;
+    for (int y = 40; y < 54; ++y)
+        for (int x = 40; x < 200; ++x)
+            white += px[y * 400 + x] == 0xFFFFFF;
+    EXPECT_GT(white, 100);
+    int yellow = 0, green = 0;
+    for (int y = 70; y < 84; ++y)
+        for (int x = 0; x < 400; ++x)
+            yellow += px[y * 400 + x] == 0xFFFF00;
+    for (int y = 270; y < 284; ++y)
+        for (int x = 0; x < 400; ++x)
+            green += px[y * 400 + x] == 0x00FF00;
+    EXPECT_GT(yellow, 100);
+    EXPECT_GT(green, 100);
+    // PELLAM_FRAME_DUMP=path.ppm keeps the frame as a picture to look at.
+    if (const char* path = std::getenv("PELLAM_FRAME_DUMP")) {
+        if (FILE* f = std::fopen(path, "wb")) {
+            std::fprintf(f, "P6\n400 320\n255\n");
+            for (uint32_t p : px) {
+                unsigned char rgb[3] = {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)};
+                std::fwrite(rgb, 1, 3, f);
+            }
+            std::fclose(f);
+        }
+    }
     SurfShutdown();
 }
 
