@@ -1,0 +1,62 @@
+// The About box's animation: the credit line scrolling in six coloured
+// copies with pauses, the title on a sine wave and a starfield, composed
+// into the drawing library's back buffer (400 x 320) once per frame.
+#pragma once
+
+#include <cstdint>
+
+enum : int32_t {
+    kCreditLength = 366,
+    kCreditYearIndex = 39,   // the end year, four characters
+    kCreditStartX = 400,     // P at each opening, and after a wrap
+    kCreditWrapLow = -3344,  // P stays while kCreditWrapLow <= P <= kCreditStartX
+    kCreditStep = 2,         // pixels per moving frame
+    kCreditHoldFrames = 120, // extra frames held at each pause position
+    kCreditPauseCount = 5,
+    kAboutWidth = 400,
+    kAboutHeight = 320,
+};
+
+// Where the credit line stops: the first character k of the 45-character
+// window centring each phrase (maker's line, designer, web address, e-mail,
+// slogan) stands near x = 1 (P close to 1 - 9k, and even, so that the
+// 2-pixel steps from 400 reach it).
+extern const int32_t kCreditPauses[kCreditPauseCount];
+
+extern const char kAboutTitle[];         // "  Pellam Board"
+extern const char kAboutClientVersion[]; // "Client Version: 1.0"
+
+struct AboutAnimation {
+    int32_t creditX = kCreditStartX; // P: x of the first credit character
+    int32_t hold = 0;                // H: frames held so far at a pause
+    double waveAngle = 0.0;          // A: running phase of the title wave
+    int32_t starPhase = 0;           // S: depth offset of the starfield, 0..1023
+};
+
+// The animation state of the process: H, A and S carry over from one
+// opening of the About box to the next.
+extern AboutAnimation gAboutAnimation;
+
+// The credit line (366 characters and a terminator). The main window writes
+// the current year into it once at start-up.
+extern char gCreditText[kCreditLength + 1];
+
+// Writes the four characters of `year` over the end year of `credit`,
+// without a terminator. `year` must be four characters (e.g. "2026").
+void WriteCreditYear(char* credit, const char* year);
+void WriteCreditYear(char* credit, int year);
+
+// An opening of the About box: the credit line starts again at the right.
+void OpenAboutAnimation(AboutAnimation& state);
+
+// One move of the credit line (wrap, pause hold or 2-pixel step).
+void AdvanceCredit(AboutAnimation& state);
+
+// Composes one frame into the back buffer with the current font: clears it,
+// draws the version texts, moves and draws the credit line, the title wave
+// and the starfield, advancing `state`. The caller brackets it with
+// SurfBeginFrame / SurfEndFrame and skips it when SurfBeginFrame fails.
+void ComposeAboutFrame(AboutAnimation& state, const char* credit, const char* buildText);
+
+// The starfield alone (draws its 200 pixels and advances S).
+void DrawStarfield(AboutAnimation& state);

@@ -1,0 +1,127 @@
+// The portable part of the drawing library: the Surf* drawing calls over
+// the back buffer, the unpacker, fonts and packed images.
+#include "about/surface.h"
+
+#include "about/lzw_unpack.h"
+#include "about/surface_state.h"
+
+#include <cstring>
+
+SurfState gSurf;
+const uint8_t* SurfCurrentFont = nullptr;
+
+namespace {
+
+uint32_t ReadU32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+} // namespace
+
+SurfImage* SurfBackBuffer() {
+    return gSurf.backBuffer;
+}
+
+void SurfSetClip(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    if (gSurf.backBuffer == nullptr) {
+        gSurf.clip = SurfRect{0, 0, 0, 0};
+        return;
+    }
+    gSurf.clip = RasterClipToImage(*gSurf.backBuffer, SurfRect{left, top, right, bottom});
+}
+
+void SurfFillRect(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t colour) {
+    if (gSurf.backBuffer)
+        RasterFillRect(*gSurf.backBuffer, gSurf.clip, x, y, width, height, colour);
+}
+
+void SurfPutPixel(int32_t x, int32_t y, uint32_t colour) {
+    if (gSurf.backBuffer) RasterPutPixel(*gSurf.backBuffer, gSurf.clip, x, y, colour);
+}
+
+void SurfDrawText(int32_t x, int32_t y, const char* text, uint32_t colour) {
+    if (gSurf.backBuffer)
+        RasterDrawText(*gSurf.backBuffer, gSurf.clip, SurfCurrentFont, x, y, text, colour);
+}
+
+void SurfMeasureText(const char* text, uint32_t* width, uint32_t* height) {
+    RasterMeasureText(SurfCurrentFont, text, width, height);
+}
+
+int32_t SurfUnpack(const void* packed, void* dest, uint32_t packedLen, uint32_t destCapacity) {
+    if (packedLen == 0) return 0;
+    if (packed == nullptr || (dest == nullptr && destCapacity > 0)) return -1;
+    auto* dict = static_cast<LzwDictionary*>(SurfHeapAlloc(sizeof(LzwDictionary)));
+    if (dict == nullptr) return -1;
+    LzwOutcome out = LzwUnpack(static_cast<const uint8_t*>(packed), packedLen,
+                               static_cast<uint8_t*>(dest), destCapacity, *dict);
+    SurfHeapFree(dict);
+    if (out.result != LzwResult::Ok || out.written > 0x7FFFFFFF) return -1;
+    return int32_t(out.written);
+}
+
+const uint8_t* SurfLoadFont(const void* packed, uint32_t size) {
+    const auto* p = static_cast<const uint8_t*>(packed);
+    if (p == nullptr || size < 12 || std::memcmp(p, "TFDS", 4) != 0) return nullptr;
+    uint32_t packedLen = ReadU32(p + 4);
+    uint32_t unpackedLen = ReadU32(p + 8);
+    if (packedLen > size - 12 || unpackedLen < kFontAtlas) return nullptr;
+    auto* font = static_cast<uint8_t*>(SurfHeapAlloc(unpackedLen));
+    if (font == nullptr) return nullptr;
+    int32_t written = SurfUnpack(p + 12, font, packedLen, unpackedLen);
+    // A block that is not a whole, consistent font would make text drawing
+    // read outside it.
+    if (written != int32_t(unpackedLen) || !RasterFontValid(font, unpackedLen)) {
+        SurfHeapFree(font);
+        return nullptr;
+    }
+    return font;
+}
+
+SurfImage* SurfLoadPackedImage(const void* packed, uint32_t size) {
+    const auto* p = static_cast<const uint8_t*>(packed);
+    if (p == nullptr || size < 12) return nullptr;
+    uint32_t widthWord = ReadU32(p);
+    bool alpha = (widthWord & 0x10000) != 0;
+    uint32_t width = alpha ? (widthWord & 0xFFFF) : widthWord;
+    uint32_t height = ReadU32(p + 4);
+    uint32_t packedLen = ReadU32(p + 8);
+    if (packedLen > size - 12 || width == 0 || height == 0 || width > 0xFFFF || height > 0xFFFF)
+        return nullptr;
+    uint64_t count = uint64_t(width) * height;
+    uint64_t dataLen = count * (alpha ? 3 : 2);
+    if (dataLen > 0x7FFFFFFF || count * 4 > 0x7FFFFFFF) return nullptr;
+
+    auto* data = static_cast<uint8_t*>(SurfHeapAlloc(size_t(dataLen)));
+    auto* image = static_cast<SurfImage*>(SurfHeapAlloc(sizeof(SurfImage)));
+    auto* pixels = static_cast<uint8_t*>(SurfHeapAlloc(size_t(count * 4)));
+    SurfImage* result = nullptr;
+    if (data && image && pixels &&
+        SurfUnpack(p + 12, data, packedLen, uint32_t(dataLen)) == int32_t(dataLen)) {
+        image->width = int32_t(width);
+        image->height = int32_t(height);
+        image->bitmap = nullptr;
+        image->pitch = int32_t(width * 4);
+        image->pixels = pixels;
+        image->topRow = pixels + size_t(height - 1) * image->pitch;
+        image->flags = 0;
+        RasterConvert565(*image, data, alpha);
+        image->next = gSurf.images;
+        gSurf.images = image;
+        result = image;
+    }
+    SurfHeapFree(data);
+    if (result == nullptr) {
+        SurfHeapFree(image);
+        SurfHeapFree(pixels);
+    }
+    return result;
+}
+
+void SurfFreeImages() {
+    while (SurfImage* image = gSurf.images) {
+        gSurf.images = image->next;
+        SurfHeapFree(image->pixels);
+        SurfHeapFree(image);
+    }
+}

@@ -1,0 +1,25 @@
+// The drawing library's process-wide state, shared by its portable part
+// (surface.cpp) and the platform part (surface_win32.cpp / surface_host.cpp).
+#pragma once
+
+#include "about/surface_raster.h"
+
+#include <cstddef>
+
+struct SurfState {
+    SurfImage* backBuffer = nullptr;
+    SurfImage* images = nullptr; // newest first
+    SurfRect clip{0, 0, 0, 0};   // always inside the back buffer
+    SurfRect frame{0, 0, 0, 0};  // copied to the window by SurfEndFrame
+};
+
+extern SurfState gSurf;
+
+// The private heap, created on the first allocation and destroyed by
+// SurfShutdown. Blocks come back zero-filled; null when out of memory.
+void* SurfHeapAlloc(size_t size);
+void SurfHeapFree(void* block);
+void SurfHeapDestroy();
+
+// Frees every image of the image list (part of SurfShutdown).
+void SurfFreeImages();

@@ -1,0 +1,96 @@
+#include "tools/pack/lzw_pack.h"
+
+#include "about/lzw_unpack.h"
+
+#include <unordered_map>
+
+namespace {
+
+struct BitWriter {
+    std::vector<uint8_t>& out;
+    uint32_t acc = 0;
+    unsigned bits = 0;
+
+    void Write(unsigned code, unsigned width) {
+        acc |= uint32_t(code) << bits;
+        bits += width;
+        while (bits >= 8) {
+            out.push_back(uint8_t(acc));
+            acc >>= 8;
+            bits -= 8;
+        }
+    }
+    void Flush() {
+        if (bits > 0) out.push_back(uint8_t(acc));
+        acc = 0;
+        bits = 0;
+    }
+};
+
+// The encoder defines each entry one code before the decoder does, so the
+// code width is derived from the decoder's count of entries: it is what the
+// decoder uses to read the next code.
+struct Encoder {
+    BitWriter writer;
+    std::unordered_map<uint32_t, uint16_t> dict;
+    unsigned nextCode = kLzwFirstCode; // encoder side
+    unsigned decoderNext = kLzwFirstCode;
+    unsigned width = kLzwMinWidth;
+    bool decoderAfterClear = true;
+    size_t codesSinceClear = 0;
+
+    void Emit(unsigned code) {
+        writer.Write(code, width);
+        if (code == kLzwClearCode) {
+            width = kLzwMinWidth;
+            decoderNext = kLzwFirstCode;
+            decoderAfterClear = true;
+            return;
+        }
+        if (decoderAfterClear) {
+            decoderAfterClear = false;
+            return;
+        }
+        if (decoderNext < kLzwMaxCodes) {
+            ++decoderNext;
+            if (decoderNext >= (1u << width) && width < kLzwMaxWidth) ++width;
+        }
+    }
+
+    void Clear() {
+        Emit(kLzwClearCode);
+        dict.clear();
+        nextCode = kLzwFirstCode;
+        codesSinceClear = 0;
+    }
+};
+
+} // namespace
+
+std::vector<uint8_t> LzwPack(const uint8_t* data, size_t size, size_t clearEvery) {
+    std::vector<uint8_t> out;
+    Encoder enc{BitWriter{out}, {}};
+    enc.Clear();
+    if (size > 0) {
+        unsigned prefix = data[0];
+        for (size_t i = 1; i < size; ++i) {
+            uint32_t key = (uint32_t(prefix) << 8) | data[i];
+            auto it = enc.dict.find(key);
+            if (it != enc.dict.end()) {
+                prefix = it->second;
+                continue;
+            }
+            enc.Emit(prefix);
+            ++enc.codesSinceClear;
+            if (enc.nextCode < kLzwMaxCodes) enc.dict.emplace(key, uint16_t(enc.nextCode++));
+            if (enc.nextCode >= kLzwMaxCodes ||
+                (clearEvery > 0 && enc.codesSinceClear >= clearEvery))
+                enc.Clear();
+            prefix = data[i];
+        }
+        enc.Emit(prefix);
+    }
+    enc.Emit(kLzwEndCode);
+    enc.writer.Flush();
+    return out;
+}
