@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and starts it under Wine with simulated boards: the
-# board simulator panel (the "hardware") and, once built, Pellam.exe.
+# board simulator panel (the "hardware") and Pellam.exe. The database
+# dist/Pellam.MDB is kept between runs (tools/rig/prepare-app.sh --reset
+# makes it fresh, which starts Pellam with its first-run Add Device dialog).
 # Uses $DISPLAY when set; otherwise starts a private Xvfb display and saves a
 # screenshot to build/run-screenshot.png every few seconds. Ctrl+C ends it.
 set -euo pipefail
@@ -11,7 +13,7 @@ tools/rig/install-deps.sh
 cmake -S . -B build/win -DCMAKE_BUILD_TYPE=Debug -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
 cmake --build build/win -j"$(nproc)" >/dev/null
 tools/rig/make-prefix.sh
-[ -x tools/rig/prepare-app.sh ] && tools/rig/prepare-app.sh
+tools/rig/prepare-app.sh
 
 source tools/rig/session.sh
 own_display=0
@@ -24,9 +26,7 @@ cleanup() { [ "$own_display" = 1 ] && rig_session_stop; }
 trap cleanup EXIT
 
 wine dist/sim/simpanel.exe &
-if [ -f dist/sim/Pellam.exe ]; then
-  wine dist/sim/Pellam.exe &
-fi
+wine dist/sim/Pellam.exe &
 echo "Running. Press Ctrl+C to stop."
 while sleep 5; do
   [ "$own_display" = 1 ] && import -display "$DISPLAY" -window root build/run-screenshot.png 2>/dev/null || true

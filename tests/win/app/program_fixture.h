@@ -4,14 +4,13 @@
 #pragma once
 
 #include "tests/win/app/gui_harness.h"
+#include "tests/win/app/test_install.h"
 #include "tools/boardsim/sim_store.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-using Rows = std::vector<std::vector<std::string>>;
 
 // The database file of one test, reached through its own ODBC connection.
 class TestDatabase {
@@ -25,9 +24,6 @@ class TestDatabase {
   private:
     std::string folder_;
 };
-
-// Windows path of a host path (Wine's Z: drive).
-std::string WindowsPath(const std::string& unix_path);
 
 class ProgramTest : public ::testing::Test {
   protected:

@@ -1,0 +1,19 @@
+// A private Pellam installation for tests and benchmarks: a fresh copy of the
+// rig's empty database in its own folder, and the installation record
+// naming Pellam.exe in that folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// Returns the folder, or "" when the copy or the record could not be made.
+std::string InstallTestCopy();
+void RemoveTestCopy(const std::string& folder);
+// Windows path of a host path (Wine's Z: drive).
+std::string WindowsPath(const std::string& unix_path);
+
+// Runs SQL on the copy's database through an ODBC connection of its own.
+bool ExecOnTestCopy(const std::string& folder, const std::string& sql);
+Rows QueryTestCopy(const std::string& folder, const std::string& sql);

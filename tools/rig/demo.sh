@@ -1,0 +1,27 @@
+# Sourced: starts Pellam.exe against the simulated board with a registered
+# default board whose relays have names and labels, and connects it.
+#   demo_start_connected   (sets DEMO_WINDOW; needs a rig session)
+demo_start_connected() {
+  tools/rig/prepare-app.sh --reset >/dev/null
+  sqlite3 dist/Pellam.MDB <<'SQL'
+INSERT INTO Main (VID, PID, "DEFAULT",
+  RELAY1NAME, RELAY1NC, RELAY1NO, RELAY2NAME, RELAY2NC, RELAY2NO, RELAY3NAME, RELAY3NC, RELAY3NO,
+  RELAY4NAME, RELAY4NC, RELAY4NO, RELAY5NAME, RELAY5NC, RELAY5NO, RELAY1NOTES)
+VALUES ('0000', '8001', 'YES', 'Pump', 'Stopped', 'Running', 'Hall Lamp', 'Off', 'On',
+  'Fan', 'Idle', 'Spinning', 'Heater', 'Cold', 'Warm', 'Gate', 'Closed', 'Open', 'Main water pump');
+SQL
+  wine dist/sim/simctl.exe reset >/dev/null
+  wine dist/sim/simctl.exe relay 0 2 1 >/dev/null
+  wine dist/sim/simctl.exe relay 0 5 1 >/dev/null
+  wine dist/sim/Pellam.exe &
+  DEMO_WINDOW=""
+  for _ in $(seq 50); do
+    DEMO_WINDOW=$(xdotool search --name "^Qvoxline Circuits Pellam Board$" 2>/dev/null | head -n1 || true)
+    [ -n "$DEMO_WINDOW" ] && break
+    sleep 0.2
+  done
+  sleep 1
+  # Connect's centre in dialog units (149, 234) at 6x13 base units, below caption and menu.
+  xdotool mousemove --window "$DEMO_WINDOW" $((149 * 6 / 4 + 3)) $((234 * 13 / 8 + 42)) click 1
+  sleep 1
+}
