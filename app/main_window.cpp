@@ -8,7 +8,10 @@
 #include "db/board_table.h"
 #include "db/database.h"
 #include "dialogs/add_device.h"
+#include "dialogs/edit_relay.h"
+#include "dialogs/relay_options.h"
 #include "resources/resource_ids.h"
+#include "scripts/script_list.h"
 
 #include <commctrl.h>
 
@@ -67,7 +70,11 @@ void OnCommand(HWND window, int id, int code) {
         break;
     case IDC_SET_DEFAULT: SetDefaultBoard(); break;
     case IDC_DELETE_DEVICE: DeleteBoard(); break;
-    default: break;
+    case IDC_RELAY_SCRIPTS: OpenRelayScriptsList(window); break;
+    case IDM_RELAY_OPTIONS: OpenRelayOptionsDialog(); break;
+    default:
+        if (id >= IDC_RELAY1_EDIT && id < IDC_RELAY1_EDIT + kRelayCount) OpenEditRelayDialog(id - IDC_RELAY1_EDIT + 1);
+        break;
     }
 }
 

@@ -133,3 +133,31 @@ TEST(BoardList, EntriesInOrderTrailingTextIgnoredLongEntriesCut) {
 }
 
 } // namespace
+
+#include "dialogs/text_filter.h"
+
+namespace {
+
+TEST(TextFilter, AcceptedAndRefusedCharacters) {
+    for (int c = 0; c < 256; ++c) {
+        const bool expected = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                              c == ' ' || c == '!' || c == '&' || c == '(' || c == ')' || c == '-' || c == '.' ||
+                              c == '?' || c == 13 || c == 8;
+        EXPECT_EQ(IsAcceptedCharacter(static_cast<unsigned char>(c)), expected) << c;
+    }
+}
+
+TEST(TextFilter, PastedTextKeepsOnlyAcceptedCharacters) {
+    char out[64];
+    EXPECT_EQ(FilterPastedText("it's 50%, ok\t\xE9!", out, sizeof out, false), 5u);
+    EXPECT_STREQ(out, "its 50 ok!");
+    // Line breaks stay as CR LF pairs in a multi-line field only.
+    EXPECT_EQ(FilterPastedText("a\r\nb\nc\rd", out, sizeof out, true), 2u);
+    EXPECT_STREQ(out, "a\r\nbcd");
+    EXPECT_EQ(FilterPastedText("a\r\nb", out, sizeof out, false), 2u);
+    EXPECT_STREQ(out, "ab");
+    EXPECT_EQ(FilterPastedText("abcdef", out, 4, false), 0u);
+    EXPECT_STREQ(out, "abc");
+}
+
+} // namespace
