@@ -1,0 +1,79 @@
+// Compares our sequencer's position at every tick with libxmp's for the
+// first 2000 ticks of each test module: order and row must match.
+#include "tests/host/music/music_test_util.h"
+
+#include <gtest/gtest.h>
+#include <xmp.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct TickPos {
+    int order, row, tick, speed, bpm;
+};
+
+constexpr int kTicks = 2000;
+
+void Record(void* context, const xm::Player& p) {
+    static_cast<std::vector<TickPos>*>(context)->push_back(
+        {p.order, p.row, p.tick, p.speed, p.bpm});
+}
+
+std::vector<TickPos> OurTimeline(const std::vector<uint8_t>& bytes) {
+    std::vector<TickPos> ticks;
+    auto player = std::make_unique<xm::Player>();
+    if (!LoadPlayer(*player, bytes, false)) return ticks;
+    player->onTick = Record;
+    player->onTickContext = &ticks;
+    while (ticks.size() < static_cast<size_t>(kTicks))
+        if (!xm::StartTick(*player)) break;
+    return ticks;
+}
+
+std::vector<TickPos> LibxmpTimeline(const std::string& path) {
+    std::vector<TickPos> ticks;
+    xmp_context ctx = xmp_create_context();
+    if (xmp_load_module(ctx, const_cast<char*>(path.c_str())) == 0) {
+        xmp_start_player(ctx, 48000, 0);
+        for (int i = 0; i < kTicks; ++i) {
+            if (xmp_play_frame(ctx) != 0) break;
+            xmp_frame_info fi;
+            xmp_get_frame_info(ctx, &fi);
+            ticks.push_back({fi.pos, fi.row, fi.frame, fi.speed, fi.bpm});
+        }
+        xmp_end_player(ctx);
+        xmp_release_module(ctx);
+    }
+    xmp_free_context(ctx);
+    return ticks;
+}
+
+std::string Describe(const TickPos& t) {
+    char text[80];
+    std::snprintf(text, sizeof text, "order %d row %d tick %d speed %d bpm %d", t.order, t.row,
+                  t.tick, t.speed, t.bpm);
+    return text;
+}
+
+TEST(MusicTimeline, OrderAndRowMatchLibxmpForTheFirst2000Ticks) {
+    auto modules = TestModules();
+    if (modules.empty()) GTEST_SKIP() << "no test modules beside the repository";
+    for (const std::string& path : modules) {
+        auto ours = OurTimeline(ReadFileBytes(path));
+        auto theirs = LibxmpTimeline(path);
+        ASSERT_EQ(ours.size(), static_cast<size_t>(kTicks)) << path;
+        ASSERT_EQ(theirs.size(), static_cast<size_t>(kTicks)) << path;
+        for (int i = 0; i < kTicks; ++i) {
+            if (ours[i].order == theirs[i].order && ours[i].row == theirs[i].row) continue;
+            ADD_FAILURE() << path << ": first difference at tick " << i << ": ours "
+                          << Describe(ours[i]) << ", libxmp " << Describe(theirs[i]);
+            break;
+        }
+    }
+}
+
+} // namespace
