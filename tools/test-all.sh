@@ -52,6 +52,13 @@ else
   tail -n 40 "$log_dir/build-host.log"; echo "host build failed"; failed=$((failed + 1))
 fi
 
+stage "XM loader fuzz smoke run (libFuzzer, 20 s)"
+if tools/fuzz.sh -max_total_time=20 >"$log_dir/fuzz.log" 2>&1; then
+  passed=$((passed + 1)); echo "fuzz: $(grep -E '^Done [0-9]+ runs' "$log_dir/fuzz.log")"
+else
+  tail -n 40 "$log_dir/fuzz.log"; echo "fuzz smoke run failed"; failed=$((failed + 1))
+fi
+
 stage "Windows build"
 if ! build build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake; then
   tail -n 40 "$log_dir/build-win.log"; echo "Windows build failed"; failed=$((failed + 1)); finish

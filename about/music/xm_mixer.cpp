@@ -50,30 +50,25 @@ void MixVoice(Voice& v, int64_t* mix, int frames) {
     const int64_t end = static_cast<int64_t>(s->loopStart + s->loopLength) << 32;
     const int64_t loopLength = end - start;
     int64_t pos = static_cast<int64_t>(v.position);
-    while (frames > 0) {
-        int64_t n;
-        if (!v.backwards) {
-            if (pos >= end) {
-                if (s->loop == kLoopForward) {
-                    pos = start + (pos - end) % loopLength;
-                } else if (s->loop == kLoopPingPong) {
-                    pos = end - 1 - std::min(pos - end, loopLength - 1);
-                    v.backwards = true;
-                } else {
-                    v.sample = nullptr;
-                    return;
-                }
-                continue;
+    // Boundaries are handled before each run and after the last one, so the
+    // stored position is always inside the playing region.
+    for (;;) {
+        if (!v.backwards && pos >= end) {
+            if (s->loop == kLoopForward) {
+                pos = start + (pos - end) % loopLength;
+            } else if (s->loop == kLoopPingPong) {
+                pos = end - 1 - std::min(pos - end, loopLength - 1);
+                v.backwards = true;
+            } else {
+                v.sample = nullptr;
+                return;
             }
-            n = (end - pos + step - 1) / step;
-        } else {
-            if (pos < start) {
-                pos = start + std::min(start - pos, loopLength - 1);
-                v.backwards = false;
-                continue;
-            }
-            n = (pos - start) / step + 1;
+        } else if (v.backwards && pos < start) {
+            pos = start + std::min(start - pos, loopLength - 1);
+            v.backwards = false;
         }
+        if (frames == 0) break;
+        int64_t n = v.backwards ? (pos - start) / step + 1 : (end - pos + step - 1) / step;
         int count = static_cast<int>(std::min<int64_t>(frames, n));
         if (v.ramp) count = std::min(count, v.ramp);
         MixRun(s->pcm.data(), pos, v.backwards ? -step : step, v, mix, count);
