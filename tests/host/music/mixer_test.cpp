@@ -54,8 +54,8 @@ TEST(MusicMixer, NewTargetsRampOver128Frames) {
     for (int f = 128; f < 200; ++f)
         EXPECT_EQ(mix[2 * f], mix[2 * 128]) << f;
     EXPECT_EQ(v.left, 100 * 128);
-    // full scale: (16384 * 64 * 12800 / 64) >> 1
-    EXPECT_EQ(mix[2 * 150], (16384LL * 64 * 12800 / 64) >> 1);
+    // full scale: (16384 * 64 * 12800) >> 7
+    EXPECT_EQ(mix[2 * 150], (16384LL * 64 * 12800) >> 7);
 }
 
 TEST(MusicMixer, InterpolatesLinearlyBetweenSamples) {
@@ -63,10 +63,10 @@ TEST(MusicMixer, InterpolatesLinearlyBetweenSamples) {
     xm::Voice v = VoiceAt(s, 0.25, 64);
     std::vector<int64_t> mix(2 * 6, 0);
     xm::MixVoice(v, mix.data(), 6);
-    // s = s0 * 64 + (s1 - s0) * frac >> 26; out = (s * 8192 / 64) >> 1
+    // s = s0 * 64 + (s1 - s0) * frac15 >> 9; out = (s * 8192) >> 7
     const int64_t expect[] = {0, 256, 512, 768, 1024, 1280};
     for (int f = 0; f < 6; ++f)
-        EXPECT_EQ(mix[2 * f], (expect[f] * 64 * 8192 / 64) >> 1) << f;
+        EXPECT_EQ(mix[2 * f], (expect[f] * 64 * 8192) >> 7) << f;
 }
 
 TEST(MusicMixer, ForwardLoopWrapsIntoTheLoop) {
