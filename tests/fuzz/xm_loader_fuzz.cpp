@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!xm::StartSong(*player, source, false, false)) return 0;
     int16_t block[2 * xm::kBlockFrames];
     xm::BlockInfo info;
-    for (int b = 0; b < 6; ++b)
+    for (int b = 0; b < 2; ++b)
         xm::RenderBlock(*player, block, info);
     return 0;
 }

@@ -1,5 +1,6 @@
 // Compares our sequencer's position at every tick with libxmp's for the
 // first 2000 ticks of each test module: order and row must match.
+#include "about/music/about_module.h"
 #include "tests/host/music/music_test_util.h"
 
 #include <gtest/gtest.h>
@@ -34,10 +35,10 @@ std::vector<TickPos> OurTimeline(const std::vector<uint8_t>& bytes) {
     return ticks;
 }
 
-std::vector<TickPos> LibxmpTimeline(const std::string& path) {
+std::vector<TickPos> LibxmpTimeline(const std::vector<uint8_t>& bytes) {
     std::vector<TickPos> ticks;
     xmp_context ctx = xmp_create_context();
-    if (xmp_load_module(ctx, const_cast<char*>(path.c_str())) == 0) {
+    if (xmp_load_module_from_memory(ctx, bytes.data(), static_cast<long>(bytes.size())) == 0) {
         xmp_start_player(ctx, 48000, 0);
         for (int i = 0; i < kTicks; ++i) {
             if (xmp_play_frame(ctx) != 0) break;
@@ -59,21 +60,30 @@ std::string Describe(const TickPos& t) {
     return text;
 }
 
+// Prints the first tick where order or row differ.
+void CompareTimelines(const std::string& name, const std::vector<uint8_t>& bytes) {
+    auto ours = OurTimeline(bytes);
+    auto theirs = LibxmpTimeline(bytes);
+    ASSERT_EQ(ours.size(), static_cast<size_t>(kTicks)) << name;
+    ASSERT_EQ(theirs.size(), static_cast<size_t>(kTicks)) << name;
+    for (int i = 0; i < kTicks; ++i) {
+        if (ours[i].order == theirs[i].order && ours[i].row == theirs[i].row) continue;
+        ADD_FAILURE() << name << ": first difference at tick " << i << ": ours "
+                      << Describe(ours[i]) << ", libxmp " << Describe(theirs[i]);
+        return;
+    }
+}
+
 TEST(MusicTimeline, OrderAndRowMatchLibxmpForTheFirst2000Ticks) {
     auto modules = TestModules();
     if (modules.empty()) GTEST_SKIP() << "no test modules beside the repository";
-    for (const std::string& path : modules) {
-        auto ours = OurTimeline(ReadFileBytes(path));
-        auto theirs = LibxmpTimeline(path);
-        ASSERT_EQ(ours.size(), static_cast<size_t>(kTicks)) << path;
-        ASSERT_EQ(theirs.size(), static_cast<size_t>(kTicks)) << path;
-        for (int i = 0; i < kTicks; ++i) {
-            if (ours[i].order == theirs[i].order && ours[i].row == theirs[i].row) continue;
-            ADD_FAILURE() << path << ": first difference at tick " << i << ": ours "
-                          << Describe(ours[i]) << ", libxmp " << Describe(theirs[i]);
-            break;
-        }
-    }
+    for (const std::string& path : modules)
+        CompareTimelines(path, ReadFileBytes(path));
+}
+
+TEST(MusicTimeline, AboutModuleMatchesLibxmp) {
+    CompareTimelines("about module",
+                     std::vector<uint8_t>(kAboutModule, kAboutModule + kAboutModuleSize));
 }
 
 } // namespace
