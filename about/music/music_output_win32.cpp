@@ -31,7 +31,12 @@ struct MusicState {
     int nextFill = 0;
     volatile LONG heard = 0; // index into infos of the block being heard
     xm::BlockInfo infos[kRingBlocks];
-    int32_t masterVolume = 32768;
+    // Requests from the UI thread, applied by the mixing thread before it
+    // renders the next block.
+    volatile LONG masterVolume = 32768;
+    volatile LONG paused = 0;
+    volatile LONG jumpOrder = -1;
+    volatile LONG timeMs = 0; // copy of the player's rendered time for the UI
     char title[21] = {};
 };
 MusicState g_music;
@@ -115,6 +120,9 @@ void StopSong() {
     delete m.player;
     m.player = nullptr;
     m.stop = 0;
+    m.paused = 0;
+    m.jumpOrder = -1;
+    m.timeMs = 0;
     m.nextFill = 0;
     m.heard = 0;
     for (auto& info : m.infos)
@@ -124,7 +132,11 @@ void StopSong() {
 
 void FillBlock(MusicState& m, int block) {
     m.player->masterVolume = m.masterVolume;
+    m.player->paused = m.paused != 0;
+    LONG jump = InterlockedExchange(&m.jumpOrder, -1);
+    if (jump >= 0) xm::JumpToOrder(*m.player, static_cast<int>(jump));
     xm::RenderBlock(*m.player, m.ring + block * xm::kBlockFrames * 2, m.infos[block]);
+    InterlockedExchange(&m.timeMs, static_cast<LONG>(m.player->timeMs));
 }
 
 DWORD WINAPI MixThread(void*) {
@@ -139,7 +151,7 @@ DWORD WINAPI MixThread(void*) {
             Sleep(5);
             if (m.stop) return 0;
             if (m.nextFill == playing) break;
-            if (!m.player->paused) m.heard = (m.heard + 1) % kRingBlocks;
+            if (!m.paused) m.heard = (m.heard + 1) % kRingBlocks;
             FillBlock(m, m.nextFill);
             m.nextFill = (m.nextFill + 1) % kRingBlocks;
             // Play-once: once the queued end of the song has been heard the
@@ -165,6 +177,7 @@ bool LoadFromSource(xm::Source& source, bool once, bool paused) {
 
 bool LoadSong(const void* source, unsigned long param, unsigned flags) {
     bool once = (flags & MUSIC_PLAY_ONCE) != 0, paused = (flags & MUSIC_START_PAUSED) != 0;
+    g_music.paused = paused ? 1 : 0;
     if (flags & MUSIC_FROM_MEMORY) {
         xm::MemoryCursor cursor{static_cast<const uint8_t*>(source), param, 0};
         xm::Source s = xm::MemorySource(cursor);
@@ -249,19 +262,19 @@ int MusicPlay(const void* source, unsigned long param, unsigned flags) {
 }
 
 void MusicPause() {
-    if (g_music.player) g_music.player->paused = true;
+    InterlockedExchange(&g_music.paused, 1);
 }
 
 void MusicResume() {
-    if (g_music.player) g_music.player->paused = false;
+    InterlockedExchange(&g_music.paused, 0);
 }
 
 void MusicSetVolume(unsigned level) {
-    g_music.masterVolume = xm::MasterVolumeForLevel(level);
+    InterlockedExchange(&g_music.masterVolume, xm::MasterVolumeForLevel(level));
 }
 
 void MusicJumpToOrder(unsigned order) {
-    if (g_music.player) xm::JumpToOrder(*g_music.player, static_cast<int>(order));
+    if (g_music.thread) InterlockedExchange(&g_music.jumpOrder, static_cast<LONG>(order & 0xFFFF));
 }
 
 unsigned MusicGetLevels() {
@@ -273,7 +286,7 @@ unsigned MusicGetPosition() {
 }
 
 unsigned MusicGetTime() {
-    return g_music.player ? g_music.player->timeMs : 0;
+    return static_cast<unsigned>(g_music.timeMs);
 }
 
 const char* MusicGetTitle() {
