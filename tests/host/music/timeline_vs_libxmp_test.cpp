@@ -87,3 +87,29 @@ TEST(MusicTimeline, AboutModuleMatchesLibxmp) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(MusicRealModules, LoadAndPlayToTheirEnd) {
+    auto modules = TestModules();
+    if (modules.empty()) GTEST_SKIP() << "no test modules beside the repository";
+    for (const std::string& path : modules) {
+        auto player = std::make_unique<xm::Player>();
+        ASSERT_TRUE(LoadPlayer(*player, ReadFileBytes(path), true)) << path;
+        int16_t block[2 * xm::kBlockFrames];
+        xm::BlockInfo info;
+        long blocks = 0, audible = 0;
+        const long tenMinutes = 600L * xm::kOutputRate / xm::kBlockFrames;
+        while (!player->ended && blocks < tenMinutes) {
+            xm::RenderBlock(*player, block, info);
+            blocks++;
+            if (info.levels) audible++;
+        }
+        EXPECT_TRUE(player->ended) << path;
+        EXPECT_GT(blocks * xm::kBlockFrames, 30L * xm::kOutputRate)
+            << path << " plays 30 s or more";
+        EXPECT_GT(audible * 2, blocks) << path << " is mostly audible";
+    }
+}
+
+} // namespace
