@@ -9,6 +9,8 @@
 namespace xm {
 namespace {
 
+constexpr int kVolumeBound = 1 << 20;
+
 void AutoVibrato(const Instrument& ins, Channel& ch) {
     int amount = AutoVibratoValue(ins.vibratoType, ch.autoVibPos) * ins.vibratoDepth;
     if (ins.vibratoSweep) {
@@ -49,6 +51,9 @@ void Trigger(Player& p, int index, Channel& ch) {
 
 void UpdateVoice(Player& p, int index) {
     Channel& ch = p.channels[index];
+    // Volume effects are not limited (the voice volume is), but endless
+    // slides and retrig multipliers must not overflow.
+    ch.volume = std::clamp(ch.volume, -kVolumeBound, kVolumeBound);
     if (!ch.flags) return;
     const auto& instruments = p.module.instruments;
     if (ch.instrument >= 1 && ch.instrument <= static_cast<int>(instruments.size()))

@@ -227,6 +227,19 @@ TEST(MusicSequencer, SongEndStopsPlayOnceAndRestartsOtherwise) {
     EXPECT_EQ(Positions(*jump, 10), "0:0 0:1 1:0 1:1");
 }
 
+TEST(MusicSequencer, EndlessVolumeGrowthStaysBounded) {
+    // Multi-retrig doubling the volume on every tick for a whole pattern.
+    TestModule m = Base();
+    for (int r = 0; r < 64; ++r)
+        SetCell(m.patterns[0], 2, r, 0, r == 0 ? 49 : 0, r == 0 ? 1 : 0, 0, 0x1B, 0xF1);
+    auto p = Play(m);
+    int16_t block[2 * xm::kBlockFrames];
+    xm::BlockInfo info;
+    while (!p->ended)
+        xm::RenderBlock(*p, block, info);
+    EXPECT_LE(p->channels[0].volume, 1 << 20);
+}
+
 TEST(MusicTables, SineTablesFollowTheirFormulas) {
     for (int k = 0; k < 32; ++k)
         EXPECT_EQ(xm::kVibratoSine[k], std::lround(127 * std::sin(k * M_PI / 32))) << k;
