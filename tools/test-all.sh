@@ -52,13 +52,14 @@ else
   tail -n 40 "$log_dir/build-host.log"; echo "host build failed"; failed=$((failed + 1))
 fi
 
-stage "fuzz-unpack"
-# A short libFuzzer run of the LZW decoder; counts as one test.
-if tools/fuzz-unpack.sh 15 >"$log_dir/fuzz-unpack.log" 2>&1; then
-  passed=$((passed + 1)); echo "fuzz-unpack: passed"
-else
-  tail -n 30 "$log_dir/fuzz-unpack.log"; echo "fuzz-unpack: failed"; failed=$((failed + 1))
-fi
+for target in xm unpack; do
+  stage "fuzz smoke run: $target (libFuzzer, 15 s)"
+  if tools/fuzz.sh "$target" -max_total_time=15 >"$log_dir/fuzz-$target.log" 2>&1; then
+    passed=$((passed + 1)); echo "fuzz $target: $(grep -E '^Done [0-9]+ runs' "$log_dir/fuzz-$target.log")"
+  else
+    tail -n 40 "$log_dir/fuzz-$target.log"; echo "fuzz $target: failed"; failed=$((failed + 1))
+  fi
+done
 
 stage "Windows build"
 if ! build build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake; then

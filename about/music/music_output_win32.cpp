@@ -1,0 +1,294 @@
+// The Win32 side of the music player: source readers for files and
+// resources, the waveOut ring of 16 blocks played as one endless looping
+// buffer, and the mixing thread that refills each block once it is heard.
+#include "about/music/music.h"
+
+#include "about/music/xm_player.h"
+#include "about/music/xm_render.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr int kRingBlocks = 16;
+constexpr DWORD kBlockBytes = xm::kBlockFrames * 4;
+constexpr DWORD kRingBytes = kRingBlocks * kBlockBytes;
+constexpr int kFileCacheBytes = 8192;
+
+// One process-wide record. The UI thread touches the player only before the
+// mixing thread starts and after it has ended, plus single-word fields.
+struct MusicState {
+    xm::Player* player = nullptr;
+    HWAVEOUT wave = nullptr;
+    WAVEHDR header{};
+    int16_t* ring = nullptr;
+    HANDLE thread = nullptr;
+    volatile LONG stop = 0;
+    int nextFill = 0;
+    volatile LONG heard = 0; // index into infos of the block being heard
+    xm::BlockInfo infos[kRingBlocks];
+    // Requests from the UI thread, applied by the mixing thread before it
+    // renders the next block.
+    volatile LONG masterVolume = 32768;
+    volatile LONG paused = 0;
+    volatile LONG jumpOrder = -1;
+    volatile LONG timeMs = 0; // copy of the player's rendered time for the UI
+    char title[21] = {};
+};
+MusicState g_music;
+
+// File reader: an 8192-byte cache aligned to 8192-byte offsets; whole
+// aligned runs go straight to the destination.
+struct FileReader {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    int64_t length = 0, pos = 0;
+    int64_t cacheStart = -1;
+    DWORD cacheBytes = 0;
+    uint8_t cache[kFileCacheBytes];
+};
+
+bool ReadAt(FileReader& f, int64_t offset, void* dest, DWORD count, DWORD& got) {
+    LARGE_INTEGER li;
+    li.QuadPart = offset;
+    return SetFilePointerEx(f.file, li, nullptr, FILE_BEGIN) &&
+           ReadFile(f.file, dest, count, &got, nullptr);
+}
+
+size_t ReadFileSource(void* context, void* dest, size_t count) {
+    auto& f = *static_cast<FileReader*>(context);
+    auto* out = static_cast<uint8_t*>(dest);
+    size_t done = 0;
+    while (done < count && f.pos < f.length) {
+        int64_t block = f.pos / kFileCacheBytes * kFileCacheBytes;
+        size_t want = count - done;
+        DWORD got = 0;
+        if (f.pos == block && want >= static_cast<size_t>(kFileCacheBytes)) {
+            DWORD run = static_cast<DWORD>(want / kFileCacheBytes * kFileCacheBytes);
+            if (!ReadAt(f, f.pos, out + done, run, got) || got == 0) break;
+            done += got;
+            f.pos += got;
+            continue;
+        }
+        if (f.cacheStart != block) {
+            if (!ReadAt(f, block, f.cache, kFileCacheBytes, got) || got == 0) break;
+            f.cacheStart = block;
+            f.cacheBytes = got;
+        }
+        size_t at = static_cast<size_t>(f.pos - block);
+        if (at >= f.cacheBytes) break;
+        size_t n = f.cacheBytes - at;
+        if (n > want) n = want;
+        std::memcpy(out + done, f.cache + at, n);
+        done += n;
+        f.pos += static_cast<int64_t>(n);
+    }
+    return done;
+}
+
+void SeekFileSource(void* context, int64_t offset, bool relative) {
+    auto& f = *static_cast<FileReader*>(context);
+    int64_t target = relative ? f.pos + offset : offset;
+    if (target >= 0 && target <= f.length) f.pos = target;
+}
+
+int64_t TellFileSource(void* context) {
+    return static_cast<FileReader*>(context)->pos;
+}
+
+void StopSong() {
+    MusicState& m = g_music;
+    if (m.thread) {
+        InterlockedExchange(&m.stop, 1);
+        WaitForSingleObject(m.thread, INFINITE);
+        CloseHandle(m.thread);
+        m.thread = nullptr;
+    }
+    if (m.wave) {
+        waveOutReset(m.wave);
+        if (m.header.dwFlags & WHDR_PREPARED)
+            waveOutUnprepareHeader(m.wave, &m.header, sizeof m.header);
+        waveOutClose(m.wave);
+        m.wave = nullptr;
+    }
+    m.header = WAVEHDR{};
+    delete[] m.ring;
+    m.ring = nullptr;
+    delete m.player;
+    m.player = nullptr;
+    m.stop = 0;
+    m.paused = 0;
+    m.jumpOrder = -1;
+    m.timeMs = 0;
+    m.nextFill = 0;
+    m.heard = 0;
+    for (auto& info : m.infos)
+        info = xm::BlockInfo();
+    m.title[0] = 0;
+}
+
+void FillBlock(MusicState& m, int block) {
+    m.player->masterVolume = m.masterVolume;
+    m.player->paused = m.paused != 0;
+    LONG jump = InterlockedExchange(&m.jumpOrder, -1);
+    if (jump >= 0) xm::JumpToOrder(*m.player, static_cast<int>(jump));
+    xm::RenderBlock(*m.player, m.ring + block * xm::kBlockFrames * 2, m.infos[block]);
+    InterlockedExchange(&m.timeMs, static_cast<LONG>(m.player->timeMs));
+}
+
+DWORD WINAPI MixThread(void*) {
+    MusicState& m = g_music;
+    int silentAfterEnd = 0;
+    for (;;) {
+        MMTIME time{};
+        time.wType = TIME_BYTES;
+        waveOutGetPosition(m.wave, &time, sizeof time);
+        int playing = static_cast<int>((time.u.cb / kBlockBytes) % kRingBlocks);
+        for (;;) {
+            Sleep(5);
+            if (m.stop) return 0;
+            if (m.nextFill == playing) break;
+            if (!m.paused) m.heard = (m.heard + 1) % kRingBlocks;
+            FillBlock(m, m.nextFill);
+            m.nextFill = (m.nextFill + 1) % kRingBlocks;
+            // Play-once: once the queued end of the song has been heard the
+            // thread releases the device itself.
+            if (m.player->ended && ++silentAfterEnd > kRingBlocks) {
+                waveOutReset(m.wave);
+                waveOutUnprepareHeader(m.wave, &m.header, sizeof m.header);
+                waveOutClose(m.wave);
+                m.wave = nullptr;
+                m.stop = 1;
+                return 0;
+            }
+        }
+    }
+}
+
+bool LoadFromSource(xm::Source& source, bool once, bool paused) {
+    MusicState& m = g_music;
+    m.player = new (std::nothrow) xm::Player();
+    if (!m.player) return false;
+    return xm::StartSong(*m.player, source, once, paused);
+}
+
+bool LoadSong(const void* source, unsigned long param, unsigned flags) {
+    bool once = (flags & MUSIC_PLAY_ONCE) != 0, paused = (flags & MUSIC_START_PAUSED) != 0;
+    g_music.paused = paused ? 1 : 0;
+    if (flags & MUSIC_FROM_MEMORY) {
+        xm::MemoryCursor cursor{static_cast<const uint8_t*>(source), param, 0};
+        xm::Source s = xm::MemorySource(cursor);
+        return LoadFromSource(s, once, paused);
+    }
+    if (flags & MUSIC_FROM_FILE) {
+        FileReader* reader = new (std::nothrow) FileReader();
+        if (!reader) return false;
+        reader->file = CreateFileA(static_cast<const char*>(source), GENERIC_READ, FILE_SHARE_READ,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        LARGE_INTEGER size{};
+        bool ok = reader->file != INVALID_HANDLE_VALUE && GetFileSizeEx(reader->file, &size);
+        if (ok) {
+            reader->length = size.QuadPart;
+            xm::Source s;
+            s.context = reader;
+            s.read = ReadFileSource;
+            s.seek = SeekFileSource;
+            s.tell = TellFileSource;
+            s.length = reader->length;
+            ok = LoadFromSource(s, once, paused);
+        }
+        if (reader->file != INVALID_HANDLE_VALUE) CloseHandle(reader->file);
+        delete reader;
+        return ok;
+    }
+    HMODULE module = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(param));
+    HRSRC res = FindResourceA(module, static_cast<const char*>(source), MAKEINTRESOURCEA(10));
+    HGLOBAL loaded = res ? LoadResource(module, res) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) return false;
+    xm::MemoryCursor cursor{static_cast<const uint8_t*>(data), SizeofResource(module, res), 0};
+    xm::Source s = xm::MemorySource(cursor);
+    return LoadFromSource(s, once, paused);
+}
+
+} // namespace
+
+int MusicPlay(const void* source, unsigned long param, unsigned flags) {
+    MusicState& m = g_music;
+    StopSong();
+    if (!source) return 0;
+    if (m.masterVolume == 0) m.masterVolume = 32768;
+
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 2;
+    format.nSamplesPerSec = xm::kOutputRate;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = 4;
+    format.nAvgBytesPerSec = xm::kOutputRate * 4;
+    if (waveOutOpen(&m.wave, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+        m.wave = nullptr;
+        return 0;
+    }
+    m.ring = new (std::nothrow) int16_t[kRingBytes / 2];
+    if (!m.ring || !LoadSong(source, param, flags)) {
+        StopSong();
+        return 0;
+    }
+    xm::PrintableTitle(m.player->module.name, m.title);
+
+    m.header.lpData = reinterpret_cast<LPSTR>(m.ring);
+    m.header.dwBufferLength = kRingBytes;
+    m.header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+    m.header.dwLoops = 0xFFFFFFFF;
+    for (int b = 0; b < kRingBlocks; ++b)
+        FillBlock(m, b);
+    m.nextFill = 0;
+    if (waveOutPrepareHeader(m.wave, &m.header, sizeof m.header) != MMSYSERR_NOERROR ||
+        waveOutWrite(m.wave, &m.header, sizeof m.header) != MMSYSERR_NOERROR) {
+        StopSong();
+        return 0;
+    }
+    m.thread = CreateThread(nullptr, 0, MixThread, nullptr, 0, nullptr);
+    if (!m.thread) {
+        StopSong();
+        return 0;
+    }
+    SetThreadPriority(m.thread, THREAD_PRIORITY_TIME_CRITICAL);
+    return 1;
+}
+
+void MusicPause() {
+    InterlockedExchange(&g_music.paused, 1);
+}
+
+void MusicResume() {
+    InterlockedExchange(&g_music.paused, 0);
+}
+
+void MusicSetVolume(unsigned level) {
+    InterlockedExchange(&g_music.masterVolume, xm::MasterVolumeForLevel(level));
+}
+
+void MusicJumpToOrder(unsigned order) {
+    if (g_music.thread) InterlockedExchange(&g_music.jumpOrder, static_cast<LONG>(order & 0xFFFF));
+}
+
+unsigned MusicGetLevels() {
+    return g_music.infos[g_music.heard].levels;
+}
+
+unsigned MusicGetPosition() {
+    return g_music.infos[g_music.heard].position;
+}
+
+unsigned MusicGetTime() {
+    return static_cast<unsigned>(g_music.timeMs);
+}
+
+const char* MusicGetTitle() {
+    return g_music.title;
+}

@@ -1,0 +1,263 @@
+#include "about/music/xm_loader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace xm {
+namespace {
+
+constexpr int kHeaderBytes = 336;
+constexpr int kInstrumentHeadBytes = 33;
+constexpr int kInstrumentRestBytes = 208;
+constexpr int kSampleHeaderBytes = 40;
+constexpr int32_t kMaxSampleFrames = 1 << 22;
+
+uint16_t U16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+uint32_t U32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+bool ReadExact(Source& s, void* dest, size_t count) {
+    return s.read(s.context, dest, count) == count;
+}
+
+int64_t Remaining(Source& s) {
+    return s.length - s.tell(s.context);
+}
+
+bool UnpackPattern(const uint8_t* data, size_t size, int rows, int channels, int instruments,
+                   Pattern& p) {
+    p.rows = rows;
+    p.cells.assign(static_cast<size_t>(rows) * channels, Cell{0, 0, 0, 0, 0});
+    size_t pos = 0;
+    for (Cell& c : p.cells) {
+        if (pos >= size) break; // short data: the rest stays empty
+        uint8_t first = data[pos++];
+        uint8_t mask = (first & 0x80) ? first : 0x1F;
+        uint8_t fields[5] = {};
+        int start = 0;
+        if (!(first & 0x80)) {
+            fields[0] = first;
+            start = 1;
+        }
+        for (int f = start; f < 5; ++f) {
+            if (!(mask & (1 << f))) continue;
+            if (pos >= size) break;
+            fields[f] = data[pos++];
+        }
+        c = Cell{fields[0], fields[1], fields[2], fields[3], fields[4]};
+        if (c.instrument > instruments) c.instrument = 0;
+    }
+    return true;
+}
+
+bool LoadPatterns(Source& s, Module& m) {
+    std::vector<uint8_t> packed;
+    for (int i = 0; i < m.declaredPatterns; ++i) {
+        uint8_t h[9];
+        int64_t start = s.tell(s.context);
+        if (!ReadExact(s, h, sizeof h)) return false;
+        uint32_t headerLength = U32(h);
+        int rows = U16(h + 5);
+        uint16_t packedSize = U16(h + 7);
+        if (headerLength > 9 && headerLength < 64) s.seek(s.context, start + headerLength, false);
+        Pattern& p = m.patterns[i];
+        if (packedSize == 0) {
+            p.rows = (rows >= 1 && rows <= 256) ? rows : 64;
+            continue;
+        }
+        if (rows < 1 || rows > 256) return false;
+        packed.resize(packedSize);
+        if (!ReadExact(s, packed.data(), packedSize)) return false;
+        UnpackPattern(packed.data(), packedSize, rows, m.channels,
+                      static_cast<int>(m.instruments.size()), p);
+    }
+    return true;
+}
+
+void ReadEnvelope(const uint8_t* points, uint8_t count, uint8_t sustain, uint8_t loopStart,
+                  uint8_t loopEnd, uint8_t flags, Envelope& e) {
+    e.points = std::min<uint8_t>(count, 12);
+    for (int k = 0; k < 12; ++k) {
+        e.x[k] = U16(points + 4 * k);
+        e.y[k] = static_cast<uint8_t>(std::min<uint16_t>(U16(points + 4 * k + 2), 64));
+    }
+    e.sustain = sustain;
+    e.loopStart = loopStart;
+    e.loopEnd = loopEnd;
+    e.flags = flags & 7;
+    // Fewer than two points: no envelope. Points out of range switch off
+    // the sustain or loop that names them.
+    if (e.points < 2) e.flags = 0;
+    if (e.sustain >= e.points) e.flags &= ~kEnvSustain;
+    if (e.loopStart >= e.points || e.loopEnd >= e.points || e.loopStart > e.loopEnd)
+        e.flags &= ~kEnvLoop;
+}
+
+void ReadSampleHeader(const uint8_t* h, Sample& smp, uint32_t& byteLength) {
+    byteLength = U32(h);
+    uint32_t loopStart = U32(h + 4), loopLength = U32(h + 8);
+    smp.volume = h[12];
+    smp.finetune = static_cast<int8_t>(h[13]);
+    smp.type = h[14];
+    smp.panning = h[15];
+    smp.relativeNote = static_cast<int8_t>(h[16]);
+    smp.adpcm = h[17] == 0xAD;
+    smp.sixteenBit = (smp.type & 0x10) != 0;
+    uint32_t length = byteLength;
+    if (smp.sixteenBit) {
+        length /= 2;
+        loopStart /= 2;
+        loopLength /= 2;
+    }
+    // Values at or above the limit fail the load later; clamp here so that
+    // the arithmetic below stays in range.
+    length = std::min<uint32_t>(length, kMaxSampleFrames);
+    loopStart = std::min(loopStart, length);
+    loopLength = std::min(loopLength, length - loopStart);
+    smp.length = static_cast<int32_t>(length);
+    smp.loop = smp.type & 3;
+    if (smp.loop == 3) smp.loop = kLoopPingPong;
+    if (smp.loop == kLoopNone || loopLength == 0) {
+        smp.loop = kLoopNone;
+        loopStart = 0;
+        loopLength = length;
+    }
+    smp.loopStart = static_cast<int32_t>(loopStart);
+    smp.loopLength = static_cast<int32_t>(loopLength);
+}
+
+bool LoadSampleData(Source& s, Sample& smp, uint32_t byteLength) {
+    if (byteLength / (smp.sixteenBit ? 2 : 1) >= static_cast<uint32_t>(kMaxSampleFrames))
+        return false;
+    int n = smp.length;
+    int64_t stored = smp.adpcm ? 16 + (static_cast<int64_t>(n) + 1) / 2 : byteLength;
+    if (stored > Remaining(s)) return false; // truncated: check before allocating
+    smp.pcm.assign(static_cast<size_t>(n) + kGuardSamples, 0);
+    std::vector<uint8_t> raw(static_cast<size_t>(stored));
+    if (stored && !ReadExact(s, raw.data(), raw.size())) return false;
+    if (smp.adpcm)
+        DecodeAdpcm(raw.data(), raw.data() + 16, n, smp.pcm.data());
+    else if (smp.sixteenBit)
+        DecodeDelta16(raw.data(), n, smp.pcm.data());
+    else
+        DecodeDelta8(raw.data(), n, smp.pcm.data());
+    int32_t end = smp.loopStart + smp.loopLength;
+    if (smp.loop == kLoopForward) smp.pcm[end] = smp.pcm[smp.loopStart];
+    if (smp.loop == kLoopPingPong) smp.pcm[end] = smp.pcm[end - 1];
+    return true;
+}
+
+bool LoadInstrument(Source& s, Module& m, Instrument& ins) {
+    int64_t start = s.tell(s.context);
+    // Instruments without samples may end after the sample count (29
+    // bytes); the sample header size is read only when the header holds it.
+    uint8_t head[kInstrumentHeadBytes] = {};
+    if (!ReadExact(s, head, 29)) return false;
+    uint32_t headerSize = U32(head);
+    if (headerSize >= kInstrumentHeadBytes && !ReadExact(s, head + 29, 4)) return false;
+    int count = U16(head + 27);
+    uint32_t sampleHeaderSize = headerSize >= kInstrumentHeadBytes ? U32(head + 29) : 40;
+    if (count > kMaxSamplesPerInstrument) return false;
+    if (count > 0 && sampleHeaderSize >= 41) return false;
+    if (count > 0) {
+        uint8_t rest[kInstrumentRestBytes];
+        if (!ReadExact(s, rest, sizeof rest)) return false;
+        std::memcpy(ins.sampleMap, rest, 96);
+        ReadEnvelope(rest + 96, rest[192], rest[194], rest[195], rest[196], rest[200], ins.volume);
+        ReadEnvelope(rest + 144, rest[193], rest[197], rest[198], rest[199], rest[201],
+                     ins.panning);
+        ins.vibratoType = rest[202];
+        ins.vibratoSweep = rest[203];
+        ins.vibratoDepth = rest[204];
+        ins.vibratoRate = rest[205];
+        ins.fadeout = static_cast<uint32_t>(U16(rest + 206)) * 2;
+    }
+    s.seek(s.context, start + static_cast<int64_t>(headerSize) - s.tell(s.context), true);
+    ins.sampleCount = count;
+    ins.samples.resize(count);
+    std::vector<uint32_t> bytes(count);
+    for (int k = 0; k < count; ++k) {
+        uint8_t h[kSampleHeaderBytes];
+        if (!ReadExact(s, h, sizeof h)) return false;
+        ReadSampleHeader(h, ins.samples[k], bytes[k]);
+    }
+    for (int k = 0; k < count; ++k)
+        if (!LoadSampleData(s, ins.samples[k], bytes[k])) return false;
+    (void)m;
+    return true;
+}
+
+bool LoadAll(Source& s, Module& m) {
+    uint8_t h[kHeaderBytes];
+    if (!ReadExact(s, h, sizeof h)) return false;
+    uint32_t headerSize = U32(h + 60);
+    m.songLength = U16(h + 64);
+    m.restart = U16(h + 66);
+    m.channels = U16(h + 68);
+    m.declaredPatterns = U16(h + 70);
+    int instruments = U16(h + 72);
+    m.linear = (U16(h + 74) & 1) != 0;
+    m.tempo = U16(h + 76);
+    m.bpm = U16(h + 78);
+    std::memcpy(m.orders, h + 80, 256);
+    std::memcpy(m.name, h + 17, 20);
+    m.name[20] = 0;
+    if (m.declaredPatterns == 0 || m.songLength < 1 || m.songLength > 256) return false;
+    if (m.channels < 1 || m.channels > kMaxChannels) return false;
+    // Pattern numbers and instrument numbers in cells are bytes.
+    if (m.declaredPatterns > 256 || instruments > 255) return false;
+    s.seek(s.context, 60 + static_cast<int64_t>(headerSize), false);
+
+    int kept = m.declaredPatterns;
+    for (int i = 0; i < m.songLength; ++i)
+        kept = std::max(kept, m.orders[i] + 1);
+    m.patterns.resize(kept); // extra patterns: 64 empty rows without cells
+    m.instruments.resize(instruments);
+    if (!LoadPatterns(s, m)) return false;
+    for (Instrument& ins : m.instruments)
+        if (!LoadInstrument(s, m, ins)) return false;
+    return true;
+}
+
+} // namespace
+
+void DecodeDelta8(const uint8_t* in, int count, int16_t* out) {
+    uint8_t value = 0;
+    for (int i = 0; i < count; ++i) {
+        value = static_cast<uint8_t>(value + in[i]);
+        out[i] = static_cast<int16_t>(static_cast<int8_t>(value) * 256);
+    }
+}
+
+void DecodeDelta16(const uint8_t* in, int count, int16_t* out) {
+    uint16_t value = 0;
+    for (int i = 0; i < count; ++i) {
+        value = static_cast<uint16_t>(value + U16(in + 2 * i));
+        out[i] = static_cast<int16_t>(value);
+    }
+}
+
+void DecodeAdpcm(const uint8_t* table, const uint8_t* in, int count, int16_t* out) {
+    uint8_t value = 0;
+    for (int i = 0; i < count; ++i) {
+        uint8_t nibble = (i & 1) ? in[i / 2] >> 4 : in[i / 2] & 0x0F;
+        value = static_cast<uint8_t>(value + table[nibble]);
+        out[i] = static_cast<int16_t>(static_cast<int8_t>(value) * 256);
+    }
+}
+
+bool LoadModule(Source& source, Module& module) {
+    module = Module();
+    try {
+        return LoadAll(source, module);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+} // namespace xm

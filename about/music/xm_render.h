@@ -1,0 +1,31 @@
+// The block renderer: advances the song tick by tick, mixes every voice
+// slot into 1024-frame blocks and converts them to 16-bit stereo.
+#pragma once
+
+#include "about/music/xm_types.h"
+
+namespace xm {
+
+struct BlockInfo {
+    uint32_t levels = 0;   // average |left| << 16 | average |right|
+    uint32_t position = 0; // order << 16 | row
+};
+
+// Renders kBlockFrames frames (left, right interleaved) into `out`.
+// Once the song has ended (play-once) the block is silent.
+void RenderBlock(Player& player, int16_t* out, BlockInfo& info);
+
+// Starts the next tick: row or tick processing, then the tick advance.
+// Returns false when a play-once song has reached its end.
+bool StartTick(Player& player);
+
+// Adds `frames` frames of one voice slot to the accumulators (left, right
+// interleaved).
+void MixVoice(Voice& voice, int64_t* mix, int frames);
+
+// Converts accumulators to 16-bit with the master volume; returns the sums
+// of the converted magnitudes of the left and right channels.
+void ConvertBlock(const int64_t* mix, int frames, int32_t masterVolume, int16_t* out,
+                  uint64_t& leftSum, uint64_t& rightSum);
+
+} // namespace xm
