@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "about/about_dialog.h"
+#include "about/credits_animation.h"
 #include "app/app_state.h"
 #include "app/connection.h"
 #include "app/relay_pictures.h"
@@ -26,7 +28,9 @@ const char kWindowClass[] = "DLGCLASS";
 
 void WriteCurrentYear() {
     char year[8] = "";
-    if (GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, "yyyy", year, sizeof year) == 5) WriteCreditYear(year);
+    if (GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, "yyyy", year, sizeof year) != 5) return;
+    WriteCreditYear(gCreditText, year);
+    WriteStatusCreditYear(year);
 }
 
 void SetUp(HWND window) {
@@ -72,6 +76,7 @@ void OnCommand(HWND window, int id, int code) {
     case IDC_DELETE_DEVICE: DeleteBoard(); break;
     case IDC_RELAY_SCRIPTS: OpenRelayScriptsList(window); break;
     case IDM_RELAY_OPTIONS: OpenRelayOptionsDialog(); break;
+    case IDM_ABOUT: OpenAboutDialog(); break;
     default:
         if (id >= IDC_RELAY1_EDIT && id < IDC_RELAY1_EDIT + kRelayCount) OpenEditRelayDialog(id - IDC_RELAY1_EDIT + 1);
         break;

@@ -59,4 +59,4 @@ const char* CreditLine(int counter) {
 
 int NextCreditCounter(int counter) { return counter >= 5 ? 1 : counter + 1; }
 
-void WriteCreditYear(const char year[4]) { std::memcpy(g_maker_line + kMakerYearOffset, year, 4); }
+void WriteStatusCreditYear(const char year[4]) { std::memcpy(g_maker_line + kMakerYearOffset, year, 4); }

@@ -35,5 +35,5 @@ StatusView ReadStatusBlock(const uint8_t block[12]);
 const char* CreditLine(int counter);
 int NextCreditCounter(int counter); // 1..5, then 1 again
 // Writes the four digits of year over the closing year of the maker's line.
-void WriteCreditYear(const char year[4]);
+void WriteStatusCreditYear(const char year[4]);
 extern const char kAuthorCredit[];

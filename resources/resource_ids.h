@@ -79,4 +79,7 @@
 #define IDC_OPTION_OK 9508
 #define IDC_OPTION_CANCEL 9509
 
+/* About (template 9000) */
+#define IDD_ABOUT 9000
+
 #endif

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the documentation's screenshots of Pellam connected to the simulated
 # board (after a Windows build): docs/main-window.png, docs/edit-relay.png,
-# docs/relay-options.png.
+# docs/relay-options.png, docs/about-box.png.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tools/rig/session.sh
@@ -33,3 +33,8 @@ xdotool key alt+o Return
 sleep 1.5
 shot "^Relay Board Options$" relay-options.png
 xdotool key Escape
+sleep 0.5
+xdotool windowactivate --sync "$DEMO_WINDOW" 2>/dev/null || true
+xdotool key alt+h Return
+sleep 4
+shot "^About Qvoxline Relay Board$" about-box.png

@@ -115,7 +115,7 @@ TEST(PanelLogic, CreditLinesCycleAndCarryTheYear) {
     EXPECT_EQ(lines[5], lines[0]);
     for (const std::string& line : lines) EXPECT_EQ(line.substr(0, 3), "   ");
     const size_t length = std::strlen(CreditLine(2));
-    WriteCreditYear("2031");
+    WriteStatusCreditYear("2031");
     EXPECT_NE(std::string(CreditLine(2)).find("- 2031 "), std::string::npos) << CreditLine(2);
     EXPECT_EQ(std::strlen(CreditLine(2)), length);
 }
