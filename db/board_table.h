@@ -2,21 +2,9 @@
 // the selected board's row, and the operations behind the board box.
 #pragma once
 
+#include "db/board_record.h"
+
 #include <windows.h>
-
-struct RelaySettings {
-    char notes[512];
-    char name[32];
-    char nc_label[32];
-    char no_label[32];
-    char confirm[4]; // "YES" when switching asks first
-};
-
-struct BoardRecord {
-    char header[5][32]; // columns 1-5: row id, VID, PID, registration time, DEFAULT
-    RelaySettings relays[5];
-};
-static_assert(sizeof(RelaySettings) == 612, "a relay group is 612 bytes");
 
 extern BoardRecord g_board_record;
 

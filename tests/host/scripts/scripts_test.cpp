@@ -1,0 +1,164 @@
+#include "scripts/command_codes.h"
+#include "scripts/script_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Relays {
+    RelaySettings r[5] = {};
+    Relays() {
+        Set(3, "Pump", "Off", "On");
+    }
+    void Set(int n, const char* name, const char* nc, const char* no) {
+        std::strcpy(r[n - 1].name, name);
+        std::strcpy(r[n - 1].nc_label, nc);
+        std::strcpy(r[n - 1].no_label, no);
+    }
+};
+
+std::string Text(int index, const Relays& relays) {
+    char out[kCommandTextSize];
+    CommandText(index, relays.r, out);
+    return out;
+}
+
+std::vector<std::string> Decode(const char* commands, const Relays& relays) {
+    std::vector<std::string> texts;
+    WalkScriptCommands(commands, [&](int index) { texts.push_back(Text(index, relays)); });
+    return texts;
+}
+
+std::string Encode(const std::vector<std::string>& texts, const Relays& relays) {
+    char commands[kCommandsTextSize] = "";
+    for (const std::string& t : texts) EXPECT_TRUE(EncodeScriptCommand(t.c_str(), relays.r, commands, sizeof commands));
+    return commands;
+}
+
+TEST(ScriptCommands, TableInCodeOrderWithTypesAndDelays) {
+    for (int i = 0; i < kCommandCount; ++i) {
+        const char expected_second = i < 10 ? static_cast<char>('0' + i) : static_cast<char>('A' + i - 10);
+        EXPECT_EQ(kScriptCommands[i].code, std::string("0") + expected_second);
+        EXPECT_EQ(FindCommand('0', expected_second), i);
+        if (i < 10) {
+            EXPECT_EQ(kScriptCommands[i].write_type, static_cast<uint32_t>(i ^ 1)) << i;
+        }
+    }
+    EXPECT_EQ(kScriptCommands[FindCommand('0', 'Z')].delay_ms, 36000000u);
+    EXPECT_EQ(FindCommand('1', 'A'), -1);
+    EXPECT_EQ(FindCommand('0', 'a'), -1);
+}
+
+TEST(ScriptCommands, RelayTextsComeFromTheCurrentSettings) {
+    Relays relays;
+    EXPECT_EQ(Text(4, relays), "Relay 3 - Pump - On");
+    EXPECT_EQ(Text(5, relays), "Relay 3 - Pump - Off");
+    EXPECT_EQ(Text(0, relays), "Relay 1 -  - ");
+    EXPECT_EQ(Text(10, relays), "Delay 1 Second");
+    // Longest names and labels still fit the text buffer.
+    relays.Set(5, std::string(31, 'n').c_str(), std::string(31, 'c').c_str(), std::string(31, 'o').c_str());
+    EXPECT_EQ(Text(8, relays).size(), 75u);
+}
+
+TEST(ScriptCommands, EncodeFirstMatchAndIgnoreUnknownTexts) {
+    Relays relays;
+    EXPECT_EQ(Encode({"Relay 3 - Pump - Off", "Delay 1 Second", "Relay 3 - Pump - On"}, relays), "050A04");
+    EXPECT_EQ(Encode({"Relay 1 -  - "}, relays), "00"); // both relay 1 entries read alike
+    relays.Set(2, "Lamp", "Same", "Same");
+    EXPECT_EQ(Encode({"Relay 2 - Lamp - Same"}, relays), "02");
+    EXPECT_EQ(Encode({"Relay 9 - x - y", "", "delay 1 second"}, relays), "");
+    char full[5] = "0A0A";
+    EXPECT_FALSE(EncodeScriptCommand("Delay 1 Second", relays.r, full, sizeof full));
+    EXPECT_STREQ(full, "0A0A");
+}
+
+TEST(ScriptCommands, WalkSkipsUnknownPairsAndTrailingCharacters) {
+    Relays relays;
+    EXPECT_TRUE(Decode("", relays).empty());
+    EXPECT_EQ(Decode("0A0", relays), std::vector<std::string>{"Delay 1 Second"});
+    EXPECT_TRUE(Decode("1A0a", relays).empty());
+    EXPECT_EQ(Decode("000Z", relays), (std::vector<std::string>{"Relay 1 -  - ", "Delay 10 Hours"}));
+    // Renaming changes the texts, not the codes.
+    relays.Set(1, "Gate", "Shut", "Open");
+    EXPECT_EQ(Decode("0001", relays), (std::vector<std::string>{"Relay 1 - Gate - Open", "Relay 1 - Gate - Shut"}));
+}
+
+// A fake clock and a recording output for the executor's schedule.
+struct Recorder {
+    std::vector<std::string> log;
+    std::vector<std::pair<uint64_t, uint32_t>> sent; // (time, type)
+    uint64_t now = 0;
+    ScriptRunOutput Output() {
+        return {[](void* c, const char* line) { static_cast<Recorder*>(c)->log.push_back(line); },
+                [](void* c, uint32_t type) {
+                    auto* r = static_cast<Recorder*>(c);
+                    r->sent.push_back({r->now, type});
+                },
+                this};
+    }
+};
+
+TEST(ScriptRun, LogAndCommandsOfASmallScript) {
+    Relays relays;
+    Recorder rec;
+    ScriptRun run;
+    StartScriptRun(run, "7", "Morning", "000A01", 0, relays.r, rec.Output());
+    EXPECT_EQ(AdvanceScriptRun(run, 0, relays.r, rec.Output()), 1000u);
+    rec.now = 999;
+    EXPECT_EQ(AdvanceScriptRun(run, 999, relays.r, rec.Output()), 1u);
+    rec.now = 1003;
+    EXPECT_EQ(AdvanceScriptRun(run, 1003, relays.r, rec.Output()), 0u);
+    EXPECT_TRUE(run.finished);
+    const std::string sep(119, '-');
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"Executing Relay Script #7", sep, "Morning", sep, "Relay 1 -  - ",
+                                                 "Delay 1 Second", "Relay 1 -  - ", sep, "Relay Script Executed."}));
+    EXPECT_EQ(rec.sent, (std::vector<std::pair<uint64_t, uint32_t>>{{0, 1}, {1003, 0}}));
+}
+
+TEST(ScriptRun, RelayCommandsBackToBackAndEmptyScripts) {
+    Relays relays;
+    Recorder rec;
+    ScriptRun run;
+    StartScriptRun(run, "1", "x", "00020406xx", 5, relays.r, rec.Output());
+    EXPECT_EQ(AdvanceScriptRun(run, 5, relays.r, rec.Output()), 0u);
+    EXPECT_EQ(rec.sent.size(), 4u);
+    EXPECT_EQ(rec.log.size(), 4u + 4u + 2u); // header, four commands, closing lines; "xx" writes nothing
+    Recorder empty;
+    StartScriptRun(run, "2", "y", "", 0, relays.r, empty.Output());
+    AdvanceScriptRun(run, 0, relays.r, empty.Output());
+    EXPECT_EQ(empty.log.size(), 6u);
+    EXPECT_TRUE(empty.sent.empty());
+}
+
+TEST(ScriptRun, DelaysDoNotDriftAndTenHoursIsTenHours) {
+    Relays relays;
+    Recorder rec;
+    ScriptRun run;
+    std::string commands;
+    for (int i = 0; i < 60; ++i) commands += "0A00";
+    StartScriptRun(run, "3", "z", commands.c_str(), 0, relays.r, rec.Output());
+    // Every timer tick comes 7 ms late; the deadlines stay on whole seconds.
+    uint64_t wait = AdvanceScriptRun(run, 0, relays.r, rec.Output());
+    while (!run.finished) {
+        rec.now += wait + 7;
+        wait = AdvanceScriptRun(run, rec.now, relays.r, rec.Output());
+    }
+    ASSERT_EQ(rec.sent.size(), 60u);
+    EXPECT_EQ(rec.sent.back().first, 60000u + 7u);
+
+    Recorder slow;
+    StartScriptRun(run, "4", "long", "0Z00", 0, relays.r, slow.Output());
+    EXPECT_EQ(AdvanceScriptRun(run, 0, relays.r, slow.Output()), 36000000u);
+    EXPECT_EQ(AdvanceScriptRun(run, 35999999, relays.r, slow.Output()), 1u);
+    EXPECT_TRUE(slow.sent.empty());
+    slow.now = 36000000;
+    AdvanceScriptRun(run, 36000000, relays.r, slow.Output());
+    EXPECT_EQ(slow.sent.size(), 1u);
+    EXPECT_EQ(slow.log.back(), "Relay Script Executed.");
+}
+
+} // namespace
