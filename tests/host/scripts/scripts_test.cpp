@@ -162,3 +162,25 @@ TEST(ScriptRun, DelaysDoNotDriftAndTenHoursIsTenHours) {
 }
 
 } // namespace
+
+#include "db/statements.h"
+#include "scripts/script_table.h"
+
+namespace {
+
+TEST(ScriptStatements, TextsQuotesAndUnquotedIds) {
+    char out[kLargeStatementBufferSize];
+    ASSERT_TRUE(ComposeSelectScripts(out, sizeof out, "8001"));
+    EXPECT_STREQ(out, "SELECT * FROM RelayScripts WHERE PID = '8001'");
+    ASSERT_TRUE(ComposeInsertScript(out, sizeof out, "8001", "Morning", "Pump's on", "000A01"));
+    EXPECT_STREQ(out, "INSERT INTO RelayScripts (PID,NAME,DESCRIPTION,COMMANDS) VALUES ('8001', 'Morning', "
+                      "'Pump''s on', '000A01');");
+    ASSERT_TRUE(ComposeUpdateScript(out, sizeof out, "8001", "M", "N", "0A", "12"));
+    EXPECT_STREQ(out, "UPDATE RelayScripts SET PID ='8001', NAME ='M', DESCRIPTION ='N', COMMANDS ='0A' WHERE ID=12;");
+    ASSERT_TRUE(ComposeDeleteScript(out, sizeof out, "12"));
+    EXPECT_STREQ(out, "DELETE FROM RelayScripts WHERE ID = 12");
+    EXPECT_FALSE(ComposeDeleteScript(out, sizeof out, "1 OR 1=1"));
+    EXPECT_FALSE(ComposeUpdateScript(out, sizeof out, "8001", "M", "N", "0A", ""));
+}
+
+} // namespace
