@@ -33,6 +33,7 @@ struct GridColumnInfo {
     int32_t left = 0;
     uintptr_t editor = 0;
     uint32_t reserved = 0;
+    bool ownEditor = false; // the grid created the editor and destroys it
     std::string header;
     std::string format;
     std::vector<std::string> choices; // item value = index
