@@ -25,6 +25,8 @@ struct GridState {
     int headerHeight = 18;
     int rowHeight = 18;
     int scrollX = 0;
+    int clientWidth = 0, clientHeight = 0; // of the grid window, kept by GridLayout
+    bool barRefreshPosted = false;
     uint32_t firstRow = 0;
     HWND parent = nullptr;
     HWND self = nullptr;
@@ -66,6 +68,7 @@ LRESULT GridActivateCell(GridState* g, uint32_t column, uint32_t row);
 LRESULT GridEndEdit(GridState* g, bool cancel);
 LRESULT GridStoreCell(GridState* g, uint32_t column, uint32_t row, intptr_t value);
 void GridLayout(GridState* g);
+void GridUpdateVerticalBar(GridState* g, bool redraw);
 void GridScrollIntoView(GridState* g);
 void GridSetFirstRow(GridState* g, long first);
 void GridSetScrollX(GridState* g, long x);

@@ -23,12 +23,20 @@ uint32_t CellOffset(const GridModel& model, uint32_t row, uint32_t column) {
 }
 
 // Appends bytes to the heap; returns the offset or 0 when it cannot grow.
+// The bytes may lie inside the heap itself (a value read from the grid).
 uint32_t AppendHeap(GridModel& model, const void* bytes, size_t count) {
     if (model.heap.empty()) model.heap.assign(4, 0); // offset 0 stays "no value"
     if (model.heap.size() + count > kHeapLimit) return 0;
     uint32_t offset = static_cast<uint32_t>(model.heap.size());
     const uint8_t* p = static_cast<const uint8_t*>(bytes);
-    model.heap.insert(model.heap.end(), p, p + count);
+    const uint8_t* begin = model.heap.data();
+    if (p >= begin && p < begin + model.heap.size()) {
+        size_t from = static_cast<size_t>(p - begin);
+        model.heap.resize(model.heap.size() + count);
+        std::memmove(&model.heap[offset], &model.heap[from], count);
+    } else {
+        model.heap.insert(model.heap.end(), p, p + count);
+    }
     return offset;
 }
 
@@ -63,9 +71,7 @@ bool StoreValue(GridModel& model, uint32_t& offset, const GridColumnInfo& column
                 return true;
             }
         }
-        // The text may live in the heap itself: copy it out before growing.
-        std::string copy(text, need - 1);
-        uint32_t at = AppendHeap(model, copy.c_str(), need);
+        uint32_t at = AppendHeap(model, text, need);
         if (at == 0) return false;
         offset = at;
         return true;
@@ -74,13 +80,21 @@ bool StoreValue(GridModel& model, uint32_t& offset, const GridColumnInfo& column
     const uint8_t* bytes;
     uint32_t count;
     ElementBytes(column, value, bytes, count, scratch);
-    std::vector<uint8_t> copy(count, 0);
-    if (bytes) std::memcpy(copy.data(), bytes, count);
     if (offset != 0) {
-        std::memcpy(&model.heap[offset], copy.data(), count);
+        if (bytes)
+            std::memmove(&model.heap[offset], bytes, count);
+        else
+            std::memset(&model.heap[offset], 0, count);
         return true;
     }
-    uint32_t at = AppendHeap(model, copy.data(), count);
+    if (!bytes) { // a null pointer for data of more than 4 bytes: zeros
+        if (model.heap.empty()) model.heap.assign(4, 0);
+        if (model.heap.size() + count > kHeapLimit) return false;
+        offset = static_cast<uint32_t>(model.heap.size());
+        model.heap.resize(model.heap.size() + count, 0);
+        return true;
+    }
+    uint32_t at = AppendHeap(model, bytes, count);
     if (at == 0) return false;
     offset = at;
     return true;
@@ -321,16 +335,19 @@ bool GridSortColumn(GridModel& model, uint32_t column, uint32_t order, GridCompa
     bool text = GridIsTextColumn(c) && c.type != GCT_DATA;
     bool data = c.type == GCT_DATA;
     std::vector<uint32_t>& index = model.rowIndex;
-    const uint32_t cellWord = kRecordHeader + column;
     static const uint8_t kZeros[4] = {0, 0, 0, 0};
-
-    auto valueOf = [&](uint32_t record) -> const uint8_t* {
-        uint32_t offset = model.rowStore[record + cellWord];
-        if (offset != 0) return &model.heap[offset];
-        return nullptr;
-    };
     // Fixed-size data of an empty cell compares as zeros of the column size.
-    std::vector<uint8_t> emptyData(std::max<uint32_t>(GridFixedSize(c), 1), 0);
+    std::vector<uint8_t> emptyData(std::max<uint32_t>(GridFixedSize(c), 4), 0);
+    const uint8_t* empty = data   ? emptyData.data()
+                           : text ? reinterpret_cast<const uint8_t*>("")
+                                  : kZeros;
+    // The values in table order, swapped along with the index entries, so
+    // that a comparison reads no row record.
+    std::vector<const uint8_t*> values(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t offset = model.rowStore[index[i] + kRecordHeader + column];
+        values[i] = offset ? &model.heap[offset] : empty;
+    }
 
     uint32_t gap = count;
     uint32_t swaps;
@@ -338,26 +355,25 @@ bool GridSortColumn(GridModel& model, uint32_t column, uint32_t order, GridCompa
         gap = GridNextGap(gap);
         swaps = 0;
         for (uint32_t i = 0; i + gap <= count - 1; ++i) {
-            const uint8_t* a = valueOf(index[i]);
-            const uint8_t* b = valueOf(index[i + gap]);
+            const uint8_t* a = values[i];
+            const uint8_t* b = values[i + gap];
             int result;
             if (data) {
-                result = compare ? compare(context, i, i + gap, a ? a : emptyData.data(),
-                                           b ? b : emptyData.data())
-                                 : 0;
+                result = compare ? compare(context, i, i + gap, a, b) : 0;
             } else if (text) {
-                result = GridCompareText(a ? reinterpret_cast<const char*>(a) : "",
-                                         b ? reinterpret_cast<const char*>(b) : "");
+                result = GridCompareText(reinterpret_cast<const char*>(a),
+                                         reinterpret_cast<const char*>(b));
             } else {
                 int32_t x, y;
-                std::memcpy(&x, a ? a : kZeros, 4);
-                std::memcpy(&y, b ? b : kZeros, 4);
+                std::memcpy(&x, a, 4);
+                std::memcpy(&y, b, 4);
                 // The sign of the difference, without its overflow.
                 result = (x > y) - (x < y);
             }
             if (descending) result = -result;
             if (result > 0) {
                 std::swap(index[i], index[i + gap]);
+                std::swap(values[i], values[i + gap]);
                 ++swaps;
             }
         }

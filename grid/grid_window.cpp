@@ -18,17 +18,26 @@ constexpr int kHeaderId = 1;
 constexpr int kRowsId = 2;
 constexpr int kHeaderWidth = 8192;
 constexpr int kScrollStepX = 16;
+constexpr UINT kRefreshBars = WM_USER + 0x100; // posted to itself after rows change
 
 void SetState(HWND window, GridState* g) {
     SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(g));
 }
 
+// The parent's window procedure, looked up once per sort.
+struct SortContext {
+    GridState* g;
+    WNDPROC proc;
+    bool direct; // an ANSI window: its procedure address can be called as is
+};
+
 // Answers the sort's question about two fixed-size values by calling the
 // parent's window procedure directly with WM_COMPAREITEM.
 int CompareThroughParent(void* context, uint32_t row1, uint32_t row2, const void* a,
                          const void* b) {
-    GridState* g = static_cast<GridState*>(context);
-    if (!g->parent) return 0;
+    const SortContext* s = static_cast<const SortContext*>(context);
+    GridState* g = s->g;
+    if (!s->proc) return 0;
     COMPAREITEMSTRUCT item{};
     item.CtlType = ODT_CELLGRID;
     item.CtlID = g->id;
@@ -37,9 +46,10 @@ int CompareThroughParent(void* context, uint32_t row1, uint32_t row2, const void
     item.itemData1 = reinterpret_cast<ULONG_PTR>(a);
     item.itemID2 = row2;
     item.itemData2 = reinterpret_cast<ULONG_PTR>(b);
-    WNDPROC proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(g->parent, GWLP_WNDPROC));
-    return static_cast<int>(
-        CallWindowProcA(proc, g->parent, WM_COMPAREITEM, g->id, reinterpret_cast<LPARAM>(&item)));
+    LPARAM l = reinterpret_cast<LPARAM>(&item);
+    LRESULT r = s->direct ? s->proc(g->parent, WM_COMPAREITEM, g->id, l)
+                          : CallWindowProcA(s->proc, g->parent, WM_COMPAREITEM, g->id, l);
+    return static_cast<int>(r);
 }
 
 bool CreateState(HWND window) {
@@ -103,14 +113,28 @@ void AfterColumnsChanged(GridState* g) {
     RepaintAll(g);
 }
 
+// Repaints the visible rows from fromRow on and refreshes the vertical bar.
+// Adding many rows in a row stays cheap: rows below the page need no paint,
+// and the bar is redrawn once, when the posted refresh arrives.
 void AfterRowsChanged(GridState* g, uint32_t fromRow) {
     uint32_t count = GridRowCount(g->model);
     if (g->curRow >= count) g->curRow = count ? count - 1 : 0;
-    RECT r;
-    GetClientRect(g->rows, &r);
-    if (fromRow > g->firstRow) r.top = static_cast<LONG>(fromRow - g->firstRow) * g->rowHeight;
-    InvalidateRect(g->rows, &r, FALSE);
-    GridLayout(g);
+    uint32_t visible = static_cast<uint32_t>(GridVisibleRows(g));
+    if (fromRow <= g->firstRow + visible) {
+        RECT r = {0, 0, g->clientWidth + g->scrollX, g->clientHeight};
+        if (fromRow > g->firstRow) r.top = static_cast<LONG>(fromRow - g->firstRow) * g->rowHeight;
+        InvalidateRect(g->rows, &r, FALSE);
+    }
+    uint32_t maxFirst = count > visible ? count - visible : 0;
+    if (g->firstRow > maxFirst) {
+        GridLayout(g);
+        return;
+    }
+    GridUpdateVerticalBar(g, false);
+    if (!g->barRefreshPosted) {
+        g->barRefreshPosted = true;
+        PostMessageA(g->self, kRefreshBars, 0, 0);
+    }
 }
 
 LRESULT AddColumn(GridState* g, const GRIDCOLUMN* column) {
@@ -158,7 +182,12 @@ LRESULT SetColour(GridState* g, UINT message, COLORREF colour) {
 
 LRESULT SortColumn(GridState* g, uint32_t column, uint32_t order) {
     GridEndEdit(g, false);
-    if (!GridSortColumn(g->model, column, order, CompareThroughParent, g)) return 0;
+    SortContext context{g, nullptr, false};
+    if (g->parent) {
+        context.proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(g->parent, GWLP_WNDPROC));
+        context.direct = !IsWindowUnicode(g->parent);
+    }
+    if (!GridSortColumn(g->model, column, order, CompareThroughParent, &context)) return 0;
     RepaintAll(g);
     return 1;
 }
@@ -456,16 +485,27 @@ int GridNotify(GridState* g, UINT code, int column, int row, HWND window, void* 
 }
 
 int GridVisibleRows(GridState* g) {
-    RECT r;
-    GetClientRect(g->self, &r);
-    int height = r.bottom - g->headerHeight;
+    int height = g->clientHeight - g->headerHeight;
     return height > 0 ? height / g->rowHeight : 0;
+}
+
+void GridUpdateVerticalBar(GridState* g, bool redraw) {
+    uint32_t count = GridRowCount(g->model);
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+    si.nMax = count ? static_cast<int>(count) - 1 : 0;
+    si.nPage = static_cast<UINT>(GridVisibleRows(g));
+    si.nPos = static_cast<int>(g->firstRow);
+    SetScrollInfo(g->self, SB_VERT, &si, redraw);
 }
 
 void GridLayout(GridState* g) {
     RECT client;
     GetClientRect(g->self, &client);
     int width = client.right, height = client.bottom;
+    g->clientWidth = width;
+    g->clientHeight = height;
     uint32_t count = GridRowCount(g->model);
     int visible = GridVisibleRows(g);
     // Keep the scroll positions inside their ranges.
@@ -477,14 +517,10 @@ void GridLayout(GridState* g) {
     MoveWindow(g->header, -g->scrollX, 0, kHeaderWidth, g->headerHeight, TRUE);
     MoveWindow(g->rows, -g->scrollX, g->headerHeight, width + g->scrollX,
                std::max(height - g->headerHeight, 0), TRUE);
+    GridUpdateVerticalBar(g, true);
     SCROLLINFO si{};
     si.cbSize = sizeof si;
     si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
-    si.nMin = 0;
-    si.nMax = count ? static_cast<int>(count) - 1 : 0;
-    si.nPage = static_cast<UINT>(visible);
-    si.nPos = static_cast<int>(g->firstRow);
-    SetScrollInfo(g->self, SB_VERT, &si, TRUE);
     si.nMax = std::max(g->model.totalWidth - 1, 0);
     si.nPage = static_cast<UINT>(width);
     si.nPos = g->scrollX;

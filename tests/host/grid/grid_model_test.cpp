@@ -365,3 +365,22 @@ TEST(GridText, PortableCellTexts) {
     EXPECT_EQ(t, "one");
     EXPECT_FALSE(GridPortableCellText(m, 0, 2, t));
 }
+
+TEST(GridModel, NullDataPointersStoreZerosAndOwnValuesCopyBack) {
+    GridModel m;
+    GridAddColumn(m, Column(GCT_DATA, 6));
+    GridAddColumn(m, Column(GCT_DATA, 6));
+    intptr_t row[] = {0, P("abcdef")};
+    GridInsertRow(m, 0, row);
+    unsigned char out[6] = {9, 9, 9, 9, 9, 9};
+    GridGetCellData(m, 0, 0, out);
+    EXPECT_EQ(std::vector<int>(out, out + 6), std::vector<int>(6, 0));
+    // A value read straight from the grid's storage, stored elsewhere, while
+    // the storage grows underneath.
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_EQ(GridInsertRow(m, 1, nullptr), 1);
+        ASSERT_TRUE(GridSetCell(m, 1, 0, P(GridCellValue(m, 0, 1))));
+    }
+    GridGetCellData(m, 1, 0, out);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), 6), "abcdef");
+}
