@@ -1,0 +1,102 @@
+// State of one CellGrid window and the routines its files share. The state
+// record is owned by the grid window (extra word 0, also stored in the row
+// area's extra word) and freed in WM_NCDESTROY.
+#pragma once
+
+#include "grid/grid_messages.h"
+#include "grid/grid_model.h"
+
+#include <windows.h>
+
+#include <string>
+
+// Marker in GridState::editor while a button-cell value is committed.
+#define GRID_COMMIT_MARKER (reinterpret_cast<HWND>(static_cast<intptr_t>(-1)))
+
+extern const char kGridClass[];
+extern const char kRowsClass[];
+
+enum GridHeaderMode { kHeaderIdle, kHeaderOverEdge, kHeaderDragging };
+
+struct GridState {
+    GridModel model;
+    uint32_t curCol = 0;
+    uint32_t curRow = 0;
+    int headerHeight = 18;
+    int rowHeight = 18;
+    int scrollX = 0;
+    int clientWidth = 0, clientHeight = 0; // of the grid window, kept by GridLayout
+    bool barRefreshPosted = false;
+    uint32_t firstRow = 0;
+    HWND parent = nullptr;
+    HWND self = nullptr;
+    HWND header = nullptr;
+    HWND rows = nullptr;
+    HWND divider = nullptr;
+    UINT id = 0;
+    HFONT font = nullptr;
+    DWORD style = 0;
+    HCURSOR resizeCursor = nullptr;
+    COLORREF back = 0, line = 0, text = 0;
+    HBRUSH brush = nullptr;
+    bool ownBrush = false;
+    HPEN pen = nullptr;
+    HWND editor = nullptr; // open in-place editor, or GRID_COMMIT_MARKER
+    uint32_t editCol = 0, editRow = 0;
+    bool editCancelled = false; // the open editor is being hidden by Escape
+    WNDPROC headerProc = nullptr;
+    // Row-area mouse state.
+    bool captured = false;
+    bool hasLast = false; // lastCol/lastRow name the cell the mouse made current
+    uint32_t lastCol = 0, lastRow = 0;
+    bool pressOnButton = false;   // press landed on a button part...
+    bool pressWasCurrent = false; // ...of the cell that was current before it
+    bool buttonHeld = false;      // draw the button face pressed
+    bool swallowChar = false;     // a keypad move key: drop its character
+    // Header mouse state.
+    GridHeaderMode headerMode = kHeaderIdle;
+    int edgeColumn = -1;
+    int pressedColumn = -1;
+};
+
+GridState* GridFromWindow(HWND window);
+
+// grid_window.cpp
+int GridNotify(GridState* g, UINT code, int column, int row, HWND window, void* data);
+LRESULT GridSetCurrentCell(GridState* g, uint32_t column, uint32_t row);
+LRESULT GridActivateCell(GridState* g, uint32_t column, uint32_t row);
+LRESULT GridEndEdit(GridState* g, bool cancel);
+LRESULT GridStoreCell(GridState* g, uint32_t column, uint32_t row, intptr_t value);
+void GridLayout(GridState* g);
+void GridUpdateVerticalBar(GridState* g, bool redraw);
+void GridScrollIntoView(GridState* g);
+void GridSetFirstRow(GridState* g, long first);
+void GridSetScrollX(GridState* g, long x);
+int GridVisibleRows(GridState* g);
+void GridInvalidateRow(GridState* g, uint32_t row);
+RECT GridCellRect(GridState* g, uint32_t column, uint32_t row);
+LRESULT CALLBACK GridRowsProc(HWND window, UINT message, WPARAM w, LPARAM l);
+
+// grid_paint.cpp
+void GridPaintHeader(GridState* g, const DRAWITEMSTRUCT* item);
+void GridPaintRows(GridState* g, HDC dc, const RECT& update);
+// The cell as display text, as painted. Returns false when the parent asked
+// to draw a fixed-size cell itself.
+bool GridCellText(GridState* g, uint32_t row, uint32_t column, std::string& text);
+bool GridHasButtonPart(const GridColumnInfo& column);
+
+// grid_input.cpp
+LRESULT GridRowsMouse(GridState* g, UINT message, WPARAM w, LPARAM l);
+void GridRowsKeyDown(GridState* g, WPARAM key);
+void GridRowsChar(GridState* g, WPARAM ch);
+LRESULT CALLBACK GridHeaderProc(HWND window, UINT message, WPARAM w, LPARAM l);
+
+// grid_editors.cpp
+void GridCreateEditor(GridState* g, GridColumnInfo& column);
+void GridDestroyEditors(GridState* g);
+void GridShowEditor(GridState* g, uint32_t column, uint32_t row);
+// Reads the open editor's value into text (text types) or number.
+void GridReadEditor(GridState* g, std::string& text, int32_t& number, std::string& raw);
+void GridAddEditorChoice(GridState* g, GridColumnInfo& column, const char* text, int value);
+void GridClearEditorChoices(GridColumnInfo& column);
+bool GridDrawChoiceItem(GridState* g, const DRAWITEMSTRUCT* item);

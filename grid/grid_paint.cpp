@@ -1,0 +1,327 @@
+// Painting of the header and of the rows (each row drawn off-screen and
+// copied in one step), and the cell display texts.
+#include "grid/grid_internal.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int kButtonWidth = 17;
+constexpr int kCheckSize = 13;
+constexpr int kChoiceImageIndent = 19;
+
+UINT AlignFlags(int32_t align) {
+    return align == GCA_CENTER ? DT_CENTER : align == GCA_RIGHT ? DT_RIGHT : DT_LEFT;
+}
+
+void DrawCellText(HDC dc, const RECT& cell, const std::string& text, int32_t align) {
+    RECT r = {cell.left + 3, cell.top + 2, cell.right - 3, cell.bottom};
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_SINGLELINE | DT_NOPREFIX | DT_TOP | AlignFlags(align));
+}
+
+// x of an object of the given width placed in the cell by its alignment.
+int AlignedX(const RECT& cell, int width, int32_t align) {
+    if (align == GCA_CENTER) return cell.left + (cell.right - cell.left - width) / 2;
+    if (align == GCA_RIGHT) return cell.right - 3 - width;
+    return cell.left + 3;
+}
+
+void DrawButtonFace(HDC dc, const RECT& cell, bool pressed) {
+    RECT b = {cell.right - kButtonWidth, cell.top, cell.right, cell.bottom};
+    DrawFrameControl(dc, &b, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+    HGDIOBJ old = SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    COLORREF oldColour = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    if (pressed) OffsetRect(&b, 1, 1);
+    DrawTextA(dc, "...", 3, &b, DT_SINGLELINE | DT_NOPREFIX | DT_CENTER | DT_VCENTER);
+    SetTextColor(dc, oldColour);
+    SelectObject(dc, old);
+}
+
+void DrawImage(HDC dc, HIMAGELIST images, int index, const RECT& cell, int32_t align) {
+    int cx = 0, cy = 0;
+    if (!images || !ImageList_GetIconSize(images, &cx, &cy)) return;
+    int saved = SaveDC(dc);
+    IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
+    int y = cell.top + (cell.bottom - cell.top - cy) / 2;
+    ImageList_Draw(images, index, dc, AlignedX(cell, cx, align), y, ILD_TRANSPARENT);
+    RestoreDC(dc, saved);
+}
+
+std::string DateText(int32_t day, const std::string& format) {
+    SYSTEMTIME st{};
+    int y, m, d;
+    GridDayToDate(day, y, m, d);
+    st.wYear = static_cast<WORD>(y);
+    st.wMonth = static_cast<WORD>(m);
+    st.wDay = static_cast<WORD>(d);
+    char out[128] = "";
+    GetDateFormatA(LOCALE_USER_DEFAULT, format.empty() ? DATE_SHORTDATE : 0, &st,
+                   format.empty() ? nullptr : format.c_str(), out, sizeof out);
+    return out;
+}
+
+std::string TimeText(int32_t seconds, const std::string& format) {
+    SYSTEMTIME st{};
+    st.wYear = 2000;
+    st.wMonth = 6;
+    st.wDay = 1;
+    uint32_t s = static_cast<uint32_t>(seconds);
+    st.wSecond = static_cast<WORD>(s % 60);
+    st.wMinute = static_cast<WORD>((s / 60) % 60);
+    st.wHour = static_cast<WORD>((s / 60 / 60) % 24);
+    char out[128] = "";
+    GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, format.empty() ? nullptr : format.c_str(), out,
+                   sizeof out);
+    return out;
+}
+
+// Fills buffer (kGridConvertBuffer bytes) with the raw fixed-size value and
+// lets the parent convert it. Returns the parent's veto.
+int ConvertData(GridState* g, uint32_t row, uint32_t column, char* buffer) {
+    std::memset(buffer, 0, kGridConvertBuffer);
+    const uint8_t* value = GridCellValue(g->model, row, column);
+    size_t size = GridCellDataSize(g->model, row, column);
+    if (value) std::memcpy(buffer, value, std::min(size, kGridConvertBuffer - 1));
+    int veto = GridNotify(g, GRN_USERCONVERT, static_cast<int>(column), static_cast<int>(row),
+                          nullptr, buffer);
+    buffer[kGridConvertBuffer - 1] = 0;
+    return veto;
+}
+
+void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& cell,
+              bool currentCell, UINT state) {
+    const GridColumnInfo& c = g->model.columns[column];
+    int32_t value = GridCellInt(g->model, row, column);
+    std::string text;
+    switch (c.type) {
+    case GCT_TEXT:
+    case GCT_BUTTONTEXT:
+    case GCT_EDITBUTTONTEXT: {
+        RECT r = cell;
+        bool button = currentCell && c.type != GCT_TEXT;
+        if (button) r.right -= kButtonWidth;
+        DrawCellText(dc, r, GridCellString(g->model, row, column), c.cellAlign);
+        if (button) DrawButtonFace(dc, cell, g->buttonHeld);
+        break;
+    }
+    case GCT_CHECK: {
+        RECT box;
+        box.left = AlignedX(cell, kCheckSize, c.cellAlign);
+        box.top = cell.top + (cell.bottom - cell.top - kCheckSize) / 2;
+        box.right = box.left + kCheckSize;
+        box.bottom = box.top + kCheckSize;
+        DrawFrameControl(dc, &box, DFC_BUTTON,
+                         DFCS_BUTTONCHECK | DFCS_FLAT | (value ? DFCS_CHECKED : 0));
+        break;
+    }
+    case GCT_CHOICE: {
+        RECT r = cell;
+        if (currentCell) r.right -= kButtonWidth;
+        if (c.extra) {
+            RECT image = r;
+            image.right = std::min(r.right, r.left + kChoiceImageIndent + 3);
+            DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, image, GCA_LEFT);
+            r.left += kChoiceImageIndent;
+        }
+        GridPortableCellText(g->model, row, column, text);
+        DrawCellText(dc, r, text, c.cellAlign);
+        if (currentCell) {
+            RECT b = {cell.right - kButtonWidth, cell.top, cell.right, cell.bottom};
+            DrawFrameControl(dc, &b, DFC_SCROLL,
+                             DFCS_SCROLLDOWN | (g->buttonHeld ? DFCS_PUSHED : 0));
+        }
+        break;
+    }
+    case GCT_IMAGE:
+        DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, cell, c.cellAlign);
+        break;
+    case GCT_DATA: {
+        char buffer[kGridConvertBuffer];
+        if (ConvertData(g, row, column, buffer)) {
+            DRAWITEMSTRUCT item{};
+            item.CtlType = ODT_CELLGRID;
+            item.CtlID = g->id;
+            item.itemID = row;
+            item.itemAction = ODA_DRAWENTIRE;
+            item.itemState = state;
+            item.hwndItem = g->self;
+            item.hDC = dc;
+            item.rcItem = cell;
+            item.itemData = column;
+            if (g->parent)
+                SendMessageA(g->parent, WM_DRAWITEM, g->id, reinterpret_cast<LPARAM>(&item));
+        } else {
+            DrawCellText(dc, cell, buffer, c.cellAlign);
+        }
+        break;
+    }
+    default:
+        GridCellText(g, row, column, text);
+        DrawCellText(dc, cell, text, c.cellAlign);
+        break;
+    }
+}
+
+int LastVisibleColumn(const GridModel& m) {
+    for (size_t i = m.columns.size(); i > 0; --i)
+        if (m.columns[i - 1].width > 0) return static_cast<int>(i - 1);
+    return -1;
+}
+
+// Draws one row into dc at (0, 0); width is the row area's width.
+void DrawRow(GridState* g, HDC dc, uint32_t row, int width) {
+    const GridModel& m = g->model;
+    int h = g->rowHeight;
+    bool current = row == g->curRow;
+    bool focused = GetFocus() == g->rows;
+    uint32_t colours[2];
+    GridGetRowColours(m, row, colours);
+    COLORREF textColour = colours[1] != kGridDefaultColour ? colours[1] : g->text;
+    RECT all = {0, 0, width, h};
+    FillRect(dc, &all, g->brush);
+    RECT cells = {0, 0, std::min(m.totalWidth, width), h};
+    if (current && !(g->style & GRS_NOSELCOLOR)) {
+        FillRect(dc, &cells, GetSysColorBrush(COLOR_HIGHLIGHT));
+        textColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    } else if (colours[0] != kGridDefaultColour) {
+        HBRUSH b = CreateSolidBrush(colours[0]);
+        FillRect(dc, &cells, b);
+        DeleteObject(b);
+    }
+    SetTextColor(dc, textColour);
+    SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ oldFont = SelectObject(dc, g->font);
+    UINT state = (current ? ODS_SELECTED : 0) | (current && focused ? ODS_FOCUS : 0);
+    for (uint32_t c = 0; c < m.columns.size(); ++c) {
+        const GridColumnInfo& col = m.columns[c];
+        if (col.width <= 0) continue;
+        RECT cell = {col.left, 0, col.left + col.width, h};
+        DrawCell(g, dc, row, c, cell, current && c == g->curCol, state);
+        SetTextColor(dc, textColour);
+    }
+    // Grid lines.
+    HGDIOBJ oldPen = SelectObject(dc, g->pen);
+    bool lastRow = row + 1 == GridRowCount(m);
+    if ((g->style & GRS_HLINES) || ((g->style & GRS_FRAME) && lastRow)) {
+        MoveToEx(dc, 0, h - 1, nullptr);
+        LineTo(dc, m.totalWidth, h - 1);
+    }
+    int lastColumn = LastVisibleColumn(m);
+    for (int c = 0; c <= lastColumn; ++c) {
+        const GridColumnInfo& col = m.columns[c];
+        if (col.width <= 0) continue;
+        if ((g->style & GRS_VLINES) || ((g->style & GRS_FRAME) && c == lastColumn)) {
+            int x = col.left + col.width - 1;
+            MoveToEx(dc, x, 0, nullptr);
+            LineTo(dc, x, h);
+        }
+    }
+    SelectObject(dc, oldPen);
+    // Focus rectangles of the current cell.
+    bool showFocus = !(g->style & GRS_NOFOCUSRECT) && (focused || (g->style & GRS_NOSELCOLOR));
+    if (current && showFocus && g->curCol < m.columns.size() && m.columns[g->curCol].width > 0) {
+        const GridColumnInfo& col = m.columns[g->curCol];
+        RECT f = {col.left + (g->curCol == 0 ? 0 : 1), 0, col.left + col.width, h};
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, RGB(255, 255, 255));
+        DrawFocusRect(dc, &f);
+        if (focused) {
+            InflateRect(&f, -1, -1);
+            DrawFocusRect(dc, &f);
+        }
+    }
+    SelectObject(dc, oldFont);
+}
+
+} // namespace
+
+bool GridHasButtonPart(const GridColumnInfo& column) {
+    return column.type == GCT_CHOICE || column.type == GCT_BUTTONTEXT ||
+           column.type == GCT_EDITBUTTONTEXT;
+}
+
+bool GridCellText(GridState* g, uint32_t row, uint32_t column, std::string& text) {
+    text.clear();
+    if (!GridValidCell(g->model, column, row)) return true;
+    const GridColumnInfo& c = g->model.columns[column];
+    switch (c.type) {
+    case GCT_DATE:
+        text = DateText(GridCellInt(g->model, row, column), c.format);
+        return true;
+    case GCT_TIME:
+        text = TimeText(GridCellInt(g->model, row, column), c.format);
+        return true;
+    case GCT_DATA: {
+        char buffer[kGridConvertBuffer];
+        int veto = ConvertData(g, row, column, buffer);
+        text = buffer;
+        return veto == 0;
+    }
+    default:
+        GridPortableCellText(g->model, row, column, text);
+        return true;
+    }
+}
+
+void GridPaintHeader(GridState* g, const DRAWITEMSTRUCT* item) {
+    HDC dc = item->hDC;
+    RECT all = item->rcItem;
+    FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ oldFont = SelectObject(dc, g->font);
+    int x = 0;
+    for (const GridColumnInfo& c : g->model.columns) {
+        if (c.width <= 0) continue;
+        RECT r = {c.left, all.top, c.left + c.width, all.bottom};
+        bool pressed = (c.flags & GCF_PRESSED) != 0;
+        DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+        RECT t = {r.left + 3, r.top + 2, r.right - 3, r.bottom};
+        if (pressed) OffsetRect(&t, 1, 1);
+        DrawTextA(dc, c.header.c_str(), static_cast<int>(c.header.size()), &t,
+                  DT_SINGLELINE | DT_NOPREFIX | AlignFlags(c.headerAlign));
+        x = r.right;
+    }
+    x = std::max(x, g->model.totalWidth);
+    RECT rest = {x, all.top, all.right, all.bottom};
+    DrawEdge(dc, &rest, EDGE_RAISED, BF_RECT);
+    SelectObject(dc, oldFont);
+}
+
+void GridPaintRows(GridState* g, HDC dc, const RECT& update) {
+    RECT client;
+    GetClientRect(g->rows, &client);
+    int width = client.right;
+    int h = g->rowHeight;
+    uint32_t count = GridRowCount(g->model);
+    uint32_t first = g->firstRow + static_cast<uint32_t>(std::max<long>(update.top, 0) / h);
+    uint32_t last = g->firstRow + static_cast<uint32_t>(std::max<long>(update.bottom - 1, 0) / h);
+    if (count == 0)
+        last = 0;
+    else
+        last = std::min(last, count - 1);
+    int bottom = 0;
+    if (count > 0 && first <= last && width > 0) {
+        HDC mem = CreateCompatibleDC(dc);
+        HBITMAP bitmap = CreateCompatibleBitmap(dc, width, h);
+        HGDIOBJ oldBitmap = SelectObject(mem, bitmap);
+        for (uint32_t row = first; row <= last; ++row) {
+            DrawRow(g, mem, row, width);
+            int y = static_cast<int>(row - g->firstRow) * h;
+            BitBlt(dc, 0, y, width, h, mem, 0, 0, SRCCOPY);
+        }
+        SelectObject(mem, oldBitmap);
+        DeleteObject(bitmap);
+        DeleteDC(mem);
+    }
+    if (count > g->firstRow) bottom = static_cast<int>(count - g->firstRow) * h;
+    if (bottom < client.bottom) {
+        RECT below = {0, bottom, width, client.bottom};
+        FillRect(dc, &below, g->brush);
+    }
+}

@@ -1,0 +1,470 @@
+// The CellGrid control under Wine: messages and results, notification
+// sequences and vetoes, mouse and keyboard, in-place editors, the header,
+// and painted pixels read back from the window.
+#include "tests/win/grid/grid_fixture.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+intptr_t P(const char* text) {
+    return reinterpret_cast<intptr_t>(text);
+}
+
+std::string CellText(const GridFixture& f, int column, int row) {
+    char buffer[600];
+    std::memset(buffer, 'x', sizeof buffer);
+    f.Send(GRM_GETCELLTEXT, GridCell(column, row), reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+void Click(const GridFixture& f, POINT p, bool doubleClick = false) {
+    LPARAM at = MAKELPARAM(p.x, p.y);
+    SendMessageA(f.rows, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(f.rows, WM_LBUTTONUP, 0, at);
+    if (doubleClick) {
+        SendMessageA(f.rows, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        SendMessageA(f.rows, WM_LBUTTONUP, 0, at);
+    }
+}
+
+void Key(HWND window, WPARAM key) {
+    SendMessageA(window, WM_KEYDOWN, key, 0);
+}
+
+// A 16x16 image list with one image per colour.
+HIMAGELIST SolidImages(std::initializer_list<COLORREF> colours) {
+    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24, 0, 4);
+    HDC screen = GetDC(nullptr);
+    for (COLORREF c : colours) {
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        HBRUSH brush = CreateSolidBrush(c);
+        RECT r = {0, 0, 16, 16};
+        FillRect(dc, &r, brush);
+        DeleteObject(brush);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        ImageList_Add(list, bitmap, nullptr);
+        DeleteObject(bitmap);
+    }
+    ReleaseDC(nullptr, screen);
+    return list;
+}
+
+} // namespace
+
+TEST(GridMessages, ColumnsRowsAndResults) {
+    GridFixture f(0);
+    EXPECT_EQ(f.AddColumn(GCT_TEXT, 80, "Name", 0), 0);
+    EXPECT_EQ(f.AddColumn(GCT_NUMBER, 60, "Count", 20), 1);
+    EXPECT_EQ(f.Send(GRM_GETCOLUMNCOUNT), 2);
+    EXPECT_EQ(f.AddRow({P("alpha"), 12}), 0);
+    EXPECT_EQ(f.AddRow({P("beta"), -3}), 1);
+    EXPECT_EQ(f.AddColumn(GCT_TEXT, 10), -1);  // rows exist
+    EXPECT_EQ(f.Send(GRM_INSERTROW, 1, 0), 1); // empty row in between
+    EXPECT_EQ(f.Send(GRM_INSERTROW, 9, 0), -1);
+    EXPECT_EQ(f.Send(GRM_GETROWCOUNT), 3);
+    char text[32] = "zzzz";
+    EXPECT_EQ(f.Send(GRM_GETCELLDATA, GridCell(0, 1), reinterpret_cast<LPARAM>(text)), GCT_TEXT);
+    EXPECT_STREQ(text, "");
+    int32_t number = 0x5EADBEEF;
+    EXPECT_EQ(f.Send(GRM_GETCELLDATA, GridCell(1, 2), reinterpret_cast<LPARAM>(&number)),
+              GCT_NUMBER);
+    EXPECT_EQ(number, -3);
+    EXPECT_EQ(f.Send(GRM_MOVEROW, 2, 0), 1);
+    EXPECT_EQ(CellText(f, 0, 0), "beta");
+    EXPECT_EQ(f.Send(GRM_DELETEROW, 0), 1);
+    EXPECT_EQ(CellText(f, 0, 0), "alpha");
+    EXPECT_EQ(f.Send(GRM_DELETEROW, 5), 0);
+
+    // Descriptor copy, widths and left edges.
+    GRIDCOLUMN d;
+    std::memset(&d, 0xCD, sizeof d);
+    EXPECT_EQ(f.Send(GRM_GETCOLUMN, 1, reinterpret_cast<LPARAM>(&d)), 1);
+    EXPECT_EQ(d.width, 60);
+    EXPECT_EQ(d.left, 80);
+    EXPECT_EQ(d.size, 20);
+    EXPECT_STREQ(d.headerText, "Count");
+    EXPECT_STREQ(d.format, "");
+    EXPECT_NE(d.editor, 0u);
+    EXPECT_EQ(GetWindowLongA(reinterpret_cast<HWND>(d.editor), GWL_STYLE) & ES_RIGHT, ES_RIGHT);
+    EXPECT_EQ(SendMessageA(reinterpret_cast<HWND>(d.editor), EM_GETLIMITTEXT, 0, 0), 11);
+    EXPECT_EQ(f.Send(GRM_GETCOLUMN, 2, reinterpret_cast<LPARAM>(&d)), -1);
+    f.Send(GRM_SETCOLUMNWIDTH, 0, 100);
+    f.Send(GRM_GETCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+    EXPECT_EQ(d.left, 100);
+    EXPECT_EQ(f.Send(GRM_GETCOLUMNWIDTH, 0), 100);
+
+    // Heights, header text, format, colours.
+    EXPECT_EQ(f.Send(GRM_GETROWHEIGHT), 18);
+    f.Send(GRM_SETROWHEIGHT, 0, 0);
+    EXPECT_EQ(f.Send(GRM_GETROWHEIGHT), 18);
+    f.Send(GRM_SETROWHEIGHT, 0, 22);
+    EXPECT_EQ(f.Send(GRM_GETROWHEIGHT), 22);
+    f.Send(GRM_SETHEADERHEIGHT, 0, 25);
+    EXPECT_EQ(f.Send(GRM_GETHEADERHEIGHT), 25);
+    f.Send(GRM_SETHEADERTEXT, 0, P("Label"));
+    EXPECT_EQ(f.Send(GRM_GETHEADERTEXT, 0, reinterpret_cast<LPARAM>(text)), 5);
+    EXPECT_STREQ(text, "Label");
+    f.Send(GRM_SETCOLUMNFORMAT, 1, P("#,###"));
+    f.Send(GRM_SETCELLDATA, GridCell(1, 0), 1234567);
+    EXPECT_EQ(CellText(f, 1, 0), "4,567");
+    EXPECT_EQ(f.Send(GRM_GETLINECOLOR), RGB(192, 192, 192));
+    f.Send(GRM_SETBACKCOLOR, RGB(1, 2, 3));
+    f.Send(GRM_SETBACKCOLOR, RGB(4, 5, 6));
+    EXPECT_EQ(f.Send(GRM_GETBACKCOLOR), RGB(4, 5, 6));
+    COLORREF colours[2] = {0, 0};
+    EXPECT_EQ(f.Send(GRM_GETROWCOLORS, 0, reinterpret_cast<LPARAM>(colours)), 1);
+    EXPECT_EQ(colours[0], 0xFFFFFFFFu);
+    COLORREF set[2] = {RGB(9, 9, 9), RGB(8, 8, 8)};
+    f.Send(GRM_SETROWCOLORS, 0, reinterpret_cast<LPARAM>(set));
+    f.Send(GRM_GETROWCOLORS, 0, reinterpret_cast<LPARAM>(colours));
+    EXPECT_EQ(colours[1], RGB(8, 8, 8));
+    RECT r;
+    EXPECT_EQ(f.Send(GRM_GETCELLRECT, GridCell(1, 1), reinterpret_cast<LPARAM>(&r)), 1);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 22);
+    EXPECT_EQ(r.bottom, 44);
+
+    // Clearing rows keeps columns; columns can be added again.
+    f.Send(GRM_CLEARROWS);
+    EXPECT_EQ(f.Send(GRM_GETROWCOUNT), 0);
+    EXPECT_EQ(f.AddColumn(GCT_CHECK, 30), 2);
+    f.Send(GRM_GETHEADERTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "Label");
+    f.Send(GRM_CLEARALL);
+    EXPECT_EQ(f.Send(GRM_GETCOLUMNCOUNT), 0);
+    f.Send(GRM_DESIGNSAMPLE);
+    EXPECT_EQ(f.Send(GRM_GETCOLUMNCOUNT), 1);
+    EXPECT_EQ(f.Send(GRM_GETCOLUMNWIDTH, 0), 100);
+    EXPECT_EQ(CellText(f, 0, 0), "CellGrid control");
+    f.Send(GRM_GETHEADERTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "CellGrid control");
+}
+
+TEST(GridMessages, SelectionAndUpdateNotificationsWithVetoes) {
+    GridFixture f(0);
+    f.AddColumn(GCT_TEXT, 80);
+    f.AddColumn(GCT_NUMBER, 80);
+    f.AddRow({P("a"), 1});
+    f.AddRow({P("b"), 2});
+    g_log.notes.clear();
+    EXPECT_EQ(f.Send(GRM_SETCURRENTCELL, 1, 1), 1);
+    EXPECT_NOTES({GRN_BEFORESELCHANGE, 1, 1}, {GRN_AFTERSELCHANGE, 1, 1});
+    EXPECT_EQ(f.Send(GRM_GETCURRENTCELL), static_cast<LRESULT>(GridCell(1, 1)));
+    EXPECT_EQ(f.Send(GRM_SETCURRENTCELL, 2, 0), 0); // out of range: no notification
+    EXPECT_NOTES();
+    g_log.veto = {GRN_BEFORESELCHANGE};
+    EXPECT_EQ(f.Send(GRM_SETCURRENTROW, 0), 0);
+    EXPECT_NOTES({GRN_BEFORESELCHANGE, 1, 0});
+    EXPECT_EQ(f.Send(GRM_GETCURRENTROW), 1);
+    g_log.veto = {GRN_BEFOREUPDATE};
+    EXPECT_EQ(f.Send(GRM_SETCELLDATA, GridCell(0, 0), P("changed")), 0);
+    EXPECT_NOTES({GRN_BEFOREUPDATE, 0, 0});
+    EXPECT_EQ(CellText(f, 0, 0), "a");
+    g_log.veto.clear();
+    EXPECT_EQ(f.Send(GRM_SETCELLDATA, GridCell(0, 0), P("changed")), 1);
+    EXPECT_NOTES({GRN_BEFOREUPDATE, 0, 0}, {GRN_AFTERUPDATE, 0, 0});
+    EXPECT_EQ(CellText(f, 0, 0), "changed");
+}
+
+TEST(GridMessages, CheckBoxActivationTogglesUnlessVetoed) {
+    GridFixture f(0);
+    f.AddColumn(GCT_CHECK, 30);
+    f.AddRow({0});
+    g_log.notes.clear();
+    EXPECT_EQ(f.Send(GRM_ACTIVATECELL, 0, 0), 1);
+    EXPECT_NOTES({GRN_BEFORESELCHANGE, 0, 0}, {GRN_AFTERSELCHANGE, 0, 0}, {GRN_BEFOREEDIT, 0, 0},
+                 {GRN_CHECKCLICK, 0, 0}, {GRN_BEFOREUPDATE, 0, 0}, {GRN_AFTERUPDATE, 0, 0});
+    int32_t v = 0;
+    f.Send(GRM_GETCELLDATA, GridCell(0, 0), reinterpret_cast<LPARAM>(&v));
+    EXPECT_EQ(v, 1);
+    g_log.veto = {GRN_CHECKCLICK};
+    f.Send(GRM_ACTIVATECELL, 0, 0);
+    f.Send(GRM_GETCELLDATA, GridCell(0, 0), reinterpret_cast<LPARAM>(&v));
+    EXPECT_EQ(v, 1);
+    g_log.veto = {GRN_BEFOREEDIT};
+    g_log.notes.clear();
+    f.Send(GRM_ACTIVATECELL, 0, 0);
+    EXPECT_NOTES({GRN_BEFORESELCHANGE, 0, 0}, {GRN_AFTERSELCHANGE, 0, 0}, {GRN_BEFOREEDIT, 0, 0});
+}
+
+TEST(GridMessages, SortsTextAndAsksParentForFixedData) {
+    GridFixture f(0);
+    f.AddColumn(GCT_TEXT, 80);
+    f.AddColumn(GCT_DATA, 80, "", 8);
+    char d1[8] = "ccc", d2[8] = "aaa", d3[8] = "bbb";
+    f.AddRow({P("banana"), P(d1)});
+    f.AddRow({P("Apple"), P(d2)});
+    f.AddRow({P("cherry"), P(d3)});
+    EXPECT_EQ(f.Send(GRM_SORTCOLUMN, 0, 1), 1);
+    EXPECT_EQ(CellText(f, 0, 0), "cherry");
+    EXPECT_EQ(CellText(f, 0, 2), "Apple");
+    g_log.compareSize = 8;
+    EXPECT_EQ(f.Send(GRM_SORTCOLUMN, 1, 0), 1);
+    EXPECT_GT(g_log.compareCalls, 0);
+    EXPECT_EQ(CellText(f, 1, 0), "aaa");
+    EXPECT_EQ(CellText(f, 1, 2), "ccc");
+    f.Send(GRM_SORTCOLUMN, 1, 2); // reverse the last order
+    EXPECT_EQ(CellText(f, 1, 0), "ccc");
+    GRIDCOLUMN d;
+    f.Send(GRM_GETCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+    EXPECT_EQ(d.flags & GCF_DESCENDING, GCF_DESCENDING);
+}
+
+// The Relay Scripts use: a double click, or a key press, on an image cell
+// notifies with that cell's row already current.
+TEST(GridInput, ImageCellActivatedByDoubleClickAndKeyWithItsRowCurrent) {
+    GridFixture f(0x01 | 0x04 | 0x08 | 0x20);
+    HIMAGELIST images = SolidImages({RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)});
+    f.AddColumn(GCT_DATA, 40, "ID", 5);
+    f.AddColumn(GCT_IMAGE, 50, "Edit", 0, reinterpret_cast<uintptr_t>(images));
+    f.AddColumn(GCT_IMAGE, 50, "Delete", 0, reinterpret_cast<uintptr_t>(images));
+    for (int i = 0; i < 4; ++i)
+        f.AddRow({P("1"), 2, 1});
+    g_log.notes.clear();
+    Click(f, f.CellCentre(2, 2)); // single click: selects only
+    EXPECT_TRUE(g_log.imageData.empty());
+    Click(f, f.CellCentre(2, 3), true);
+    ASSERT_EQ(g_log.imageData.size(), 1u);
+    EXPECT_EQ(g_log.imageData[0], 1);
+    EXPECT_EQ(g_log.imageRowCurrent[0], 3u);
+    Key(f.rows, VK_UP);
+    SendMessageA(f.rows, WM_CHAR, 'x', 0);
+    ASSERT_EQ(g_log.imageData.size(), 2u);
+    EXPECT_EQ(g_log.imageRowCurrent[1], 2u);
+    g_log.notes.clear();
+    Key(f.rows, VK_LEFT);
+    Key(f.rows, VK_RETURN);
+    EXPECT_NOTES({GRN_BEFORESELCHANGE, 1, 2}, {GRN_AFTERSELCHANGE, 1, 2},
+                 {GRN_BEFORESELCHANGE, 1, 2}, {GRN_AFTERSELCHANGE, 1, 2}, {GRN_BEFOREEDIT, 1, 2},
+                 {GRN_IMAGECLICK, 1, 2});
+    EXPECT_EQ(g_log.imageData.back(), 2);
+    ImageList_Destroy(images);
+}
+
+TEST(GridInput, ArrowsSkipHiddenColumnsAndStopAtTheEnds) {
+    GridFixture f(0);
+    f.AddColumn(GCT_TEXT, 50);
+    f.AddColumn(GCT_TEXT, 0);
+    f.AddColumn(GCT_TEXT, 50);
+    f.AddColumn(GCT_TEXT, 0);
+    for (int i = 0; i < 3; ++i)
+        f.AddRow({P("a"), P("b"), P("c"), P("d")});
+    Key(f.rows, VK_RIGHT);
+    EXPECT_EQ(f.Send(GRM_GETCURRENTCOLUMN), 2);
+    Key(f.rows, VK_RIGHT); // only a hidden column beyond
+    EXPECT_EQ(f.Send(GRM_GETCURRENTCOLUMN), 2);
+    Key(f.rows, VK_NUMPAD4);
+    EXPECT_EQ(f.Send(GRM_GETCURRENTCOLUMN), 0);
+    Key(f.rows, VK_LEFT);
+    EXPECT_EQ(f.Send(GRM_GETCURRENTCOLUMN), 0);
+    Key(f.rows, VK_END);
+    EXPECT_EQ(f.Send(GRM_GETCURRENTROW), 2);
+    Key(f.rows, VK_DOWN);
+    EXPECT_EQ(f.Send(GRM_GETCURRENTROW), 2);
+    Key(f.rows, VK_HOME);
+    EXPECT_EQ(f.Send(GRM_GETCURRENTROW), 0);
+}
+
+TEST(GridInput, PageKeysMoveByWholeRowsAndClamp) {
+    GridFixture f(0, 300, 140);
+    f.AddColumn(GCT_NUMBER, 50);
+    for (int i = 0; i < 12; ++i)
+        f.AddRow({i});
+    RECT client;
+    GetClientRect(f.grid, &client);
+    const int page = (client.bottom - 18) / 18; // whole rows below the header
+    ASSERT_GE(page, 3);
+    Key(f.rows, VK_NEXT);
+    EXPECT_EQ(f.Send(GRM_GETCURRENTROW), page);
+    Key(f.rows, VK_NEXT);
+    Key(f.rows, VK_NEXT);
+    EXPECT_EQ(f.Send(GRM_GETCURRENTROW), 11);
+    g_log.notes.clear();
+    Key(f.rows, VK_NEXT); // on the last row: stays, no selection change
+    EXPECT_EQ(f.Send(GRM_GETCURRENTROW), 11);
+    EXPECT_NOTES();
+    RECT r;
+    f.Send(GRM_GETCELLRECT, GridCell(0, 11), reinterpret_cast<LPARAM>(&r));
+    EXPECT_EQ(r.top, (page - 1) * 18); // scrolled so that the last row is visible
+    Key(f.rows, VK_PRIOR);
+    EXPECT_EQ(f.Send(GRM_GETCURRENTROW), 11 - page);
+    // The wheel scrolls three rows per notch.
+    f.Send(GRM_SETCURRENTROW, 0);
+    SendMessageA(f.rows, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    f.Send(GRM_GETCELLRECT, GridCell(0, 0), reinterpret_cast<LPARAM>(&r));
+    EXPECT_EQ(r.top, -3 * 18);
+}
+
+TEST(GridEditors, EscapeCancelsEnterCommits) {
+    GridFixture f(0);
+    f.AddColumn(GCT_TEXT, 100, "", 8);
+    f.AddRow({P("before")});
+    EXPECT_EQ(f.Send(GRM_ACTIVATECELL, 0, 0), 1);
+    HWND editor = g_log.lastEditor;
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(IsWindowVisible(editor));
+    EXPECT_EQ(SendMessageA(editor, EM_GETLIMITTEXT, 0, 0), 8);
+    SetWindowTextA(editor, "typed");
+    Key(editor, VK_ESCAPE);
+    EXPECT_FALSE(IsWindowVisible(editor));
+    EXPECT_EQ(CellText(f, 0, 0), "before");
+
+    f.Send(GRM_ACTIVATECELL, 0, 0);
+    char shown[32];
+    GetWindowTextA(editor, shown, sizeof shown);
+    EXPECT_STREQ(shown, "before");
+    SetWindowTextA(editor, "after");
+    g_log.notes.clear();
+    Key(editor, VK_RETURN);
+    EXPECT_FALSE(IsWindowVisible(editor));
+    EXPECT_NOTES({GRN_AFTEREDIT, 0, 0}, {GRN_BEFOREUPDATE, 0, 0}, {GRN_AFTERUPDATE, 0, 0});
+    EXPECT_EQ(CellText(f, 0, 0), "after");
+
+    // Typing on the cell opens the editor with the character.
+    SendMessageA(f.rows, WM_CHAR, 'Q', 0);
+    EXPECT_TRUE(IsWindowVisible(editor));
+    GetWindowTextA(editor, shown, sizeof shown);
+    EXPECT_STREQ(shown, "Q");
+    g_log.veto = {GRN_AFTEREDIT};
+    f.Send(GRM_ENDEDIT, GridCell(0, 0), 0);
+    EXPECT_EQ(CellText(f, 0, 0), "after");
+}
+
+TEST(GridEditors, NumberEditorTakesDigitsAndMinusOnly) {
+    GridFixture f(0);
+    f.AddColumn(GCT_NUMBER, 100);
+    f.AddRow({5});
+    f.Send(GRM_ACTIVATECELL, 0, 0);
+    HWND editor = g_log.lastEditor;
+    ASSERT_NE(editor, nullptr);
+    SetWindowTextA(editor, "");
+    for (char ch : std::string("-4a2."))
+        SendMessageA(editor, WM_CHAR, ch, 0);
+    char shown[32];
+    GetWindowTextA(editor, shown, sizeof shown);
+    EXPECT_STREQ(shown, "-42");
+    Key(editor, VK_RETURN);
+    int32_t v = 0;
+    f.Send(GRM_GETCELLDATA, GridCell(0, 0), reinterpret_cast<LPARAM>(&v));
+    EXPECT_EQ(v, -42);
+}
+
+TEST(GridEditors, ButtonTextNotifiesAndStoresParentsText) {
+    GridFixture f(0);
+    f.AddColumn(GCT_BUTTONTEXT, 120);
+    f.AddRow({P("path")});
+    g_log.notes.clear();
+    f.Send(GRM_ACTIVATECELL, 0, 0);
+    EXPECT_NOTES({GRN_BEFORESELCHANGE, 0, 0}, {GRN_AFTERSELCHANGE, 0, 0}, {GRN_BEFOREEDIT, 0, 0},
+                 {GRN_BUTTONCLICK, 0, 0}, {GRN_BEFOREUPDATE, 0, 0}, {GRN_AFTERUPDATE, 0, 0});
+    g_log.veto = {GRN_BUTTONCLICK};
+    f.Send(GRM_ACTIVATECELL, 0, 0);
+    EXPECT_EQ(g_log.notes.back().code, static_cast<UINT>(GRN_BUTTONCLICK));
+}
+
+TEST(GridHeader, ClickNotifiesAndEdgeDragResizes) {
+    GridFixture f(0);
+    f.AddColumn(GCT_TEXT, 80, "A");
+    f.AddColumn(GCT_TEXT, 80, "B");
+    ASSERT_NE(f.header, nullptr);
+    g_log.notes.clear();
+    SendMessageA(f.header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 8));
+    GRIDCOLUMN d;
+    f.Send(GRM_GETCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+    EXPECT_EQ(d.flags & GCF_PRESSED, GCF_PRESSED);
+    SendMessageA(f.header, WM_LBUTTONUP, 0, MAKELPARAM(120, 8));
+    EXPECT_NOTES({GRN_HEADERCLICK, 1, -1});
+    f.Send(GRM_GETCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+    EXPECT_EQ(d.flags & GCF_PRESSED, 0u);
+
+    SendMessageA(f.header, WM_MOUSEMOVE, 0, MAKELPARAM(81, 8));
+    HWND divider = FindWindowExA(f.grid, nullptr, "Static", nullptr);
+    if (divider == f.header) divider = FindWindowExA(f.grid, divider, "Static", nullptr);
+    SendMessageA(f.header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(81, 8));
+    EXPECT_TRUE(IsWindowVisible(divider));
+    SendMessageA(f.header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-20, 8));
+    RECT r;
+    GetWindowRect(divider, &r);
+    POINT p = {r.left, r.top};
+    ScreenToClient(f.grid, &p);
+    EXPECT_EQ(p.x, -1); // never left of the column's left edge (0), 2 pixels wide
+    SendMessageA(f.header, WM_LBUTTONUP, 0, MAKELPARAM(110, 8));
+    EXPECT_FALSE(IsWindowVisible(divider));
+    EXPECT_EQ(f.Send(GRM_GETCOLUMNWIDTH, 0), 110);
+    f.Send(GRM_GETCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+    EXPECT_EQ(d.left, 110);
+    EXPECT_NOTES();
+}
+
+TEST(GridHeader, InertHeaderNeitherResizesNorNotifies) {
+    GridFixture f(0x20);
+    f.AddColumn(GCT_TEXT, 80, "A");
+    f.AddColumn(GCT_TEXT, 80, "B");
+    g_log.notes.clear();
+    SendMessageA(f.header, WM_MOUSEMOVE, 0, MAKELPARAM(81, 8));
+    SendMessageA(f.header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(81, 8));
+    SendMessageA(f.header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 8));
+    SendMessageA(f.header, WM_LBUTTONUP, 0, MAKELPARAM(120, 8));
+    SendMessageA(f.header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 8));
+    SendMessageA(f.header, WM_LBUTTONUP, 0, MAKELPARAM(40, 8));
+    EXPECT_EQ(f.Send(GRM_GETCOLUMNWIDTH, 0), 80);
+    EXPECT_NOTES();
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// Pixels of a painted row read back from the window: grid lines in the line
+// colour, text in the text colour, the image of an image cell.
+TEST(GridPaint, CellPixels) {
+    GridFixture f(GRS_NOSELCOLOR | GRS_NOFOCUSRECT | GRS_HLINES | GRS_VLINES);
+    HIMAGELIST images = SolidImages({RGB(0, 200, 0)});
+    f.Send(GRM_SETBACKCOLOR, RGB(255, 255, 255));
+    f.Send(GRM_SETLINECOLOR, RGB(255, 0, 0));
+    f.Send(GRM_SETTEXTCOLOR, RGB(0, 0, 255));
+    f.Send(GRM_SETROWHEIGHT, 0, 20);
+    f.AddColumn(GCT_TEXT, 80);
+    f.AddColumn(GCT_IMAGE, 50, "", 0, reinterpret_cast<uintptr_t>(images));
+    f.AddColumn(GCT_TEXT, 0); // hidden: paints nothing
+    f.AddRow({P("WWWW"), 0, P("hidden")});
+    f.AddRow({P(""), 0, P("")});
+    UpdateWindow(f.parent);
+    RedrawWindow(f.grid, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    f.Pump();
+
+    HDC window = GetDC(f.rows);
+    HDC mem = CreateCompatibleDC(window);
+    HBITMAP bitmap = CreateCompatibleBitmap(window, 200, 60);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    BitBlt(mem, 0, 0, 200, 60, window, 0, 0, SRCCOPY);
+    EXPECT_EQ(GetPixel(mem, 79, 10), RGB(255, 0, 0));  // vertical line, column 0
+    EXPECT_EQ(GetPixel(mem, 40, 19), RGB(255, 0, 0));  // horizontal line, row 0
+    EXPECT_EQ(GetPixel(mem, 129, 30), RGB(255, 0, 0)); // vertical line, column 1, row 1
+    EXPECT_EQ(GetPixel(mem, 83, 10), RGB(0, 200, 0));  // the image, left-aligned
+    EXPECT_EQ(GetPixel(mem, 98, 3), RGB(0, 200, 0));   // 16 by 16, vertically centred
+    EXPECT_EQ(GetPixel(mem, 99, 10), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(mem, 90, 1), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(mem, 160, 10), RGB(255, 255, 255)); // right of the last column
+    int textPixels = 0, other = 0;
+    for (int y = 1; y < 18; ++y)
+        for (int x = 1; x < 78; ++x) {
+            COLORREF c = GetPixel(mem, x, y);
+            if (c == RGB(0, 0, 255))
+                ++textPixels;
+            else if (c != RGB(255, 255, 255))
+                ++other;
+        }
+    EXPECT_GT(textPixels, 20);
+    EXPECT_EQ(other, 0); // no anti-aliasing on this font: only text and background
+    SelectObject(mem, old);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(f.rows, window);
+    ImageList_Destroy(images);
+}
