@@ -1,11 +1,13 @@
 // Pellam.exe: start-up and the message loop.
 #include "app/main_window.h"
+#include "grid/grid_messages.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
+    RegisterGridClasses(instance);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&controls);
     RegisterMainWindowClass(instance);

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "db/database.h"
+#include "grid/grid_messages.h"
 
 #include <commctrl.h>
 
@@ -33,6 +34,7 @@ void ProgramTest::TearDown() {
 
 HWND ProgramTest::Start() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
+    RegisterGridClasses(instance);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&controls);
     RegisterMainWindowClass(instance);
