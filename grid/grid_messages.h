@@ -5,7 +5,8 @@
 //
 // Column descriptor: twelve fields in a fixed order. The four that carry a
 // pointer or a handle (header text, format, extra, editor) are pointer-sized,
-// so the record is 48 bytes in a 32-bit build and 64 bytes in a 64-bit one.
+// so the record is 48 bytes in a 32-bit build and 72 bytes (with alignment
+// padding) in a 64-bit one.
 // The grid keeps its own copy of every field; header and format texts are
 // copied into the grid, and GRM_GETCOLUMN hands out pointers to those copies
 // (valid until that column's header or format is set again, or the columns
@@ -133,6 +134,8 @@ struct GRIDCOLUMN {
     uintptr_t editor;       // HWND of the in-place editor
     uint32_t reserved;      // copied, never interpreted
 };
+
+static_assert(sizeof(GRIDCOLUMN) == (sizeof(void*) == 8 ? 72 : 48), "descriptor layout");
 
 // Packs a cell argument: row in the high 16 bits, column in the low 16.
 inline uint32_t GridCell(uint32_t column, uint32_t row) {

@@ -24,31 +24,29 @@ void SetState(HWND window, GridState* g) {
     SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(g));
 }
 
-// The parent's window procedure, looked up once per sort.
+// The parent's window procedure, looked up once per sort, and the request
+// record whose fixed fields are filled once.
 struct SortContext {
-    GridState* g;
+    HWND parent;
+    UINT id;
     WNDPROC proc;
     bool direct; // an ANSI window: its procedure address can be called as is
+    COMPAREITEMSTRUCT item;
 };
 
 // Answers the sort's question about two fixed-size values by calling the
 // parent's window procedure directly with WM_COMPAREITEM.
 int CompareThroughParent(void* context, uint32_t row1, uint32_t row2, const void* a,
                          const void* b) {
-    const SortContext* s = static_cast<const SortContext*>(context);
-    GridState* g = s->g;
+    SortContext* s = static_cast<SortContext*>(context);
     if (!s->proc) return 0;
-    COMPAREITEMSTRUCT item{};
-    item.CtlType = ODT_CELLGRID;
-    item.CtlID = g->id;
-    item.hwndItem = g->self;
-    item.itemID1 = row1;
-    item.itemData1 = reinterpret_cast<ULONG_PTR>(a);
-    item.itemID2 = row2;
-    item.itemData2 = reinterpret_cast<ULONG_PTR>(b);
-    LPARAM l = reinterpret_cast<LPARAM>(&item);
-    LRESULT r = s->direct ? s->proc(g->parent, WM_COMPAREITEM, g->id, l)
-                          : CallWindowProcA(s->proc, g->parent, WM_COMPAREITEM, g->id, l);
+    s->item.itemID1 = row1;
+    s->item.itemData1 = reinterpret_cast<ULONG_PTR>(a);
+    s->item.itemID2 = row2;
+    s->item.itemData2 = reinterpret_cast<ULONG_PTR>(b);
+    LPARAM l = reinterpret_cast<LPARAM>(&s->item);
+    LRESULT r = s->direct ? s->proc(s->parent, WM_COMPAREITEM, s->id, l)
+                          : CallWindowProcA(s->proc, s->parent, WM_COMPAREITEM, s->id, l);
     return static_cast<int>(r);
 }
 
@@ -182,7 +180,12 @@ LRESULT SetColour(GridState* g, UINT message, COLORREF colour) {
 
 LRESULT SortColumn(GridState* g, uint32_t column, uint32_t order) {
     GridEndEdit(g, false);
-    SortContext context{g, nullptr, false};
+    SortContext context{};
+    context.parent = g->parent;
+    context.id = g->id;
+    context.item.CtlType = ODT_CELLGRID;
+    context.item.CtlID = g->id;
+    context.item.hwndItem = g->self;
     if (g->parent) {
         context.proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(g->parent, GWLP_WNDPROC));
         context.direct = !IsWindowUnicode(g->parent);
@@ -272,6 +275,7 @@ LRESULT GridMessage(GridState* g, UINT message, WPARAM w, LPARAM l) {
         AfterRowsChanged(g, static_cast<uint32_t>(w));
         return 1;
     case GRM_MOVEROW:
+        GridEndEdit(g, false);
         if (!GridMoveRow(m, static_cast<uint32_t>(w), static_cast<uint32_t>(l))) return 0;
         AfterRowsChanged(g, static_cast<uint32_t>(std::min<WPARAM>(w, l)));
         return 1;
@@ -532,6 +536,7 @@ void GridSetFirstRow(GridState* g, long first) {
     long maxFirst = std::max<long>(count - GridVisibleRows(g), 0);
     first = std::clamp<long>(first, 0, maxFirst);
     if (static_cast<uint32_t>(first) == g->firstRow) return;
+    GridEndEdit(g, false); // the editor would stay over another row
     g->firstRow = static_cast<uint32_t>(first);
     InvalidateRect(g->rows, nullptr, FALSE);
     GridLayout(g);
@@ -540,6 +545,7 @@ void GridSetFirstRow(GridState* g, long first) {
 void GridSetScrollX(GridState* g, long x) {
     if (x < 0) x = 0;
     if (x == g->scrollX) return;
+    GridEndEdit(g, false);
     g->scrollX = static_cast<int>(x);
     GridLayout(g); // clamps and moves header and rows
     RepaintAll(g);

@@ -3,6 +3,8 @@
 // and painted pixels read back from the window.
 #include "tests/win/grid/grid_fixture.h"
 
+#include "grid/grid_model.h"
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -467,4 +469,88 @@ TEST(GridPaint, CellPixels) {
     DeleteDC(mem);
     ReleaseDC(f.rows, window);
     ImageList_Destroy(images);
+}
+
+TEST(GridInput, DragMovesTheCurrentCellAndCheckBoxTogglesOnSecondClick) {
+    GridFixture f(0);
+    f.AddColumn(GCT_TEXT, 60);
+    f.AddColumn(GCT_CHECK, 40);
+    for (int i = 0; i < 4; ++i)
+        f.AddRow({P("r"), 0});
+    POINT a = f.CellCentre(0, 0), b = f.CellCentre(1, 2);
+    SendMessageA(f.rows, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.x, a.y));
+    SendMessageA(f.rows, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.x, b.y));
+    EXPECT_EQ(f.Send(GRM_GETCURRENTCELL), static_cast<LRESULT>(GridCell(1, 2)));
+    SendMessageA(f.rows, WM_LBUTTONUP, 0, MAKELPARAM(b.x, b.y));
+    EXPECT_EQ(GetCapture(), nullptr);
+    int32_t v = 0;
+    f.Send(GRM_GETCELLDATA, GridCell(1, 2), reinterpret_cast<LPARAM>(&v));
+    EXPECT_EQ(v, 0); // dragging onto a check box only selects it
+    Click(f, b);
+    f.Send(GRM_GETCELLDATA, GridCell(1, 2), reinterpret_cast<LPARAM>(&v));
+    EXPECT_EQ(v, 1);
+    POINT c = f.CellCentre(1, 3);
+    Click(f, c); // first click on another check box selects it
+    f.Send(GRM_GETCELLDATA, GridCell(1, 3), reinterpret_cast<LPARAM>(&v));
+    EXPECT_EQ(v, 0);
+}
+
+TEST(GridInput, ButtonPartOfTheCurrentCellNotifies) {
+    GridFixture f(0);
+    f.AddColumn(GCT_BUTTONTEXT, 120);
+    f.AddRow({P("one")});
+    f.AddRow({P("two")});
+    RECT r;
+    f.Send(GRM_GETCELLRECT, GridCell(0, 1), reinterpret_cast<LPARAM>(&r));
+    POINT button = {r.right - 5, (r.top + r.bottom) / 2};
+    g_log.notes.clear();
+    Click(f, button); // not current yet: selects only
+    EXPECT_NOTES({GRN_BEFORESELCHANGE, 0, 1}, {GRN_AFTERSELCHANGE, 0, 1});
+    Click(f, button);
+    ASSERT_FALSE(g_log.notes.empty());
+    EXPECT_EQ(NotesText(g_log.notes).find("(2 c0 r1)") != std::string::npos, true)
+        << NotesText(g_log.notes);
+}
+
+TEST(GridEditors, ChoiceListCommitsTheItemValueAndDatePickerSteps) {
+    GridFixture f(0);
+    f.AddColumn(GCT_CHOICE, 100);
+    f.AddColumn(GCT_DATE, 100);
+    EXPECT_EQ(f.Send(GRM_ADDCHOICE, 0, P("Zulu")), 0);
+    EXPECT_EQ(f.Send(GRM_ADDCHOICE, 0, P("Alpha")), 1);
+    EXPECT_EQ(f.Send(GRM_ADDCHOICE, 0, P("Mike")), 2);
+    EXPECT_EQ(f.Send(GRM_ADDCHOICE, 1, P("x")), -1);
+    const int32_t day = GridDateToDay(2024, 2, 28);
+    f.AddRow({0, day});
+    EXPECT_EQ(CellText(f, 0, 0), "Zulu");
+    f.Send(GRM_ACTIVATECELL, 0, 0);
+    HWND list = g_log.lastEditor;
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(IsWindowVisible(list));
+    // The list shows the choices sorted; its selection is the cell's choice.
+    char text[32];
+    SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "Alpha");
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 2);
+    SendMessageA(list, LB_SETCURSEL, 1, 0); // "Mike"
+    Key(list, VK_ESCAPE);
+    EXPECT_FALSE(IsWindowVisible(list));
+    EXPECT_EQ(CellText(f, 0, 0), "Zulu");
+    f.Send(GRM_ACTIVATECELL, 0, 0);
+    SendMessageA(list, LB_SETCURSEL, 1, 0);
+    Key(list, VK_RETURN);
+    EXPECT_EQ(CellText(f, 0, 0), "Mike");
+    int32_t v = -1;
+    f.Send(GRM_GETCELLDATA, GridCell(0, 0), reinterpret_cast<LPARAM>(&v));
+    EXPECT_EQ(v, 2);
+
+    f.Send(GRM_ACTIVATECELL, 1, 0);
+    HWND picker = g_log.lastEditor;
+    ASSERT_NE(picker, nullptr);
+    SendMessageA(picker, WM_CHAR, '+', 0);
+    SendMessageA(picker, WM_CHAR, '+', 0);
+    SendMessageA(picker, WM_CHAR, '-', 0);
+    Key(picker, VK_RETURN);
+    f.Send(GRM_GETCELLDATA, GridCell(1, 0), reinterpret_cast<LPARAM>(&v));
+    EXPECT_EQ(v, day + 1); // 29 February 2024
 }
