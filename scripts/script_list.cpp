@@ -56,7 +56,7 @@ void SetUpGrid() {
     SendMessageA(g_list.grid, GRM_SETROWHEIGHT, 0, 20);
     AddColumn("ID", 70, GCA_CENTER, GCT_DATA, kIdSize, nullptr);
     AddColumn("Name", 175, GCA_LEFT, GCT_DATA, kNameSize, nullptr);
-    AddColumn("Description", 296, GCA_LEFT, GCT_DATA, kDescriptionSize, nullptr);
+    AddColumn("Description", 276, GCA_LEFT, GCT_DATA, kDescriptionSize, nullptr);
     AddColumn("Edit", 50, GCA_CENTER, GCT_IMAGE, 0, g_list.images);
     AddColumn("Delete", 50, GCA_CENTER, GCT_IMAGE, 0, g_list.images);
     AddColumn("Execute", 50, GCA_CENTER, GCT_IMAGE, 0, g_list.images);

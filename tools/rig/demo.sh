@@ -9,6 +9,10 @@ INSERT INTO Main (VID, PID, "DEFAULT",
   RELAY4NAME, RELAY4NC, RELAY4NO, RELAY5NAME, RELAY5NC, RELAY5NO, RELAY1NOTES)
 VALUES ('0000', '8001', 'YES', 'Pump', 'Stopped', 'Running', 'Hall Lamp', 'Off', 'On',
   'Fan', 'Idle', 'Spinning', 'Heater', 'Cold', 'Warm', 'Gate', 'Closed', 'Open', 'Main water pump');
+INSERT INTO RelayScripts (PID, NAME, DESCRIPTION, COMMANDS) VALUES
+  ('8001', 'Morning', 'Start the pump, light the hall', '000A020E01'),
+  ('8001', 'Air the room', 'Fan on for ten seconds, then off', '040J05'),
+  ('8001', 'Close up', 'Gate closed, everything off', '09010305070A');
 SQL
   wine dist/sim/simctl.exe reset >/dev/null
   wine dist/sim/simctl.exe relay 0 2 1 >/dev/null

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the documentation's screenshots of Pellam connected to the simulated
-# board (after a Windows build): docs/main-window.png, docs/edit-relay.png,
-# docs/relay-options.png, docs/about-box.png.
+# board (after a Windows build): the main window, Edit Relay, Relay Board
+# Options, the About box, the Relay Scripts list, the script editor and a
+# finished execution log, all under docs/.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tools/rig/session.sh
@@ -38,3 +39,30 @@ xdotool windowactivate --sync "$DEMO_WINDOW" 2>/dev/null || true
 xdotool key alt+h Return
 sleep 4
 shot "^About Qvoxline Relay Board$" about-box.png
+xdotool key alt+F4
+sleep 0.5
+
+# The About box disconnected: Connect again, then Relay Scripts (its centre
+# in dialog units (313, 234)).
+xdotool windowactivate --sync "$DEMO_WINDOW" 2>/dev/null || true
+xdotool mousemove --window "$DEMO_WINDOW" $((149 * 6 / 4 + 3)) $((234 * 13 / 8 + 42)) click 1
+sleep 1
+xdotool mousemove --window "$DEMO_WINDOW" $((313 * 6 / 4 + 3)) $((234 * 13 / 8 + 42)) click 1
+sleep 1.5
+shot "^Relay Scripts$" script-list.png
+list=$(xdotool search --name "^Relay Scripts$" | tail -n1)
+# Grid cells: the grid starts at dialog units (7, 31); header 18 px, rows 20 px.
+cell() { # column centre x in pixels within the grid, row
+  xdotool mousemove --window "$list" $((3 + 7 * 6 / 4 + 2 + $1)) $((22 + 31 * 13 / 8 + 2 + 18 + 20 * $2 + 10)) click --repeat 2 1
+}
+cell 566 0 # Edit of the first script
+sleep 1.5
+shot "^EDIT Existing Relay Script$" script-editor.png
+xdotool key Escape
+sleep 1.5
+list=$(xdotool search --name "^Relay Scripts$" | tail -n1)
+cell 666 0 # Execute of the first script
+sleep 1
+xdotool key Return # "Execute Script Number 1 ?": Yes
+sleep 8
+shot "^Execute Relay Script$" script-execution.png
