@@ -55,13 +55,13 @@ list=$(xdotool search --name "^Relay Scripts$" | tail -n1)
 cell() { # column centre x in pixels within the grid, row
   xdotool mousemove --window "$list" $((3 + 7 * 6 / 4 + 2 + $1)) $((22 + 31 * 13 / 8 + 2 + 18 + 20 * $2 + 10)) click --repeat 2 1
 }
-cell 566 0 # Edit of the first script
+cell 546 0 # Edit of the first script
 sleep 1.5
 shot "^EDIT Existing Relay Script$" script-editor.png
 xdotool key Escape
 sleep 1.5
 list=$(xdotool search --name "^Relay Scripts$" | tail -n1)
-cell 666 0 # Execute of the first script
+cell 646 0 # Execute of the first script
 sleep 1
 xdotool key Return # "Execute Script Number 1 ?": Yes
 sleep 8
