@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/connection.h"
 #include "app/relay_pictures.h"
+#include "app/static_colour.h"
 #include "app/status_bar.h"
 #include "common/text_helpers.h"
 #include "db/board_table.h"
@@ -106,9 +107,7 @@ INT_PTR OnStaticColour(HDC dc, HWND control) {
         colour = RGB(255, 0, 0);
     else
         return FALSE;
-    SetTextColor(dc, colour);
-    SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    return ColouredStaticText(dc, colour);
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM w, LPARAM l) {

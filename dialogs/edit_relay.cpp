@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/connection.h"
+#include "app/static_colour.h"
 #include "common/text_helpers.h"
 #include "db/board_table.h"
 #include "db/database.h"
@@ -78,9 +79,7 @@ INT_PTR OnStaticColour(HDC dc, HWND control) {
         colour = RGB(255, 0, 0);
     else
         return FALSE;
-    SetTextColor(dc, colour);
-    SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    return ColouredStaticText(dc, colour);
 }
 
 INT_PTR CALLBACK EditRelayProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {

@@ -6,13 +6,10 @@
 //   wine build/win/bin/poll_bench.exe; rig_session_stop
 #include "app/app_state.h"
 #include "app/connection.h"
-#include "app/main_window.h"
-#include "db/database.h"
-#include "tests/win/app/test_install.h"
+#include "bench/app/bench_program.h"
 #include "tools/boardsim/sim_store.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -49,29 +46,15 @@ template <typename Before> double MedianPollUs(int runs, Before before) {
 } // namespace
 
 int main() {
-    SimResetToDefault();
-    const std::string folder = InstallTestCopy();
-    if (folder.empty()) return 1;
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
-    RegisterMainWindowClass(instance);
-    // A registered default board with names and labels, as in daily use.
-    ExecOnTestCopy(folder, "INSERT INTO Main (VID,PID,[DEFAULT],RELAY1NAME,RELAY1NC,RELAY1NO,RELAY1NOTES) "
-                           "VALUES ('0000','8001','YES','Pump','Stopped','Running','Main water pump')");
-    HWND window = CreateMainWindow(instance);
+    std::string folder;
+    HWND window = StartConnectedProgram(&folder);
     if (!window) return 1;
-    ShowWindow(window, SW_SHOWNORMAL);
-    Connect();
     KillTimer(window, kPollTimer); // polls are driven by the loop below
     const int runs = 1000;
     MedianPollUs(200, [](int) {}); // warm-up: caches of the driver and of SQLite
     std::printf("poll, steady board:         median %7.1f us\n", MedianPollUs(runs, [](int) {}));
     std::printf("poll, relay 1 switching:    median %7.1f us\n",
                 MedianPollUs(runs, [](int i) { SimSetRelay(0, 1, i % 2 == 0); }));
-    DestroyWindow(window);
-    CloseDatabase();
-    RemoveTestCopy(folder);
-    SimResetToDefault();
+    StopProgram(window, folder);
     return 0;
 }

@@ -4,17 +4,11 @@
 // polls the board ten times a second.
 //   source tools/rig/session.sh; rig_session_start
 //   wine build/win/bin/script_timing_bench.exe; rig_session_stop
-#include "app/app_state.h"
-#include "app/connection.h"
-#include "app/main_window.h"
-#include "db/database.h"
-#include "grid/grid_messages.h"
+#include "bench/app/bench_program.h"
 #include "scripts/script_executor.h"
-#include "tests/win/app/test_install.h"
 #include "tools/boardsim/sim_store.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <atomic>
 #include <cmath>
@@ -60,19 +54,9 @@ void CALLBACK CloseWhenDone(HWND, UINT, UINT_PTR, DWORD) {
 } // namespace
 
 int main() {
-    SimResetToDefault();
-    const std::string folder = InstallTestCopy();
-    if (folder.empty()) return 1;
-    ExecOnTestCopy(folder, "INSERT INTO Main (VID,PID,[DEFAULT]) VALUES ('0000','8001','YES')");
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    RegisterGridClasses(instance);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
-    RegisterMainWindowClass(instance);
-    HWND window = CreateMainWindow(instance);
+    std::string folder;
+    HWND window = StartConnectedProgram(&folder);
     if (!window) return 1;
-    ShowWindow(window, SW_SHOWNORMAL);
-    Connect();
 
     ScriptRow row{};
     std::strcpy(row.id, "1");
@@ -95,9 +79,6 @@ int main() {
     const double last = g_command_times.back() - g_command_times.front();
     std::printf("last command %.1f ms after the first (ideal 60000 ms): error %+.1f ms; worst step error %.1f ms\n",
                 last, last - 60000.0, worst);
-    DestroyWindow(window);
-    CloseDatabase();
-    RemoveTestCopy(folder);
-    SimResetToDefault();
+    StopProgram(window, folder);
     return 0;
 }
