@@ -148,6 +148,21 @@ TEST_F(ScriptsTest, ExecuteRunsTheClickedRowsScriptAndLogsIt) {
     EXPECT_GE(polls_during_run, 5u); // the main window kept polling
 }
 
+TEST_F(ScriptsTest, AKeyOnAnExecuteCellAsksForThatRow) {
+    AddScript("8001", "First", "00");
+    AddScript("8001", "Second", "01");
+    const std::string id = db.Query("SELECT ID FROM RelayScripts WHERE NAME='Second'")[0][0];
+    WithList(
+        [](HWND list, HWND grid) {
+            SendMessageA(grid, GRM_SETCURRENTCELL, 5, 1);
+            SendMessageA(RowArea(grid), WM_CHAR, 'x', 0);
+            PressButton(list, IDC_LIST_CLOSE);
+        },
+        {[](HWND box, const SeenBox&) { PressButton(box, IDNO); }});
+    ASSERT_EQ(boxes.seen().size(), 2u) << boxes.Texts();
+    EXPECT_EQ(boxes.seen()[1].text, "Execute Script Number " + id + " ?");
+}
+
 TEST_F(ScriptsTest, ClosingMidRunSendsNothingMore) {
     AddScript("8001", "Slow", "000A01");
     ASSERT_TRUE(ConnectAndPoll());
