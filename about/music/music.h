@@ -2,6 +2,8 @@
 // thread through the default waveform-audio device.
 #pragma once
 
+#include <cstdint>
+
 enum MusicFlags : unsigned {
     MUSIC_FROM_MEMORY = 1,  // source: module bytes, param: their length
     MUSIC_FROM_FILE = 2,    // source: file name
@@ -12,7 +14,7 @@ enum MusicFlags : unsigned {
 // Stops any song, then (with a source) loads and starts one. Without flags
 // 1 or 2 the source is an RCDATA resource name in module `param`. Returns
 // non-zero when the song plays, 0 otherwise (also for a null source).
-int MusicPlay(const void* source, unsigned long param, unsigned flags);
+int MusicPlay(const void* source, uintptr_t param, unsigned flags);
 void MusicPause();
 void MusicResume();
 void MusicSetVolume(unsigned level); // 0..25, 2 dB steps, 25 = unity

@@ -3,6 +3,7 @@
 // buffer, and the mixing thread that refills each block once it is heard.
 #include "about/music/music.h"
 
+#include "about/music/music_file_source_win32.h"
 #include "about/music/xm_player.h"
 #include "about/music/xm_render.h"
 
@@ -17,7 +18,6 @@ namespace {
 constexpr int kRingBlocks = 16;
 constexpr DWORD kBlockBytes = xm::kBlockFrames * 4;
 constexpr DWORD kRingBytes = kRingBlocks * kBlockBytes;
-constexpr int kFileCacheBytes = 8192;
 
 // One process-wide record. The UI thread touches the player only before the
 // mixing thread starts and after it has ended, plus single-word fields.
@@ -40,64 +40,6 @@ struct MusicState {
     char title[21] = {};
 };
 MusicState g_music;
-
-// File reader: an 8192-byte cache aligned to 8192-byte offsets; whole
-// aligned runs go straight to the destination.
-struct FileReader {
-    HANDLE file = INVALID_HANDLE_VALUE;
-    int64_t length = 0, pos = 0;
-    int64_t cacheStart = -1;
-    DWORD cacheBytes = 0;
-    uint8_t cache[kFileCacheBytes];
-};
-
-bool ReadAt(FileReader& f, int64_t offset, void* dest, DWORD count, DWORD& got) {
-    LARGE_INTEGER li;
-    li.QuadPart = offset;
-    return SetFilePointerEx(f.file, li, nullptr, FILE_BEGIN) &&
-           ReadFile(f.file, dest, count, &got, nullptr);
-}
-
-size_t ReadFileSource(void* context, void* dest, size_t count) {
-    auto& f = *static_cast<FileReader*>(context);
-    auto* out = static_cast<uint8_t*>(dest);
-    size_t done = 0;
-    while (done < count && f.pos < f.length) {
-        int64_t block = f.pos / kFileCacheBytes * kFileCacheBytes;
-        size_t want = count - done;
-        DWORD got = 0;
-        if (f.pos == block && want >= static_cast<size_t>(kFileCacheBytes)) {
-            DWORD run = static_cast<DWORD>(want / kFileCacheBytes * kFileCacheBytes);
-            if (!ReadAt(f, f.pos, out + done, run, got) || got == 0) break;
-            done += got;
-            f.pos += got;
-            continue;
-        }
-        if (f.cacheStart != block) {
-            if (!ReadAt(f, block, f.cache, kFileCacheBytes, got) || got == 0) break;
-            f.cacheStart = block;
-            f.cacheBytes = got;
-        }
-        size_t at = static_cast<size_t>(f.pos - block);
-        if (at >= f.cacheBytes) break;
-        size_t n = f.cacheBytes - at;
-        if (n > want) n = want;
-        std::memcpy(out + done, f.cache + at, n);
-        done += n;
-        f.pos += static_cast<int64_t>(n);
-    }
-    return done;
-}
-
-void SeekFileSource(void* context, int64_t offset, bool relative) {
-    auto& f = *static_cast<FileReader*>(context);
-    int64_t target = relative ? f.pos + offset : offset;
-    if (target >= 0 && target <= f.length) f.pos = target;
-}
-
-int64_t TellFileSource(void* context) {
-    return static_cast<FileReader*>(context)->pos;
-}
 
 void StopSong() {
     MusicState& m = g_music;
@@ -175,7 +117,7 @@ bool LoadFromSource(xm::Source& source, bool once, bool paused) {
     return xm::StartSong(*m.player, source, once, paused);
 }
 
-bool LoadSong(const void* source, unsigned long param, unsigned flags) {
+bool LoadSong(const void* source, uintptr_t param, unsigned flags) {
     bool once = (flags & MUSIC_PLAY_ONCE) != 0, paused = (flags & MUSIC_START_PAUSED) != 0;
     g_music.paused = paused ? 1 : 0;
     if (flags & MUSIC_FROM_MEMORY) {
@@ -184,24 +126,10 @@ bool LoadSong(const void* source, unsigned long param, unsigned flags) {
         return LoadFromSource(s, once, paused);
     }
     if (flags & MUSIC_FROM_FILE) {
-        FileReader* reader = new (std::nothrow) FileReader();
-        if (!reader) return false;
-        reader->file = CreateFileA(static_cast<const char*>(source), GENERIC_READ, FILE_SHARE_READ,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        LARGE_INTEGER size{};
-        bool ok = reader->file != INVALID_HANDLE_VALUE && GetFileSizeEx(reader->file, &size);
-        if (ok) {
-            reader->length = size.QuadPart;
-            xm::Source s;
-            s.context = reader;
-            s.read = ReadFileSource;
-            s.seek = SeekFileSource;
-            s.tell = TellFileSource;
-            s.length = reader->length;
-            ok = LoadFromSource(s, once, paused);
-        }
-        if (reader->file != INVALID_HANDLE_VALUE) CloseHandle(reader->file);
-        delete reader;
+        xm::FileSource file;
+        if (!xm::OpenFileSource(static_cast<const char*>(source), file)) return false;
+        bool ok = LoadFromSource(file.source, once, paused);
+        xm::CloseFileSource(file);
         return ok;
     }
     HMODULE module = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(param));
@@ -216,7 +144,7 @@ bool LoadSong(const void* source, unsigned long param, unsigned flags) {
 
 } // namespace
 
-int MusicPlay(const void* source, unsigned long param, unsigned flags) {
+int MusicPlay(const void* source, uintptr_t param, unsigned flags) {
     MusicState& m = g_music;
     StopSong();
     if (!source) return 0;

@@ -25,6 +25,9 @@ template <bool kRamp, bool kMono>
 void MixFrames(const int16_t* data, int64_t& pos, int64_t step, Voice& v, int64_t* mix, int count) {
     int32_t left = v.left, right = v.right;
     const int32_t incLeft = v.incLeft, incRight = v.incRight;
+    // Without a ramp the volumes are whole multiples of 128, so
+    // (s x volume) >> 7 is s x (volume / 128), a product that fits 32 bits.
+    const int32_t flatLeft = left >> 7, flatRight = right >> 7;
     int64_t p = pos;
     for (int i = 0; i < count; ++i) {
         // Linear interpolation with a 15-bit fraction, which keeps the
@@ -34,13 +37,16 @@ void MixFrames(const int16_t* data, int64_t& pos, int64_t step, Voice& v, int64_
         const int64_t idx = p >> 32;
         const int32_t s0 = data[idx], s1 = data[idx + 1];
         const int32_t frac = static_cast<int32_t>((p >> 17) & 0x7FFF);
-        const int64_t s = s0 * 64 + (((s1 - s0) * frac) >> 9);
-        const int64_t l = (s * left) >> 7;
-        mix[2 * i] += l;
-        mix[2 * i + 1] += kMono ? l : (s * right) >> 7;
+        const int32_t s = s0 * 64 + (((s1 - s0) * frac) >> 9);
         if (kRamp) {
+            mix[2 * i] += (static_cast<int64_t>(s) * left) >> 7;
+            mix[2 * i + 1] += (static_cast<int64_t>(s) * right) >> 7;
             left += incLeft;
             right += incRight;
+        } else {
+            const int32_t l = s * flatLeft;
+            mix[2 * i] += l;
+            mix[2 * i + 1] += kMono ? l : s * flatRight;
         }
         p += step;
     }

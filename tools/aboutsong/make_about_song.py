@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Composes the About box's XM module ("Pellam Relay Waltz"... in 4/4) from
+"""Composes the About box's XM module ("Pellam About", A minor, 4/4) from
 synthesised samples and writes it as an XM file and as a C++ byte array.
 
 usage: make_about_song.py OUT.xm OUT.cpp

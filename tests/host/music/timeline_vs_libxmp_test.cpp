@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <xmp.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -79,6 +80,44 @@ TEST(MusicTimeline, OrderAndRowMatchLibxmpForTheFirst2000Ticks) {
     if (modules.empty()) GTEST_SKIP() << "no test modules beside the repository";
     for (const std::string& path : modules)
         CompareTimelines(path, ReadFileBytes(path));
+}
+
+// The whole song once: ours in play-once mode against libxmp up to its
+// first loop; the songs must also end on the same tick.
+TEST(MusicTimeline, WholeSongsAndTheirEndsMatchLibxmp) {
+    auto modules = TestModules();
+    if (modules.empty()) GTEST_SKIP() << "no test modules beside the repository";
+    for (const std::string& path : modules) {
+        auto bytes = ReadFileBytes(path);
+        std::vector<TickPos> ours;
+        auto player = std::make_unique<xm::Player>();
+        ASSERT_TRUE(LoadPlayer(*player, bytes, true));
+        player->onTick = Record;
+        player->onTickContext = &ours;
+        while (xm::StartTick(*player) && ours.size() < 200000) {
+        }
+        std::vector<TickPos> theirs;
+        xmp_context ctx = xmp_create_context();
+        ASSERT_EQ(xmp_load_module_from_memory(ctx, bytes.data(), static_cast<long>(bytes.size())),
+                  0);
+        xmp_start_player(ctx, 48000, 0);
+        xmp_frame_info fi;
+        while (theirs.size() < 200000 && xmp_play_frame(ctx) == 0) {
+            xmp_get_frame_info(ctx, &fi);
+            if (fi.loop_count > 0) break;
+            theirs.push_back({fi.pos, fi.row, fi.frame, fi.speed, fi.bpm});
+        }
+        xmp_end_player(ctx);
+        xmp_release_module(ctx);
+        xmp_free_context(ctx);
+        EXPECT_EQ(ours.size(), theirs.size()) << path;
+        for (size_t i = 0; i < std::min(ours.size(), theirs.size()); ++i) {
+            if (ours[i].order == theirs[i].order && ours[i].row == theirs[i].row) continue;
+            ADD_FAILURE() << path << ": first difference at tick " << i << ": ours "
+                          << Describe(ours[i]) << ", libxmp " << Describe(theirs[i]);
+            break;
+        }
+    }
 }
 
 TEST(MusicTimeline, AboutModuleMatchesLibxmp) {

@@ -1,0 +1,104 @@
+#include "about/music/music_file_source_win32.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <new>
+
+namespace xm {
+
+constexpr int kFileCacheBytes = 8192;
+
+// File reader: an 8192-byte cache aligned to 8192-byte offsets; whole
+// aligned runs go straight to the destination.
+struct FileReader {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    int64_t length = 0, pos = 0;
+    int64_t cacheStart = -1;
+    DWORD cacheBytes = 0;
+    uint8_t cache[kFileCacheBytes];
+};
+
+namespace {
+
+bool ReadAt(FileReader& f, int64_t offset, void* dest, DWORD count, DWORD& got) {
+    LARGE_INTEGER li;
+    li.QuadPart = offset;
+    return SetFilePointerEx(f.file, li, nullptr, FILE_BEGIN) &&
+           ReadFile(f.file, dest, count, &got, nullptr);
+}
+
+size_t ReadFileSource(void* context, void* dest, size_t count) {
+    auto& f = *static_cast<FileReader*>(context);
+    auto* out = static_cast<uint8_t*>(dest);
+    size_t done = 0;
+    while (done < count && f.pos < f.length) {
+        int64_t block = f.pos / kFileCacheBytes * kFileCacheBytes;
+        size_t want = count - done;
+        DWORD got = 0;
+        if (f.pos == block && want >= static_cast<size_t>(kFileCacheBytes)) {
+            DWORD run = static_cast<DWORD>(want / kFileCacheBytes * kFileCacheBytes);
+            if (!ReadAt(f, f.pos, out + done, run, got) || got == 0) break;
+            done += got;
+            f.pos += got;
+            continue;
+        }
+        if (f.cacheStart != block) {
+            if (!ReadAt(f, block, f.cache, kFileCacheBytes, got) || got == 0) break;
+            f.cacheStart = block;
+            f.cacheBytes = got;
+        }
+        size_t at = static_cast<size_t>(f.pos - block);
+        if (at >= f.cacheBytes) break;
+        size_t n = f.cacheBytes - at;
+        if (n > want) n = want;
+        std::memcpy(out + done, f.cache + at, n);
+        done += n;
+        f.pos += static_cast<int64_t>(n);
+    }
+    return done;
+}
+
+void SeekFileSource(void* context, int64_t offset, bool relative) {
+    auto& f = *static_cast<FileReader*>(context);
+    int64_t target = relative ? f.pos + offset : offset;
+    if (target >= 0 && target <= f.length) f.pos = target;
+}
+
+int64_t TellFileSource(void* context) {
+    return static_cast<FileReader*>(context)->pos;
+}
+
+} // namespace
+
+bool OpenFileSource(const char* path, FileSource& file) {
+    file = FileSource();
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    FileReader* reader = GetFileSizeEx(h, &size) ? new (std::nothrow) FileReader() : nullptr;
+    if (!reader) {
+        CloseHandle(h);
+        return false;
+    }
+    reader->file = h;
+    reader->length = size.QuadPart;
+    file.reader = reader;
+    file.source.context = reader;
+    file.source.read = ReadFileSource;
+    file.source.seek = SeekFileSource;
+    file.source.tell = TellFileSource;
+    file.source.length = reader->length;
+    return true;
+}
+
+void CloseFileSource(FileSource& file) {
+    if (file.reader) {
+        CloseHandle(file.reader->file);
+        delete file.reader;
+    }
+    file = FileSource();
+}
+
+} // namespace xm
