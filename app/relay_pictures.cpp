@@ -27,9 +27,11 @@ void ClickRelay(int relay) {
     WritePellam(g_connection.board_id, RelayClickCommand(relay, g_connection.relay_at_nc[relay - 1] != 0), 0);
 }
 
-LRESULT CALLBACK RelayPictureProc(HWND picture, UINT message, WPARAM w, LPARAM l) {
-    const int relay = GetDlgCtrlID(picture) - IDC_RELAY1_PICTURE + 1;
-    const WNDPROC original = g_main.picture_procs[relay - 1];
+// The pictures act as links: the hand cursor over them, an action when the
+// left button comes up. Everything else goes to their own procedure, which
+// they get back when they are destroyed.
+template <typename OnClick>
+LRESULT ClickablePicture(HWND picture, UINT message, WPARAM w, LPARAM l, WNDPROC original, OnClick on_click) {
     switch (message) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
@@ -37,7 +39,7 @@ LRESULT CALLBACK RelayPictureProc(HWND picture, UINT message, WPARAM w, LPARAM l
         return 0;
     case WM_LBUTTONUP:
         SetCursor(g_main.hand);
-        ClickRelay(relay);
+        on_click();
         return 0;
     case WM_NCDESTROY:
         SetWindowLongPtrA(picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
@@ -46,22 +48,16 @@ LRESULT CALLBACK RelayPictureProc(HWND picture, UINT message, WPARAM w, LPARAM l
     return CallWindowProcA(original, picture, message, w, l);
 }
 
+LRESULT CALLBACK RelayPictureProc(HWND picture, UINT message, WPARAM w, LPARAM l) {
+    const int relay = GetDlgCtrlID(picture) - IDC_RELAY1_PICTURE + 1;
+    return ClickablePicture(picture, message, w, l, g_main.picture_procs[relay - 1], [relay] { ClickRelay(relay); });
+}
+
 LRESULT CALLBACK LogoProc(HWND logo, UINT message, WPARAM w, LPARAM l) {
-    switch (message) {
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-        SetCursor(g_main.hand);
-        return 0;
-    case WM_LBUTTONUP:
-        SetCursor(g_main.hand);
-        // The operator's own browser shows the page; failures are not reported.
+    // The operator's own browser shows the page; failures are not reported.
+    return ClickablePicture(logo, message, w, l, g_main.logo_proc, [] {
         ShellExecuteA(nullptr, "open", kProductPageAddress, nullptr, nullptr, SW_SHOWNORMAL);
-        return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(logo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_main.logo_proc));
-        break;
-    }
-    return CallWindowProcA(g_main.logo_proc, logo, message, w, l);
+    });
 }
 
 WNDPROC Subclass(int id, WNDPROC procedure) {

@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/connection.h"
 #include "bench/app/bench_program.h"
+#include "bench/common/bench_clock.h"
 #include "tools/boardsim/sim_store.h"
 
 #include <windows.h>
@@ -16,13 +17,6 @@
 #include <vector>
 
 namespace {
-
-double NowUs() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(f.QuadPart);
-}
 
 void Pump() {
     MSG msg;

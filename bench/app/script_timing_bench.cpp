@@ -5,6 +5,7 @@
 //   source tools/rig/session.sh; rig_session_start
 //   wine build/win/bin/script_timing_bench.exe; rig_session_stop
 #include "bench/app/bench_program.h"
+#include "bench/common/bench_clock.h"
 #include "scripts/script_executor.h"
 #include "tools/boardsim/sim_store.h"
 
@@ -19,12 +20,7 @@
 
 namespace {
 
-double NowMs() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1e3 / static_cast<double>(f.QuadPart);
-}
+double NowMs() { return NowUs() / 1e3; }
 
 std::atomic<bool> g_stop{false};
 std::vector<double> g_command_times; // when each relay command reached the board

@@ -3,6 +3,7 @@
 // 8 and 32 HID interfaces present.
 //   source tools/rig/session.sh; rig_session_start
 //   wine build/win/bin/devlib_bench.exe; rig_session_stop
+#include "bench/common/bench_clock.h"
 #include "devlib/pellam_dll.h"
 #include "tools/boardsim/sim_store.h"
 
@@ -13,17 +14,6 @@
 #include <vector>
 
 namespace {
-
-double NowUs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
 
 template <typename Fn> double MedianUs(int runs, Fn fn) {
     std::vector<double> samples;

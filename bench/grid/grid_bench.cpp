@@ -7,6 +7,8 @@
 #include <commctrl.h>
 #include <windows.h>
 
+#include "bench/common/bench_clock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -26,16 +28,7 @@ struct Script {
 };
 std::vector<Script> g_scripts;
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+double Now() { return NowUs() / 1e6; }
 
 // The one comparison both controls sort with: bytes, a..z folded.
 int CompareNames(const char* a, const char* b) {
