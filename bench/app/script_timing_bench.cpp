@@ -30,11 +30,10 @@ void Monitor() {
     uint32_t seen = 0;
     SimBoard b;
     SimGetBoard(0, &b);
-    seen = b.reports_received;
+    seen = b.commands_received;
     while (!g_stop) {
         SimGetBoard(0, &b);
-        for (; seen < b.reports_received; ++seen)
-            if (b.report_log[seen % kSimReportLog][5] != 0x0A) g_command_times.push_back(NowMs());
+        for (; seen < b.commands_received; ++seen) g_command_times.push_back(NowMs());
         Sleep(1);
     }
 }

@@ -31,6 +31,7 @@ void SimFirmwareReceive(SimBoard* board, const uint8_t* report, size_t length) {
     ++board->reports_received;
     if (length < 7 || std::memcmp(report + 1, "Qvox", 4) != 0) return;
     const uint8_t command = report[5];
+    if (command != 0x0A) board->command_log[board->commands_received++ % kSimReportLog] = command;
     if (command <= 9) {
         board->relays[command / 2] = command & 1; // even: to NC, odd: to NO
     } else if (command == 0x0A) {
@@ -54,4 +55,14 @@ int SimFirmwareAnswer(SimBoard* board, uint8_t* out, size_t capacity) {
 const uint8_t* SimLastReport(const SimBoard* board) {
     if (board->reports_received == 0) return nullptr;
     return board->report_log[(board->reports_received - 1) % kSimReportLog];
+}
+
+int SimCommandsSince(const SimBoard* board, uint32_t since, uint8_t* out, int capacity) {
+    uint32_t first = since;
+    if (board->commands_received - first > static_cast<uint32_t>(kSimReportLog))
+        first = board->commands_received - kSimReportLog;
+    int n = 0;
+    for (uint32_t i = first; i < board->commands_received && n < capacity; ++i)
+        out[n++] = board->command_log[i % kSimReportLog];
+    return n;
 }

@@ -28,6 +28,10 @@ struct SimBoard {
     uint32_t owner_pid; // process that has the device open, 0 = closed
     uint32_t reports_received;
     uint8_t report_log[kSimReportLog][kSimReportSize]; // ring of the last reports
+    // The commands among them (every tagged report but the status request),
+    // kept apart so that frequent polling does not push them out of sight.
+    uint32_t commands_received;
+    uint8_t command_log[kSimReportLog];
     uint32_t heartbeat_ticks; // advanced by the panel to blink the heartbeat LED
 };
 
@@ -45,3 +49,6 @@ void SimFirmwareReceive(SimBoard* board, const uint8_t* report, size_t length);
 int SimFirmwareAnswer(SimBoard* board, uint8_t* out, size_t capacity);
 // The last report received (nullptr before any).
 const uint8_t* SimLastReport(const SimBoard* board);
+// The command bytes received since `commands_received` was `since`, oldest
+// first (the last kSimReportLog at most).
+int SimCommandsSince(const SimBoard* board, uint32_t since, uint8_t* out, int capacity);

@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr uint32_t kMagic = 0x50534231; // "PSB1"
-const char kSectionName[] = "Local\\PellamSimulatedBoards.v1";
-const char kLockName[] = "Local\\PellamSimulatedBoards.v1.lock";
+constexpr uint32_t kMagic = 0x50534232; // "PSB2"
+const char kSectionName[] = "Local\\PellamSimulatedBoards.v2";
+const char kLockName[] = "Local\\PellamSimulatedBoards.v2.lock";
 
 HANDLE g_lock = nullptr;
 SimTable* g_table = nullptr;
@@ -54,7 +54,7 @@ HANDLE OpenBackingFile() {
     if (n == 0 || n >= sizeof path) {
         n = GetEnvironmentVariableA("ProgramData", path, sizeof path);
         if (n == 0 || n + 32 >= sizeof path) return INVALID_HANDLE_VALUE;
-        std::strcat(path, "\\PellamBoardSimulator.v1.bin");
+        std::strcat(path, "\\PellamBoardSimulator.v2.bin");
     }
     return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -26,22 +26,18 @@ class ConnectedTest : public ProgramTest {
         SimGetBoard(0, &b);
         return b.reports_received;
     }
-    uint8_t LastCommand() {
+    uint32_t CommandsReceived() {
         SimBoard b;
         SimGetBoard(0, &b);
-        const uint8_t* r = SimLastReport(&b);
-        return r ? r[5] : 0xFF;
+        return b.commands_received;
     }
     // Reports received apart from status requests.
     std::vector<uint8_t> CommandsSince(uint32_t before) {
         SimBoard b;
         SimGetBoard(0, &b);
-        std::vector<uint8_t> commands;
-        for (uint32_t i = before; i < b.reports_received; ++i) {
-            const uint8_t c = b.report_log[i % kSimReportLog][5];
-            if (c != 0x0A) commands.push_back(c);
-        }
-        return commands;
+        uint8_t commands[kSimReportLog];
+        const int n = SimCommandsSince(&b, before, commands, kSimReportLog);
+        return std::vector<uint8_t>(commands, commands + n);
     }
     void ClickPicture(int relay) {
         HWND picture = Item(IDC_RELAY1_PICTURE + relay - 1);
@@ -91,7 +87,7 @@ TEST_F(ConnectedTest, NotReadyBlanksPicturesAndKeepsLabels) {
     EXPECT_EQ(Text(IDC_FIRMWARE_VERSION), "0123");
     EXPECT_EQ(StatusPart(g_main.status_bar, 1), "Connected");
     // Clicks do nothing while not ready.
-    const uint32_t before = ReportsReceived();
+    const uint32_t before = CommandsReceived();
     ClickPicture(1);
     PumpFor(250);
     EXPECT_TRUE(CommandsSince(before).empty());
@@ -147,12 +143,12 @@ TEST_F(ConnectedTest, TypedBoardTextTakesItsFirstFourCharacters) {
 
 TEST_F(ConnectedTest, ClickSwitchesTheRelayAndTheNextPollShowsIt) {
     ASSERT_TRUE(ConnectAndPoll());
-    uint32_t before = ReportsReceived();
+    uint32_t before = CommandsReceived();
     ClickPicture(3); // at NC: to NO, type 5
     EXPECT_EQ(CommandsSince(before), std::vector<uint8_t>{5});
     ASSERT_TRUE(PumpUntil([this] { return PictureShown(IDC_RELAY1_PICTURE + 2) == Picture(IDB_RELAY_NO); }, 1000));
     EXPECT_EQ(Text(IDC_RELAY1_LABEL + 2), "Spin");
-    before = ReportsReceived();
+    before = CommandsReceived();
     ClickPicture(3); // at NO: to NC, type 4
     EXPECT_EQ(CommandsSince(before), std::vector<uint8_t>{4});
     EXPECT_TRUE(boxes.seen().empty());
@@ -162,7 +158,7 @@ TEST_F(ConnectedTest, ConfirmationOnlyForExactlyYes) {
     ASSERT_TRUE(db.Exec("UPDATE Main SET RELAY1CONF='YES', RELAY2CONF='yes', RELAY3CONF='NO'"));
     ASSERT_TRUE(ConnectAndPoll());
     PumpFor(150); // a poll with the new settings loaded
-    uint32_t before = ReportsReceived();
+    uint32_t before = CommandsReceived();
     boxes.QueueButton(IDNO);
     ClickPicture(1);
     PumpFor(100);
@@ -171,12 +167,12 @@ TEST_F(ConnectedTest, ConfirmationOnlyForExactlyYes) {
     EXPECT_EQ(boxes.seen()[0].caption, "Relay 1");
     EXPECT_TRUE(CommandsSince(before).empty());
 
-    before = ReportsReceived();
+    before = CommandsReceived();
     boxes.QueueButton(IDYES);
     ClickPicture(1);
     EXPECT_EQ(CommandsSince(before), std::vector<uint8_t>{1});
 
-    before = ReportsReceived();
+    before = CommandsReceived();
     ClickPicture(2);
     ClickPicture(3);
     ClickPicture(4);

@@ -34,10 +34,14 @@ class ScriptsTest : public ProgramTest {
     std::vector<uint8_t> RelayCommandsSince(uint32_t before) {
         SimBoard b;
         SimGetBoard(0, &b);
-        std::vector<uint8_t> commands;
-        for (uint32_t i = before; i < b.reports_received; ++i)
-            if (b.report_log[i % kSimReportLog][5] != 0x0A) commands.push_back(b.report_log[i % kSimReportLog][5]);
-        return commands;
+        uint8_t commands[kSimReportLog];
+        const int n = SimCommandsSince(&b, before, commands, kSimReportLog);
+        return std::vector<uint8_t>(commands, commands + n);
+    }
+    uint32_t Commands() {
+        SimBoard b;
+        SimGetBoard(0, &b);
+        return b.commands_received;
     }
     uint32_t Reports() {
         SimBoard b;
@@ -112,7 +116,7 @@ TEST_F(ScriptsTest, ExecuteRunsTheClickedRowsScriptAndLogsIt) {
     AddScript("8001", "Morning", "000A01");
     const std::string id = db.Query("SELECT ID FROM RelayScripts WHERE NAME='Morning'")[0][0];
     ASSERT_TRUE(ConnectAndPoll());
-    const uint32_t before = Reports();
+    const uint32_t before = Commands();
     std::string log;
     DWORD first_sent = 0, second_sent = 0;
     uint32_t polls_during_run = 0;
@@ -166,7 +170,7 @@ TEST_F(ScriptsTest, AKeyOnAnExecuteCellAsksForThatRow) {
 TEST_F(ScriptsTest, ClosingMidRunSendsNothingMore) {
     AddScript("8001", "Slow", "000A01");
     ASSERT_TRUE(ConnectAndPoll());
-    const uint32_t before = Reports();
+    const uint32_t before = Commands();
     WithList([](HWND, HWND grid) { ClickCell(grid, 5, 0, true); },
              {[](HWND box, const SeenBox&) { PressButton(box, IDYES); },
               [&](HWND executor, const SeenBox&) {
