@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make libgtest-dev libbenchmark-dev xdotool
+  cmake g++ make pkg-config libgtest-dev libbenchmark-dev xdotool
   mingw-w64 wine64 xvfb x11-utils imagemagick
   unixodbc unixodbc-dev libsqliteodbc sqlite3 gcc
   libxmp-dev libopenmpt-dev clang libclang-rt-14-dev clang-format
