@@ -21,24 +21,6 @@ class ConnectedTest : public ProgramTest {
                             "RELAY3NO='Spin', RELAY5NAME='Door', RELAY5NC='Shut', RELAY5NO='Open'"));
         ASSERT_NE(Start(), nullptr);
     }
-    uint32_t ReportsReceived() {
-        SimBoard b;
-        SimGetBoard(0, &b);
-        return b.reports_received;
-    }
-    uint32_t CommandsReceived() {
-        SimBoard b;
-        SimGetBoard(0, &b);
-        return b.commands_received;
-    }
-    // Reports received apart from status requests.
-    std::vector<uint8_t> CommandsSince(uint32_t before) {
-        SimBoard b;
-        SimGetBoard(0, &b);
-        uint8_t commands[kSimReportLog];
-        const int n = SimCommandsSince(&b, before, commands, kSimReportLog);
-        return std::vector<uint8_t>(commands, commands + n);
-    }
     void ClickPicture(int relay) {
         HWND picture = Item(IDC_RELAY1_PICTURE + relay - 1);
         SendMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));

@@ -40,6 +40,11 @@ class ProgramTest : public ::testing::Test {
     void Click(int id);
     // Connects and waits for the first ready poll.
     bool ConnectAndPoll();
+    // What the default simulated board has received: every report, and the
+    // commands among them (status requests aside).
+    uint32_t ReportsReceived() const;
+    uint32_t CommandsReceived() const;
+    std::vector<uint8_t> CommandsSince(uint32_t commands_before) const;
 
     TestDatabase db;
     BoxAnswerer boxes;

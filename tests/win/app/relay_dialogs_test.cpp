@@ -65,11 +65,6 @@ class RelayDialogTest : public ProgramTest {
         boxes.Queue([work](HWND dialog, const SeenBox&) { work(dialog); });
         Click(IDC_RELAY1_EDIT + relay - 1);
     }
-    uint32_t Reports() {
-        SimBoard b;
-        SimGetBoard(0, &b);
-        return b.reports_received;
-    }
     const uint8_t* LastReport(SimBoard* b) {
         SimGetBoard(0, b);
         return SimLastReport(b);
@@ -185,20 +180,20 @@ TEST_F(RelayDialogTest, OptionsShowTheLastMaskAndSendTheNewOne) {
     });
     PumpFor(150);
     Click(IDC_DISCONNECT); // no polls in between: count every report
-    const uint32_t before = Reports();
+    const uint32_t before = ReportsReceived();
     Click(IDC_CONNECT);
     KillTimer(window, kPollTimer);
     SendMessageA(window, WM_COMMAND, IDM_RELAY_OPTIONS, 0);
-    EXPECT_EQ(Reports(), before);
+    EXPECT_EQ(ReportsReceived(), before);
 }
 
 TEST_F(RelayDialogTest, OptionsWhileDisconnectedShowOnlyTheRefusal) {
-    const uint32_t before = Reports();
+    const uint32_t before = ReportsReceived();
     SendMessageA(window, WM_COMMAND, IDM_RELAY_OPTIONS, 0);
     ASSERT_EQ(boxes.seen().size(), 1u) << boxes.Texts();
     EXPECT_EQ(boxes.seen()[0].text, "Connect to a Relay Board first!");
     EXPECT_EQ(boxes.seen()[0].caption, "Error");
-    EXPECT_EQ(Reports(), before);
+    EXPECT_EQ(ReportsReceived(), before);
 }
 
 } // namespace

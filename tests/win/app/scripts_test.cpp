@@ -31,23 +31,6 @@ class ScriptsTest : public ProgramTest {
         for (auto& h : then) boxes.Queue(std::move(h));
         Click(IDC_RELAY_SCRIPTS);
     }
-    std::vector<uint8_t> RelayCommandsSince(uint32_t before) {
-        SimBoard b;
-        SimGetBoard(0, &b);
-        uint8_t commands[kSimReportLog];
-        const int n = SimCommandsSince(&b, before, commands, kSimReportLog);
-        return std::vector<uint8_t>(commands, commands + n);
-    }
-    uint32_t Commands() {
-        SimBoard b;
-        SimGetBoard(0, &b);
-        return b.commands_received;
-    }
-    uint32_t Reports() {
-        SimBoard b;
-        SimGetBoard(0, &b);
-        return b.reports_received;
-    }
 };
 
 std::string Cell(HWND grid, int column, int row) {
@@ -116,18 +99,18 @@ TEST_F(ScriptsTest, ExecuteRunsTheClickedRowsScriptAndLogsIt) {
     AddScript("8001", "Morning", "000A01");
     const std::string id = db.Query("SELECT ID FROM RelayScripts WHERE NAME='Morning'")[0][0];
     ASSERT_TRUE(ConnectAndPoll());
-    const uint32_t before = Commands();
+    const uint32_t before = CommandsReceived();
     std::string log;
     DWORD first_sent = 0, second_sent = 0;
     uint32_t polls_during_run = 0;
     auto executor_handler = [&](HWND executor, const SeenBox& seen) {
         EXPECT_EQ(seen.caption, "Execute Relay Script");
-        PumpUntil([&] { return RelayCommandsSince(before).size() >= 1; }, 2000);
+        PumpUntil([&] { return CommandsSince(before).size() >= 1; }, 2000);
         first_sent = GetTickCount();
-        const uint32_t reports_then = Reports();
-        PumpUntil([&] { return RelayCommandsSince(before).size() >= 2; }, 3000);
+        const uint32_t reports_then = ReportsReceived();
+        PumpUntil([&] { return CommandsSince(before).size() >= 2; }, 3000);
         second_sent = GetTickCount();
-        polls_during_run = Reports() - reports_then;
+        polls_during_run = ReportsReceived() - reports_then;
         PumpUntil([&] { return WindowText(GetDlgItem(executor, IDC_EXECUTOR_LOG)).find("Executed.") != std::string::npos; },
                   1000);
         log = WindowText(GetDlgItem(executor, IDC_EXECUTOR_LOG));
@@ -147,7 +130,7 @@ TEST_F(ScriptsTest, ExecuteRunsTheClickedRowsScriptAndLogsIt) {
     EXPECT_EQ(log, "Executing Relay Script #" + id + "\r\n" + sep + "\r\nMorning\r\n" + sep +
                        "\r\nRelay 1 - Pump - On\r\nDelay 1 Second\r\nRelay 1 - Pump - Off\r\n" + sep +
                        "\r\nRelay Script Executed.\r\n");
-    EXPECT_EQ(RelayCommandsSince(before), (std::vector<uint8_t>{1, 0}));
+    EXPECT_EQ(CommandsSince(before), (std::vector<uint8_t>{1, 0}));
     EXPECT_NEAR(static_cast<double>(second_sent - first_sent), 1000.0, 150.0);
     EXPECT_GE(polls_during_run, 5u); // the main window kept polling
 }
@@ -170,16 +153,16 @@ TEST_F(ScriptsTest, AKeyOnAnExecuteCellAsksForThatRow) {
 TEST_F(ScriptsTest, ClosingMidRunSendsNothingMore) {
     AddScript("8001", "Slow", "000A01");
     ASSERT_TRUE(ConnectAndPoll());
-    const uint32_t before = Commands();
+    const uint32_t before = CommandsReceived();
     WithList([](HWND, HWND grid) { ClickCell(grid, 5, 0, true); },
              {[](HWND box, const SeenBox&) { PressButton(box, IDYES); },
               [&](HWND executor, const SeenBox&) {
-                  PumpUntil([&] { return RelayCommandsSince(before).size() >= 1; }, 2000);
+                  PumpUntil([&] { return CommandsSince(before).size() >= 1; }, 2000);
                   PressButton(executor, IDC_EXECUTOR_CLOSE);
               },
               [](HWND list, const SeenBox&) { PressButton(list, IDC_LIST_CLOSE); }});
     PumpFor(1500);
-    EXPECT_EQ(RelayCommandsSince(before), std::vector<uint8_t>{1});
+    EXPECT_EQ(CommandsSince(before), std::vector<uint8_t>{1});
 }
 
 // The editor's checks come in order and stop at the first failure.
