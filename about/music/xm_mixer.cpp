@@ -3,6 +3,11 @@
 #include "about/music/xm_render.h"
 
 #include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace xm {
 namespace {
@@ -11,6 +16,9 @@ namespace {
 constexpr int64_t kStep40Hz = (40LL << 32) / kOutputRate;
 
 void StartRampIfNeeded(Voice& v) {
+    // The accumulator bound (see MixVoice) holds only for volumes up to 127.
+    v.targetLeft = std::clamp(v.targetLeft, 0, kMaxVoiceVolume);
+    v.targetRight = std::clamp(v.targetRight, 0, kMaxVoiceVolume);
     if (v.targetLeft == v.usedLeft && v.targetRight == v.usedRight) return;
     v.usedLeft = v.targetLeft;
     v.usedRight = v.targetRight;
@@ -19,28 +27,91 @@ void StartRampIfNeeded(Voice& v) {
     v.ramp = kRampFrames;
 }
 
+// One frame of linear interpolation with a 15-bit fraction, which keeps the
+// product in 32 bits; the result is the sample value x 64.
+inline int32_t Interpolate(const int16_t* data, int64_t p) {
+    const int64_t idx = p >> 32;
+    const int32_t s0 = data[idx], s1 = data[idx + 1];
+    const int32_t frac = static_cast<int32_t>((p >> 17) & 0x7FFF);
+    return s0 * 64 + (((s1 - s0) * frac) >> 9);
+}
+
+#if defined(__SSE2__)
+// Low 32 bits of a x b in each lane (SSE2 has no 32-bit lane multiply).
+inline __m128i MulLow32(__m128i a, __m128i b) {
+    const __m128i even = _mm_mul_epu32(a, b);
+    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
+    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+}
+
+inline int32_t SamplePair(const int16_t* data, int64_t p) {
+    int32_t pair;
+    std::memcpy(&pair, data + (p >> 32), sizeof pair);
+    return pair;
+}
+
+// Four frames at a time, equal to Interpolate() bit for bit: madd gives
+// s0 x (32767 - f) + s1 x f, and adding s0 makes it s0 x 32768 + (s1 - s0) x f.
+// Returns the number of frames mixed (a multiple of four).
+template <bool kMono>
+int MixFlatSse2(const int16_t* data, int64_t& pos, int64_t step, int32_t flatLeft,
+                int32_t flatRight, int32_t* mix, int count) {
+    const __m128i fracMask = _mm_set1_epi32(0x7FFF);
+    // the low 32 bits of the four positions, advanced together
+    __m128i low = _mm_add_epi32(
+        _mm_set1_epi32(static_cast<int32_t>(pos)),
+        MulLow32(_mm_set1_epi32(static_cast<int32_t>(step)), _mm_set_epi32(3, 2, 1, 0)));
+    const __m128i lowStep = _mm_set1_epi32(static_cast<int32_t>(step * 4));
+    const __m128i volumeLeft = _mm_set1_epi32(flatLeft), volumeRight = _mm_set1_epi32(flatRight);
+    int64_t p = pos;
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const int64_t p0 = p, p1 = p0 + step, p2 = p1 + step, p3 = p2 + step;
+        p = p3 + step;
+        const __m128i pairs = _mm_set_epi32(SamplePair(data, p3), SamplePair(data, p2),
+                                            SamplePair(data, p1), SamplePair(data, p0));
+        const __m128i frac = _mm_and_si128(_mm_srli_epi32(low, 17), fracMask);
+        low = _mm_add_epi32(low, lowStep);
+        const __m128i weights =
+            _mm_or_si128(_mm_sub_epi32(fracMask, frac), _mm_slli_epi32(frac, 16));
+        const __m128i first = _mm_srai_epi32(_mm_slli_epi32(pairs, 16), 16);
+        const __m128i s = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(pairs, weights), first), 9);
+        const __m128i l = MulLow32(s, volumeLeft);
+        const __m128i r = kMono ? l : MulLow32(s, volumeRight);
+        __m128i* out = reinterpret_cast<__m128i*>(mix + 2 * i);
+        _mm_storeu_si128(out, _mm_add_epi32(_mm_loadu_si128(out), _mm_unpacklo_epi32(l, r)));
+        _mm_storeu_si128(out + 1,
+                         _mm_add_epi32(_mm_loadu_si128(out + 1), _mm_unpackhi_epi32(l, r)));
+    }
+    pos = p;
+    return i;
+}
+#endif
+
 // Mixes `count` frames without boundary checks. Specialised for the common
 // cases: no ramp running, and equal left and right volumes.
 template <bool kRamp, bool kMono>
-void MixFrames(const int16_t* data, int64_t& pos, int64_t step, Voice& v, int64_t* mix, int count) {
+void MixFrames(const int16_t* data, int64_t& pos, int64_t step, Voice& v, int32_t* mix, int count) {
     int32_t left = v.left, right = v.right;
     const int32_t incLeft = v.incLeft, incRight = v.incRight;
     // Without a ramp the volumes are whole multiples of 128, so
     // (s x volume) >> 7 is s x (volume / 128), a product that fits 32 bits.
+    // It differs from a division rounded toward zero by at most one
+    // accumulator unit (1/16320 of an output step) and is faster.
     const int32_t flatLeft = left >> 7, flatRight = right >> 7;
     int64_t p = pos;
-    for (int i = 0; i < count; ++i) {
-        // Linear interpolation with a 15-bit fraction, which keeps the
-        // product in 32 bits; s is the sample value x 64. (s x volume) >> 7
-        // differs from a division rounded toward zero by at most one
-        // accumulator unit (1/16320 of an output step) and is faster.
-        const int64_t idx = p >> 32;
-        const int32_t s0 = data[idx], s1 = data[idx + 1];
-        const int32_t frac = static_cast<int32_t>((p >> 17) & 0x7FFF);
-        const int32_t s = s0 * 64 + (((s1 - s0) * frac) >> 9);
+    int i = 0;
+#if defined(__SSE2__)
+    if (!kRamp) {
+        i = MixFlatSse2<kMono>(data, p, step, flatLeft, flatRight, mix, count);
+    }
+#endif
+    for (; i < count; ++i) {
+        const int32_t s = Interpolate(data, p);
         if (kRamp) {
-            mix[2 * i] += (static_cast<int64_t>(s) * left) >> 7;
-            mix[2 * i + 1] += (static_cast<int64_t>(s) * right) >> 7;
+            mix[2 * i] += static_cast<int32_t>((static_cast<int64_t>(s) * left) >> 7);
+            mix[2 * i + 1] += static_cast<int32_t>((static_cast<int64_t>(s) * right) >> 7);
             left += incLeft;
             right += incRight;
         } else {
@@ -55,7 +126,7 @@ void MixFrames(const int16_t* data, int64_t& pos, int64_t step, Voice& v, int64_
     v.right = right;
 }
 
-void MixRun(const int16_t* data, int64_t& pos, int64_t step, Voice& v, int64_t* mix, int count) {
+void MixRun(const int16_t* data, int64_t& pos, int64_t step, Voice& v, int32_t* mix, int count) {
     if (v.ramp)
         MixFrames<true, false>(data, pos, step, v, mix, count);
     else if (v.left == v.right)
@@ -66,9 +137,10 @@ void MixRun(const int16_t* data, int64_t& pos, int64_t step, Voice& v, int64_t* 
 
 } // namespace
 
-void MixVoice(Voice& v, int64_t* mix, int frames) {
+bool MixVoice(Voice& v, int32_t* mix, int frames) {
     const Sample* s = v.sample;
-    if (!s) return;
+    if (!s) return false;
+    bool added = false;
     StartRampIfNeeded(v);
     int64_t step = static_cast<int64_t>(v.step);
     if ((step >> 5) == 0) step = kStep40Hz;
@@ -87,21 +159,26 @@ void MixVoice(Voice& v, int64_t* mix, int frames) {
                 v.backwards = true;
             } else {
                 v.sample = nullptr;
-                return;
+                return added;
             }
         } else if (v.backwards && pos < start) {
             pos = start + std::min(start - pos, loopLength - 1);
             v.backwards = false;
         }
         if (frames == 0) break;
-        int64_t n = v.backwards ? (pos - start) / step + 1 : (end - pos + step - 1) / step;
-        int count = static_cast<int>(std::min<int64_t>(frames, n));
+        // Frames before the region boundary; the division is skipped when
+        // all of them fit (the common case).
+        const int64_t room = v.backwards ? pos - start : end - pos - 1;
+        int count = frames;
+        if (room < (frames - 1) * step) count = static_cast<int>(room / step + 1);
         if (v.ramp) count = std::min(count, v.ramp);
         const int64_t signedStep = v.backwards ? -step : step;
         if (v.ramp == 0 && v.left == 0 && v.right == 0)
             pos += signedStep * count; // silent: only the position moves
-        else
+        else {
             MixRun(s->pcm.data(), pos, signedStep, v, mix, count);
+            added = true;
+        }
         if (v.ramp) {
             v.ramp -= count;
             if (v.ramp == 0) {
@@ -114,37 +191,83 @@ void MixVoice(Voice& v, int64_t* mix, int frames) {
         mix += 2 * count;
     }
     v.position = static_cast<uint64_t>(pos);
+    return added;
 }
 
 namespace {
 
-// |s| / 16320 rounding halves up, limited to 32767, times the master volume.
-inline uint32_t ConvertMagnitude(int64_t s, uint32_t master) {
-    constexpr uint64_t kLimit = 32767ULL * 16320 - 8160;
-    uint64_t a = static_cast<uint64_t>(s < 0 ? -s : s);
-    a = a < kLimit ? a : kLimit; // below 2^30: the division fits in 32 bits
-    uint32_t q = (static_cast<uint32_t>(a) + 8160u) / 16320u;
-    return (q * master) >> 15;
+// |s| / 16320 rounding halves up, limited to 32767, times the master
+// volume (32768 = unity). The SSE2 version below gives the same values.
+inline int32_t ConvertValue(int32_t s, uint32_t master) {
+    constexpr uint32_t kLimit = 32767u * 16320u - 8160u;
+    const uint32_t magnitude = s < 0 ? 0u - static_cast<uint32_t>(s) : static_cast<uint32_t>(s);
+    const uint32_t limited = magnitude < kLimit ? magnitude : kLimit;
+    const uint32_t q = (((limited + 8160u) / 16320u) * master) >> 15;
+    return s < 0 ? -static_cast<int32_t>(q) : static_cast<int32_t>(q);
 }
 
-inline int16_t WithSign(int64_t s, uint32_t q) {
-    int32_t v = static_cast<int32_t>(q);
-    return static_cast<int16_t>(s < 0 ? -v : v);
+#if defined(__SSE2__)
+// Two frames at a time. (|s| + 8160) >> 6 is below 2^23, so it converts to
+// float exactly, and floor(y / 255) equals floor((|s| + 8160) / 16320). A
+// correctly rounded float division cannot round a quotient up across an
+// integer here: the quotient is at least 1/255 below the next integer,
+// which is more than half a float step for values below 32768.
+int ConvertSse2(const int32_t* mix, int values, uint32_t master, int16_t* out, __m128i& sums) {
+    const __m128i limit = _mm_set1_epi32(static_cast<int32_t>(32767u * 16320u - 8160u));
+    const __m128i half = _mm_set1_epi32(8160);
+    const __m128 divisor = _mm_set1_ps(255.0f);
+    const __m128i masterPair = _mm_set1_epi32(static_cast<int32_t>(master));
+    const bool unity = master == 32768;
+    int i = 0;
+    for (; i + 8 <= values; i += 8) {
+        __m128i q[2];
+        __m128i sign[2];
+        for (int k = 0; k < 2; ++k) {
+            const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mix + i + 4 * k));
+            sign[k] = _mm_srai_epi32(s, 31);
+            __m128i a = _mm_sub_epi32(_mm_xor_si128(s, sign[k]), sign[k]);
+            // |s| < 2^31 here, so a signed compare limits it
+            const __m128i over = _mm_cmpgt_epi32(a, limit);
+            a = _mm_or_si128(_mm_and_si128(over, limit), _mm_andnot_si128(over, a));
+            const __m128i y = _mm_srli_epi32(_mm_add_epi32(a, half), 6);
+            __m128i v = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(y), divisor));
+            // below 2^15, so one 16-bit multiply-add gives v x master
+            if (!unity) v = _mm_srli_epi32(_mm_madd_epi16(v, masterPair), 15);
+            sums = _mm_add_epi32(sums, v);
+            q[k] = _mm_sub_epi32(_mm_xor_si128(v, sign[k]), sign[k]);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packs_epi32(q[0], q[1]));
+    }
+    return i;
 }
+#endif
 
 } // namespace
 
-void ConvertBlock(const int64_t* mix, int frames, int32_t masterVolume, int16_t* out,
+void ConvertBlock(const int32_t* mix, int frames, int32_t masterVolume, int16_t* out,
                   uint64_t& leftSum, uint64_t& rightSum) {
     const uint32_t master = static_cast<uint32_t>(masterVolume);
+    const int values = 2 * frames;
     uint64_t left = 0, right = 0;
-    for (int f = 0; f < frames; ++f) {
-        const uint32_t l = ConvertMagnitude(mix[2 * f], master);
-        const uint32_t r = ConvertMagnitude(mix[2 * f + 1], master);
-        out[2 * f] = WithSign(mix[2 * f], l);
-        out[2 * f + 1] = WithSign(mix[2 * f + 1], r);
-        left += l;
-        right += r;
+    int i = 0;
+#if defined(__SSE2__)
+    if (master <= 32768) {
+        // lanes 0 and 2 sum left values, 1 and 3 right ones; a block's sums
+        // stay far below 2^32
+        __m128i sums = _mm_setzero_si128();
+        i = ConvertSse2(mix, values, master, out, sums);
+        alignas(16) uint32_t lanes[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), sums);
+        left = uint64_t{lanes[0]} + lanes[2];
+        right = uint64_t{lanes[1]} + lanes[3];
+    }
+#endif
+    for (; i < values; i += 2) {
+        const int32_t l = ConvertValue(mix[i], master), r = ConvertValue(mix[i + 1], master);
+        out[i] = static_cast<int16_t>(l);
+        out[i + 1] = static_cast<int16_t>(r);
+        left += static_cast<uint32_t>(l < 0 ? -l : l);
+        right += static_cast<uint32_t>(r < 0 ? -r : r);
     }
     leftSum = left;
     rightSum = right;

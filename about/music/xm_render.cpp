@@ -42,6 +42,48 @@ bool ApplyPending(Player& p) {
     return true;
 }
 
+// Exact sums of any number of voice slots: voices add into a 32-bit group
+// buffer, which is folded into 64-bit sums before it could overflow.
+struct BlockMix {
+    int32_t group[2 * kBlockFrames];
+    int64_t wide[2 * kBlockFrames];
+    bool widened = false;
+
+    void Fold(int first, int count) {
+        if (!widened) {
+            std::memset(wide, 0, sizeof wide);
+            widened = true;
+        }
+        for (int i = 2 * first; i < 2 * (first + count); ++i) {
+            wide[i] += group[i];
+            group[i] = 0;
+        }
+    }
+
+    // Leaves the block's sums in `group`, limited to what the conversion
+    // limits anyway.
+    void Finish() {
+        if (!widened) return;
+        constexpr int64_t kBound = 1 << 30;
+        for (int i = 0; i < 2 * kBlockFrames; ++i)
+            group[i] = static_cast<int32_t>(std::clamp(wide[i] + group[i], -kBound, kBound));
+    }
+};
+
+void MixSegment(Player& p, BlockMix& mix, int first, int count) {
+    int inGroup = 0;
+    for (int c = 0; c < p.module.channels; ++c) {
+        for (Voice& v : p.voices[c]) {
+            if (!v.sample) continue;
+            if (inGroup == kVoicesPerGroup) {
+                mix.Fold(first, count);
+                inGroup = 0;
+            }
+            if (MixVoice(v, mix.group + 2 * first, count)) ++inGroup;
+        }
+    }
+}
+
 } // namespace
 
 bool StartTick(Player& p) {
@@ -75,17 +117,14 @@ bool StartTick(Player& p) {
 
 void RenderBlock(Player& p, int16_t* out, BlockInfo& info) {
     static_assert(kBlockFrames == 1024, "levels divide by the block length");
-    int64_t mix[2 * kBlockFrames];
-    std::memset(mix, 0, sizeof mix);
+    BlockMix mix;
+    std::memset(mix.group, 0, sizeof mix.group);
     if (!p.paused) {
         int done = 0;
         while (done < kBlockFrames) {
             if (p.samplesLeft == 0 && !StartTick(p)) break;
             int n = std::min(p.samplesLeft, kBlockFrames - done);
-            for (int c = 0; c < p.module.channels; ++c) {
-                MixVoice(p.voices[c][0], mix + 2 * done, n);
-                MixVoice(p.voices[c][1], mix + 2 * done, n);
-            }
+            MixSegment(p, mix, done, n);
             p.samplesLeft -= n;
             done += n;
             p.timeMs += static_cast<uint32_t>(n * 20 / 960);
@@ -93,7 +132,8 @@ void RenderBlock(Player& p, int16_t* out, BlockInfo& info) {
     }
     info.position = static_cast<uint32_t>(p.order) << 16 | static_cast<uint32_t>(p.row);
     uint64_t left = 0, right = 0;
-    ConvertBlock(mix, kBlockFrames, p.masterVolume, out, left, right);
+    mix.Finish();
+    ConvertBlock(mix.group, kBlockFrames, p.masterVolume, out, left, right);
     info.levels = static_cast<uint32_t>(left / kBlockFrames) << 16 |
                   static_cast<uint32_t>(right / kBlockFrames);
 }

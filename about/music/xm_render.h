@@ -19,13 +19,16 @@ void RenderBlock(Player& player, int16_t* out, BlockInfo& info);
 // Returns false when a play-once song has reached its end.
 bool StartTick(Player& player);
 
-// Adds `frames` frames of one voice slot to the accumulators (left, right
-// interleaved).
-void MixVoice(Voice& voice, int64_t* mix, int frames);
+// Adds `frames` frames of one voice slot to 32-bit accumulators (left,
+// right interleaved). Each value added is below 2^28 in magnitude (sample x
+// 64 x volume 127), so the sums of kVoicesPerGroup calls fit 32 bits.
+// Returns whether anything was added.
+bool MixVoice(Voice& voice, int32_t* mix, int frames);
+constexpr int kVoicesPerGroup = 8;
 
 // Converts accumulators to 16-bit with the master volume; returns the sums
 // of the converted magnitudes of the left and right channels.
-void ConvertBlock(const int64_t* mix, int frames, int32_t masterVolume, int16_t* out,
+void ConvertBlock(const int32_t* mix, int frames, int32_t masterVolume, int16_t* out,
                   uint64_t& leftSum, uint64_t& rightSum);
 
 } // namespace xm

@@ -14,6 +14,7 @@ constexpr int kGuardSamples = 13; // room after the data: 26 bytes
 constexpr int kOutputRate = 48000;
 constexpr int kBlockFrames = 1024;
 constexpr int kRampFrames = 128;
+constexpr int kMaxVoiceVolume = 127; // voice slot volumes are 0..127
 
 enum LoopType : uint8_t { kLoopNone = 0, kLoopForward = 1, kLoopPingPong = 2 };
 

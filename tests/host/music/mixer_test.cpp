@@ -1,8 +1,11 @@
 // The mixer on hand-made voices: ramps, interpolation, loops, conversion.
 #include "about/music/xm_render.h"
+#include "tests/host/music/music_test_util.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <vector>
 
 namespace {
@@ -34,7 +37,7 @@ xm::Voice VoiceAt(const xm::Sample& s, double framesPerOutput, int volume) {
 // Sample index played at each output frame.
 std::vector<int> Walk(xm::Voice& v, int frames) {
     std::vector<int> idx;
-    std::vector<int64_t> mix(2);
+    std::vector<int32_t> mix(2);
     for (int f = 0; f < frames && v.sample; ++f) {
         idx.push_back(static_cast<int>(v.position >> 32));
         xm::MixVoice(v, mix.data(), 1);
@@ -46,7 +49,7 @@ TEST(MusicMixer, NewTargetsRampOver128Frames) {
     xm::Sample s = MakeSample(std::vector<int16_t>(64, 16384), xm::kLoopForward, 0, 64);
     xm::Voice v = VoiceAt(s, 1.0, 0);
     v.targetLeft = v.targetRight = 100;
-    std::vector<int64_t> mix(2 * 200, 0);
+    std::vector<int32_t> mix(2 * 200, 0);
     xm::MixVoice(v, mix.data(), 200);
     EXPECT_EQ(mix[0], 0);
     for (int f = 1; f < 128; ++f)
@@ -61,7 +64,7 @@ TEST(MusicMixer, NewTargetsRampOver128Frames) {
 TEST(MusicMixer, InterpolatesLinearlyBetweenSamples) {
     xm::Sample s = MakeSample({0, 1024, 2048, 0}, xm::kLoopNone, 0, 0);
     xm::Voice v = VoiceAt(s, 0.25, 64);
-    std::vector<int64_t> mix(2 * 6, 0);
+    std::vector<int32_t> mix(2 * 6, 0);
     xm::MixVoice(v, mix.data(), 6);
     // s = s0 * 64 + (s1 - s0) * frac15 >> 9; out = (s * 8192) >> 7
     const int64_t expect[] = {0, 256, 512, 768, 1024, 1280};
@@ -89,7 +92,7 @@ TEST(MusicMixer, UnloopedSampleStopsAtItsEnd) {
 }
 
 TEST(MusicMixer, ConversionRoundsLimitsAndScales) {
-    const int64_t mix[] = {16320 * 3 + 8160, -16320 * 3 - 8159, 16320LL * 40000, 0};
+    const int32_t mix[] = {16320 * 3 + 8160, -16320 * 3 - 8159, 16320 * 40000, 0};
     int16_t out[4];
     uint64_t left = 0, right = 0;
     xm::ConvertBlock(mix, 2, 32768, out, left, right);
@@ -100,6 +103,99 @@ TEST(MusicMixer, ConversionRoundsLimitsAndScales) {
     EXPECT_EQ(right, 3u);
     xm::ConvertBlock(mix, 2, 16384, out, left, right);
     EXPECT_EQ(out[2], 16383);
+}
+
+// Mixing many frames at once (the vectorised paths) gives exactly what
+// mixing them one frame at a time gives, across loop turns and ramps.
+TEST(MusicMixer, BlockMixingMatchesFrameByFrameMixing) {
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> value(-32768, 32767);
+    std::vector<int16_t> values(1000);
+    for (int16_t& x : values)
+        x = static_cast<int16_t>(value(rng));
+    for (uint8_t loop : {xm::kLoopForward, xm::kLoopPingPong}) {
+        xm::Sample s = MakeSample(values, loop, 300, 700);
+        for (double step : {0.13, 0.77, 1.0, 2.37, 9.5}) {
+            for (int left : {0, 64, 127}) {
+                for (int right : {64, 127}) {
+                    xm::Voice whole = VoiceAt(s, step, 0);
+                    whole.targetLeft = left;
+                    whole.targetRight = right;
+                    whole.usedLeft = whole.usedRight = 0;
+                    whole.left = whole.right = 0;
+                    xm::Voice single = whole;
+                    std::vector<int32_t> a(2 * 1023, 0), b(2 * 1023, 0);
+                    // a ramp, flat frames, then a new ramp halfway through
+                    xm::MixVoice(whole, a.data(), 700);
+                    for (int f = 0; f < 700; ++f)
+                        xm::MixVoice(single, b.data() + 2 * f, 1);
+                    whole.targetLeft = single.targetLeft = right;
+                    whole.targetRight = single.targetRight = left;
+                    xm::MixVoice(whole, a.data() + 1400, 323);
+                    for (int f = 700; f < 1023; ++f)
+                        xm::MixVoice(single, b.data() + 2 * f, 1);
+                    ASSERT_EQ(a, b) << int(loop) << " " << step << " " << left << " " << right;
+                    EXPECT_EQ(whole.position, single.position);
+                    EXPECT_EQ(whole.backwards, single.backwards);
+                }
+            }
+        }
+    }
+}
+
+TEST(MusicMixer, ConversionOfLongBlocksMatchesValueByValue) {
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int32_t> value(-(1 << 30), 1 << 30);
+    std::vector<int32_t> mix(2 * 1023);
+    for (int32_t& x : mix)
+        x = value(rng) >> (rng() % 20);
+    // the largest sums of one group of voices
+    mix[6] = 2130706432;
+    mix[7] = -2130706432;
+    for (int32_t master : {32768, 32767, 12345, 0}) {
+        std::vector<int16_t> whole(mix.size()), single(mix.size());
+        uint64_t left = 0, right = 0, leftTotal = 0, rightTotal = 0;
+        xm::ConvertBlock(mix.data(), 1023, master, whole.data(), left, right);
+        for (int f = 0; f < 1023; ++f) {
+            uint64_t l = 0, r = 0;
+            xm::ConvertBlock(mix.data() + 2 * f, 1, master, single.data() + 2 * f, l, r);
+            leftTotal += l;
+            rightTotal += r;
+        }
+        EXPECT_EQ(whole, single) << master;
+        EXPECT_EQ(left, leftTotal);
+        EXPECT_EQ(right, rightTotal);
+    }
+}
+
+// 32 full-volume voices add up to far more than 32 bits hold: the output is
+// limited, never wrapped around.
+TEST(MusicRender, ManyLoudVoicesAreLimitedNotWrapped) {
+    TestModule m;
+    m.channels = 32;
+    m.patterns.push_back(EmptyPattern(64, m.channels));
+    TestInstrument ins;
+    TestSample s;
+    s.data.assign(64, 32767);
+    s.sixteenBit = true;
+    s.loop = 1;
+    s.loopLength = 64;
+    s.panning = 0; // all on the left
+    ins.samples.push_back(s);
+    m.instruments.push_back(ins);
+    for (int c = 0; c < m.channels; ++c)
+        SetCell(m.patterns[0], m.channels, 0, c, 49, 1, 0, 0, 0);
+    auto player = std::make_unique<xm::Player>();
+    ASSERT_TRUE(LoadPlayer(*player, WriteModule(m), true));
+    int16_t block[2 * xm::kBlockFrames];
+    xm::BlockInfo info;
+    for (int b = 0; b < 4; ++b) {
+        xm::RenderBlock(*player, block, info);
+        for (int f = 0; f < xm::kBlockFrames; ++f)
+            ASSERT_GE(block[2 * f], 0) << b << " " << f;
+    }
+    EXPECT_EQ(block[2 * (xm::kBlockFrames - 1)], 32767);
+    EXPECT_EQ(info.levels >> 16, 32767u);
 }
 
 } // namespace
