@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "about/music/xm_mix_lanes.h"
+
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <cpuid.h>
 #endif
 
 namespace xm {
@@ -37,55 +39,37 @@ inline int32_t Interpolate(const int16_t* data, int64_t p) {
 }
 
 #if defined(__SSE2__)
-// Low 32 bits of a x b in each lane (SSE2 has no 32-bit lane multiply).
-inline __m128i MulLow32(__m128i a, __m128i b) {
-    const __m128i even = _mm_mul_epu32(a, b);
-    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
-    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
-                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+bool CpuHasSse41() {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_SSE4_1);
 }
 
-inline int32_t SamplePair(const int16_t* data, int64_t p) {
-    int32_t pair;
-    std::memcpy(&pair, data + (p >> 32), sizeof pair);
-    return pair;
-}
+bool g_useSse41 = CpuHasSse41();
 
-// Four frames at a time, equal to Interpolate() bit for bit: madd gives
-// s0 x (32767 - f) + s1 x f, and adding s0 makes it s0 x 32768 + (s1 - s0) x f.
-// Returns the number of frames mixed (a multiple of four).
+// The vector kernels built twice: for any x86-64 processor, and for those
+// with SSE4.1, chosen once at start-up.
 template <bool kMono>
-int MixFlatSse2(const int16_t* data, int64_t& pos, int64_t step, int32_t flatLeft,
-                int32_t flatRight, int32_t* mix, int count) {
-    const __m128i fracMask = _mm_set1_epi32(0x7FFF);
-    // the low 32 bits of the four positions, advanced together
-    __m128i low = _mm_add_epi32(
-        _mm_set1_epi32(static_cast<int32_t>(pos)),
-        MulLow32(_mm_set1_epi32(static_cast<int32_t>(step)), _mm_set_epi32(3, 2, 1, 0)));
-    const __m128i lowStep = _mm_set1_epi32(static_cast<int32_t>(step * 4));
-    const __m128i volumeLeft = _mm_set1_epi32(flatLeft), volumeRight = _mm_set1_epi32(flatRight);
-    int64_t p = pos;
-    int i = 0;
-    for (; i + 4 <= count; i += 4) {
-        const int64_t p0 = p, p1 = p0 + step, p2 = p1 + step, p3 = p2 + step;
-        p = p3 + step;
-        const __m128i pairs = _mm_set_epi32(SamplePair(data, p3), SamplePair(data, p2),
-                                            SamplePair(data, p1), SamplePair(data, p0));
-        const __m128i frac = _mm_and_si128(_mm_srli_epi32(low, 17), fracMask);
-        low = _mm_add_epi32(low, lowStep);
-        const __m128i weights =
-            _mm_or_si128(_mm_sub_epi32(fracMask, frac), _mm_slli_epi32(frac, 16));
-        const __m128i first = _mm_srai_epi32(_mm_slli_epi32(pairs, 16), 16);
-        const __m128i s = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(pairs, weights), first), 9);
-        const __m128i l = MulLow32(s, volumeLeft);
-        const __m128i r = kMono ? l : MulLow32(s, volumeRight);
-        __m128i* out = reinterpret_cast<__m128i*>(mix + 2 * i);
-        _mm_storeu_si128(out, _mm_add_epi32(_mm_loadu_si128(out), _mm_unpacklo_epi32(l, r)));
-        _mm_storeu_si128(out + 1,
-                         _mm_add_epi32(_mm_loadu_si128(out + 1), _mm_unpackhi_epi32(l, r)));
-    }
-    pos = p;
-    return i;
+int MixFlatSse2(const int16_t* data, int64_t& pos, int64_t step, int32_t left, int32_t right,
+                int32_t* mix, int count) {
+    return lanes::MixFlat<kMono>(data, pos, step, left, right, mix, count);
+}
+
+template <bool kMono>
+__attribute__((target("sse4.1"))) int MixFlatSse41(const int16_t* data, int64_t& pos, int64_t step,
+                                                   int32_t left, int32_t right, int32_t* mix,
+                                                   int count) {
+    return lanes::MixFlat<kMono>(data, pos, step, left, right, mix, count);
+}
+
+int MixRampSse2(const int16_t* data, int64_t& pos, int64_t step, int32_t& left, int32_t& right,
+                int32_t incLeft, int32_t incRight, int32_t* mix, int count) {
+    return lanes::MixRamp(data, pos, step, left, right, incLeft, incRight, mix, count);
+}
+
+__attribute__((target("sse4.1"))) int MixRampSse41(const int16_t* data, int64_t& pos, int64_t step,
+                                                   int32_t& left, int32_t& right, int32_t incLeft,
+                                                   int32_t incRight, int32_t* mix, int count) {
+    return lanes::MixRamp(data, pos, step, left, right, incLeft, incRight, mix, count);
 }
 #endif
 
@@ -103,9 +87,12 @@ void MixFrames(const int16_t* data, int64_t& pos, int64_t step, Voice& v, int32_
     int64_t p = pos;
     int i = 0;
 #if defined(__SSE2__)
-    if (!kRamp) {
-        i = MixFlatSse2<kMono>(data, p, step, flatLeft, flatRight, mix, count);
-    }
+    if (kRamp)
+        i = (g_useSse41 ? MixRampSse41 : MixRampSse2)(data, p, step, left, right, incLeft, incRight,
+                                                      mix, count);
+    else
+        i = (g_useSse41 ? MixFlatSse41<kMono> : MixFlatSse2<kMono>)(data, p, step, flatLeft,
+                                                                    flatRight, mix, count);
 #endif
     for (; i < count; ++i) {
         const int32_t s = Interpolate(data, p);
@@ -136,6 +123,14 @@ void MixRun(const int16_t* data, int64_t& pos, int64_t step, Voice& v, int32_t* 
 }
 
 } // namespace
+
+void PreferSse41Mixing(bool prefer) {
+#if defined(__SSE2__)
+    g_useSse41 = prefer && CpuHasSse41();
+#else
+    (void)prefer;
+#endif
+}
 
 bool MixVoice(Voice& v, int32_t* mix, int frames) {
     const Sample* s = v.sample;

@@ -26,6 +26,10 @@ bool StartTick(Player& player);
 bool MixVoice(Voice& voice, int32_t* mix, int frames);
 constexpr int kVoicesPerGroup = 8;
 
+// Mixing uses SSE4.1 where the processor has it; tests turn it off to check
+// the plain SSE2 path too. Not for use while a block is being mixed.
+void PreferSse41Mixing(bool prefer);
+
 // Converts accumulators to 16-bit with the master volume; returns the sums
 // of the converted magnitudes of the left and right channels.
 void ConvertBlock(const int32_t* mix, int frames, int32_t masterVolume, int16_t* out,

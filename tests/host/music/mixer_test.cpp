@@ -105,9 +105,18 @@ TEST(MusicMixer, ConversionRoundsLimitsAndScales) {
     EXPECT_EQ(out[2], 16383);
 }
 
-// Mixing many frames at once (the vectorised paths) gives exactly what
-// mixing them one frame at a time gives, across loop turns and ramps.
-TEST(MusicMixer, BlockMixingMatchesFrameByFrameMixing) {
+// Mixing many frames at once (the vectorised paths, with and without
+// SSE4.1) gives exactly what mixing them one frame at a time gives, across
+// loop turns and ramps.
+class MusicMixerPaths : public testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override { xm::PreferSse41Mixing(GetParam()); }
+    void TearDown() override { xm::PreferSse41Mixing(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Sse41, MusicMixerPaths, testing::Bool());
+
+TEST_P(MusicMixerPaths, BlockMixingMatchesFrameByFrameMixing) {
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> value(-32768, 32767);
     std::vector<int16_t> values(1000);
@@ -170,7 +179,7 @@ TEST(MusicMixer, ConversionOfLongBlocksMatchesValueByValue) {
 
 // 32 full-volume voices add up to far more than 32 bits hold: the output is
 // limited, never wrapped around.
-TEST(MusicRender, ManyLoudVoicesAreLimitedNotWrapped) {
+TEST_P(MusicMixerPaths, ManyLoudVoicesAreLimitedNotWrapped) {
     TestModule m;
     m.channels = 32;
     m.patterns.push_back(EmptyPattern(64, m.channels));
