@@ -23,7 +23,8 @@ esac
 out=build/fuzz
 mkdir -p "$out/corpus-$target"
 bin="$out/${target}_fuzz"
-newest=$(ls -t "${src[@]}" | head -n1)
+# headers count too: the mixing kernels live in one
+newest=$(ls -t "${src[@]}" about/*.h about/music/*.h | head -n1)
 if [ ! -x "$bin" ] || [ "$newest" -nt "$bin" ]; then
   clang++ -std=c++17 -O1 -g -I. -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=undefined "${src[@]}" -o "$bin"
