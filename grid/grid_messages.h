@@ -156,6 +156,24 @@ struct GRIDNOTIFY {
     int veto;    // 0 from the grid; the parent sets non-zero to refuse
 };
 
+// Adds a column with a centred header, the way every list of the program
+// shows them. `extra` is the image list of image and choice columns.
+// Returns the new column's index, or -1 when the grid refuses it.
+inline int AddGridColumn(HWND grid, int32_t type, int32_t width, const char* header,
+                         int32_t cellAlign = GCA_LEFT, int32_t size = 0,
+                         const char* format = nullptr, uintptr_t extra = 0) {
+    GRIDCOLUMN c{};
+    c.width = width;
+    c.headerText = header;
+    c.headerAlign = GCA_CENTER;
+    c.cellAlign = cellAlign;
+    c.type = type;
+    c.size = size;
+    c.format = format;
+    c.extra = extra;
+    return static_cast<int>(SendMessageA(grid, GRM_ADDCOLUMN, 0, reinterpret_cast<LPARAM>(&c)));
+}
+
 // Registers CellGrid and CellRows for the module; call once at start-up.
 // Returns false when a class could not be registered.
 bool RegisterGridClasses(HINSTANCE instance);

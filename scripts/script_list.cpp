@@ -23,7 +23,8 @@ enum ImageButton { kExecuteImage = 0, kDeleteImage = 1, kEditImage = 2 };
 
 // Data sizes of the fixed-size columns: what one cell holds, terminator
 // included (an ID of up to ten digits; the whole of every stored text).
-constexpr int32_t kIdSize = 11, kNameSize = 149, kDescriptionSize = 249, kCommandsSize = kCommandsTextSize;
+constexpr int32_t kIdSize = 11, kNameSize = 149, kDescriptionSize = 249,
+                  kCommandsSize = kCommandsTextSize;
 
 struct ListState {
     HWND dialog = nullptr;
@@ -32,18 +33,6 @@ struct ListState {
     ScriptRow chosen{};          // the row handed to the editor
 };
 ListState g_list;
-
-void AddColumn(const char* header, int32_t width, int32_t cell_align, int32_t type, int32_t size, HIMAGELIST images) {
-    GRIDCOLUMN c{};
-    c.width = width;
-    c.headerText = header;
-    c.headerAlign = GCA_CENTER;
-    c.cellAlign = cell_align;
-    c.type = type;
-    c.size = size;
-    c.extra = reinterpret_cast<uintptr_t>(images);
-    SendMessageA(g_list.grid, GRM_ADDCOLUMN, 0, reinterpret_cast<LPARAM>(&c));
-}
 
 void SetUpGrid() {
     SendMessageA(g_list.grid, GRM_SETBACKCOLOR, RGB(255, 255, 255), 0);
@@ -54,13 +43,15 @@ void SetUpGrid() {
     ImageList_AddMasked(g_list.images, buttons, RGB(255, 255, 255));
     DeleteObject(buttons);
     SendMessageA(g_list.grid, GRM_SETROWHEIGHT, 0, 20);
-    AddColumn("ID", 70, GCA_CENTER, GCT_DATA, kIdSize, nullptr);
-    AddColumn("Name", 175, GCA_LEFT, GCT_DATA, kNameSize, nullptr);
-    AddColumn("Description", 276, GCA_LEFT, GCT_DATA, kDescriptionSize, nullptr);
-    AddColumn("Edit", 50, GCA_CENTER, GCT_IMAGE, 0, g_list.images);
-    AddColumn("Delete", 50, GCA_CENTER, GCT_IMAGE, 0, g_list.images);
-    AddColumn("Execute", 50, GCA_CENTER, GCT_IMAGE, 0, g_list.images);
-    AddColumn(nullptr, 0, GCA_LEFT, GCT_DATA, kCommandsSize, g_list.images); // the script's codes, hidden
+    const uintptr_t images = reinterpret_cast<uintptr_t>(g_list.images);
+    AddGridColumn(g_list.grid, GCT_DATA, 70, "ID", GCA_CENTER, kIdSize);
+    AddGridColumn(g_list.grid, GCT_DATA, 175, "Name", GCA_LEFT, kNameSize);
+    AddGridColumn(g_list.grid, GCT_DATA, 276, "Description", GCA_LEFT, kDescriptionSize);
+    AddGridColumn(g_list.grid, GCT_IMAGE, 50, "Edit", GCA_CENTER, 0, nullptr, images);
+    AddGridColumn(g_list.grid, GCT_IMAGE, 50, "Delete", GCA_CENTER, 0, nullptr, images);
+    AddGridColumn(g_list.grid, GCT_IMAGE, 50, "Execute", GCA_CENTER, 0, nullptr, images);
+    // the script's codes, hidden
+    AddGridColumn(g_list.grid, GCT_DATA, 0, nullptr, GCA_LEFT, kCommandsSize, nullptr, images);
 }
 
 void LoadRows() {
@@ -84,8 +75,12 @@ void LoadRows() {
         std::memset(description, 0, sizeof description);
         std::memset(commands, 0, sizeof commands);
         if (!cycle.Fetch()) break;
-        const LPARAM values[7] = {reinterpret_cast<LPARAM>(id), reinterpret_cast<LPARAM>(name),
-                                  reinterpret_cast<LPARAM>(description), kEditImage, kDeleteImage, kExecuteImage,
+        const LPARAM values[7] = {reinterpret_cast<LPARAM>(id),
+                                  reinterpret_cast<LPARAM>(name),
+                                  reinterpret_cast<LPARAM>(description),
+                                  kEditImage,
+                                  kDeleteImage,
+                                  kExecuteImage,
                                   reinterpret_cast<LPARAM>(commands)};
         SendMessageA(g_list.grid, GRM_ADDROW, 0, reinterpret_cast<LPARAM>(values));
     }
@@ -93,7 +88,8 @@ void LoadRows() {
 
 void ReadCell(int column, int row, char* out, size_t size) {
     char cell[kCommandsSize + 1] = "";
-    SendMessageA(g_list.grid, GRM_GETCELLDATA, GridCell(column, row), reinterpret_cast<LPARAM>(cell));
+    SendMessageA(g_list.grid, GRM_GETCELLDATA, GridCell(column, row),
+                 reinterpret_cast<LPARAM>(cell));
     cell[sizeof cell - 1] = 0;
     std::snprintf(out, size, "%s", cell);
 }
@@ -122,7 +118,8 @@ void OnImageClick(int32_t image) {
     case kDeleteImage:
         if (!Ask("Delete Script Number ", row.id)) return;
         std::memset(g_database.large_statement_text, 0, sizeof g_database.large_statement_text);
-        if (ComposeDeleteScript(g_database.large_statement_text, sizeof g_database.large_statement_text, row.id))
+        if (ComposeDeleteScript(g_database.large_statement_text,
+                                sizeof g_database.large_statement_text, row.id))
             RunStatement(g_database.large_statement_text);
         RefreshRelayLabels();
         EndDialog(g_list.dialog, kListDone);
@@ -174,8 +171,9 @@ INT_PTR CALLBACK ListProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
 ListResult ShowList(HWND owner) {
     const INT_PTR result =
         DialogBoxParamA(g_main.instance, MAKEINTRESOURCEA(IDD_SCRIPT_LIST), owner, ListProc, 0);
-    return result == kListAgain || result == kListAdd || result == kListEdit ? static_cast<ListResult>(result)
-                                                                             : kListDone;
+    return result == kListAgain || result == kListAdd || result == kListEdit
+               ? static_cast<ListResult>(result)
+               : kListDone;
 }
 
 } // namespace

@@ -28,7 +28,9 @@ struct Script {
 };
 std::vector<Script> g_scripts;
 
-double Now() { return NowUs() / 1e6; }
+double Now() {
+    return NowUs() / 1e6;
+}
 
 // The one comparison both controls sort with: bytes, a..z folded.
 int CompareNames(const char* a, const char* b) {
@@ -85,15 +87,9 @@ Times RunGrid(HWND parent, HIMAGELIST images) {
     SendMessageA(grid, GRM_SETTEXTCOLOR, RGB(0, 0, 128), 0);
     SendMessageA(grid, GRM_SETROWHEIGHT, 0, 20);
     for (int c = 0; c < 7; ++c) {
-        GRIDCOLUMN d{};
-        d.width = kWidths[c];
-        d.headerText = kHeaders[c];
-        d.headerAlign = GCA_CENTER;
-        d.cellAlign = c == 1 || c == 2 || c == 6 ? GCA_LEFT : GCA_CENTER;
-        d.type = kTypes[c];
-        d.size = kSizes[c];
-        d.extra = c >= 3 ? reinterpret_cast<uintptr_t>(images) : 0;
-        SendMessageA(grid, GRM_ADDCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+        AddGridColumn(grid, kTypes[c], kWidths[c], kHeaders[c],
+                      c == 1 || c == 2 || c == 6 ? GCA_LEFT : GCA_CENTER, kSizes[c], nullptr,
+                      c >= 3 ? reinterpret_cast<uintptr_t>(images) : 0);
     }
     Times t;
     // As the Relay Scripts list does: each text in a zero-filled buffer at

@@ -43,32 +43,19 @@ HIMAGELIST MakeImages() {
     return list;
 }
 
-void AddColumn(HWND grid, int type, int width, const char* header, int align, int size = 0,
-               const char* format = nullptr, HIMAGELIST images = nullptr) {
-    GRIDCOLUMN c{};
-    c.width = width;
-    c.headerText = header;
-    c.headerAlign = GCA_CENTER;
-    c.cellAlign = align;
-    c.type = type;
-    c.size = size;
-    c.format = format;
-    c.extra = reinterpret_cast<uintptr_t>(images);
-    SendMessageA(grid, GRM_ADDCOLUMN, 0, reinterpret_cast<LPARAM>(&c));
-}
-
-void Fill(HWND grid, HIMAGELIST images) {
-    AddColumn(grid, GCT_TEXT, 90, "Text", GCA_LEFT);
-    AddColumn(grid, GCT_NUMBER, 75, "Number", GCA_RIGHT, 0, "#,###,###");
-    AddColumn(grid, GCT_CHECK, 45, "Check", GCA_CENTER);
-    AddColumn(grid, GCT_CHOICE, 95, "Choice", GCA_LEFT, 0, nullptr, images);
-    AddColumn(grid, GCT_HOTKEY, 105, "Hot key", GCA_LEFT);
-    AddColumn(grid, GCT_BUTTONTEXT, 85, "Button", GCA_LEFT);
-    AddColumn(grid, GCT_IMAGE, 45, "Image", GCA_CENTER, 0, nullptr, images);
-    AddColumn(grid, GCT_DATE, 80, "Date", GCA_LEFT);
-    AddColumn(grid, GCT_TIME, 70, "Time", GCA_LEFT);
-    AddColumn(grid, GCT_DATA, 60, "Data", GCA_CENTER, 5);
-    AddColumn(grid, GCT_EDITBUTTONTEXT, 85, "Edit+button", GCA_LEFT);
+void Fill(HWND grid, HIMAGELIST imageList) {
+    const uintptr_t images = reinterpret_cast<uintptr_t>(imageList);
+    AddGridColumn(grid, GCT_TEXT, 90, "Text", GCA_LEFT);
+    AddGridColumn(grid, GCT_NUMBER, 75, "Number", GCA_RIGHT, 0, "#,###,###");
+    AddGridColumn(grid, GCT_CHECK, 45, "Check", GCA_CENTER);
+    AddGridColumn(grid, GCT_CHOICE, 95, "Choice", GCA_LEFT, 0, nullptr, images);
+    AddGridColumn(grid, GCT_HOTKEY, 105, "Hot key", GCA_LEFT);
+    AddGridColumn(grid, GCT_BUTTONTEXT, 85, "Button", GCA_LEFT);
+    AddGridColumn(grid, GCT_IMAGE, 45, "Image", GCA_CENTER, 0, nullptr, images);
+    AddGridColumn(grid, GCT_DATE, 80, "Date", GCA_LEFT);
+    AddGridColumn(grid, GCT_TIME, 70, "Time", GCA_LEFT);
+    AddGridColumn(grid, GCT_DATA, 60, "Data", GCA_CENTER, 5);
+    AddGridColumn(grid, GCT_EDITBUTTONTEXT, 85, "Edit+button", GCA_LEFT);
     for (const char* choice : {"Disc", "Square", "Triangle"})
         SendMessageA(grid, GRM_ADDCHOICE, 3, reinterpret_cast<LPARAM>(choice));
     const char* names[] = {"Relay 1", "Pump", "Heater", "Valve"};

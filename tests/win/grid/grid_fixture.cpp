@@ -76,14 +76,7 @@ GridFixture::~GridFixture() {
 }
 
 int GridFixture::AddColumn(int type, int width, const char* text, int size, uintptr_t extra) {
-    GRIDCOLUMN c{};
-    c.width = width;
-    c.headerText = text;
-    c.headerAlign = GCA_CENTER;
-    c.type = type;
-    c.size = size;
-    c.extra = extra;
-    return static_cast<int>(Send(GRM_ADDCOLUMN, 0, reinterpret_cast<LPARAM>(&c)));
+    return AddGridColumn(grid, type, width, text, GCA_LEFT, size, nullptr, extra);
 }
 
 POINT GridFixture::CellCentre(int column, int row) const {
