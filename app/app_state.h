@@ -11,14 +11,14 @@ struct MainWindowState {
     HINSTANCE instance = nullptr;
     HWND window = nullptr;
     HWND status_bar = nullptr;
-    HBITMAP images[5] = {};  // pictures 100..104, kept for the life of the process
+    HBITMAP images[5] = {}; // pictures 100..104, kept for the life of the process
     HICON icon = nullptr;
     HCURSOR arrow = nullptr;
     HCURSOR hand = nullptr;
     int credit_counter = 0;
     char build_text[32] = "";
-    WNDPROC logo_proc = nullptr;               // the logo's procedure before subclassing
-    WNDPROC picture_procs[kRelayCount] = {};   // the relay pictures' procedures
+    WNDPROC logo_proc = nullptr;             // the logo's procedure before subclassing
+    WNDPROC picture_procs[kRelayCount] = {}; // the relay pictures' procedures
 };
 
 struct ConnectionState {
@@ -38,6 +38,13 @@ extern MainWindowState g_main;
 extern ConnectionState g_connection;
 
 // Image handle of picture 100..104.
-inline HBITMAP Picture(int id) { return g_main.images[id - 100]; }
+inline HBITMAP Picture(int id) {
+    return g_main.images[id - 100];
+}
 
-enum MainTimer : UINT_PTR { kCreditTimer = 1, kProgressTimer = 2, kPollTimer = 3, kTooltipTimer = 4 };
+enum MainTimer : UINT_PTR {
+    kCreditTimer = 1,
+    kProgressTimer = 2,
+    kPollTimer = 3,
+    kTooltipTimer = 4
+};

@@ -15,7 +15,9 @@ ConnectionState g_connection;
 
 namespace {
 
-HWND Item(int id) { return GetDlgItem(g_main.window, id); }
+HWND Item(int id) {
+    return GetDlgItem(g_main.window, id);
+}
 
 // Shows an image in a picture control; an unchanged image is not set again,
 // so the ten polls a second repaint only what changed.
@@ -27,7 +29,8 @@ void ShowPicture(int control, int image) {
 }
 
 void EnableRelayEditButtons(BOOL enable) {
-    for (int n = 0; n < kRelayCount; ++n) EnableWindow(Item(IDC_RELAY1_EDIT + n), enable);
+    for (int n = 0; n < kRelayCount; ++n)
+        EnableWindow(Item(IDC_RELAY1_EDIT + n), enable);
 }
 
 TOOLINFOA ToolFor(int relay) {
@@ -46,8 +49,9 @@ void AddRelayTooltips() {
     for (int n = 0; n < kRelayCount; ++n) {
         HWND& tip = g_connection.tooltips[n];
         if (!tip) {
-            tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_BALLOON | TTS_NOPREFIX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, g_main.window,
+            tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                  WS_POPUP | TTS_BALLOON | TTS_NOPREFIX, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, g_main.window,
                                   nullptr, g_main.instance, nullptr);
         }
         TOOLINFOA tool = ToolFor(n);
@@ -113,7 +117,8 @@ void Disconnect() {
 }
 
 void BlankRelayPictures() {
-    for (int n = 0; n < kRelayCount; ++n) ShowPicture(IDC_RELAY1_PICTURE + n, IDB_RELAY_BLANK);
+    for (int n = 0; n < kRelayCount; ++n)
+        ShowPicture(IDC_RELAY1_PICTURE + n, IDB_RELAY_BLANK);
 }
 
 // Sets a control's text only when it changed, so ten polls a second cause no
@@ -129,7 +134,7 @@ void RefreshRelayLabels() {
     for (int n = 0; n < kRelayCount; ++n) {
         const RelaySettings& relay = g_board_record.relays[n];
         SetTextIfChanged(Item(IDC_RELAY1_NAME + n), relay.name);
-        const char* label = !g_connection.board_ready ? ""
+        const char* label = !g_connection.board_ready     ? ""
                             : g_connection.relay_at_nc[n] ? relay.nc_label
                                                           : relay.no_label;
         SetTextIfChanged(Item(IDC_RELAY1_LABEL + n), label);
@@ -174,6 +179,7 @@ void RefreshTooltips() {
     for (int n = 0; n < kRelayCount; ++n) {
         if (!g_connection.tooltips[n]) continue;
         TOOLINFOA tool = ToolFor(n);
-        SendMessageA(g_connection.tooltips[n], TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageA(g_connection.tooltips[n], TTM_UPDATETIPTEXTA, 0,
+                     reinterpret_cast<LPARAM>(&tool));
     }
 }

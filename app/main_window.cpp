@@ -62,10 +62,16 @@ void SetUp(HWND window) {
 
 void OnCommand(HWND window, int id, int code) {
     switch (id) {
-    case IDC_CONNECT: Connect(); break;
-    case IDC_DISCONNECT: Disconnect(); break;
+    case IDC_CONNECT:
+        Connect();
+        break;
+    case IDC_DISCONNECT:
+        Disconnect();
+        break;
     case IDC_EXIT:
-    case IDM_EXIT: DestroyWindow(window); break;
+    case IDM_EXIT:
+        DestroyWindow(window);
+        break;
     case IDC_BOARD_BOX:
         if (code == CBN_DROPDOWN) Disconnect();
         break;
@@ -73,24 +79,44 @@ void OnCommand(HWND window, int id, int code) {
         Disconnect();
         OpenAddDeviceDialog(kAddDeviceNormal);
         break;
-    case IDC_SET_DEFAULT: SetDefaultBoard(); break;
-    case IDC_DELETE_DEVICE: DeleteBoard(); break;
-    case IDC_RELAY_SCRIPTS: OpenRelayScriptsList(window); break;
-    case IDM_RELAY_OPTIONS: OpenRelayOptionsDialog(); break;
-    case IDM_ABOUT: OpenAboutDialog(); break;
+    case IDC_SET_DEFAULT:
+        SetDefaultBoard();
+        break;
+    case IDC_DELETE_DEVICE:
+        DeleteBoard();
+        break;
+    case IDC_RELAY_SCRIPTS:
+        OpenRelayScriptsList(window);
+        break;
+    case IDM_RELAY_OPTIONS:
+        OpenRelayOptionsDialog();
+        break;
+    case IDM_ABOUT:
+        OpenAboutDialog();
+        break;
     default:
-        if (id >= IDC_RELAY1_EDIT && id < IDC_RELAY1_EDIT + kRelayCount) OpenEditRelayDialog(id - IDC_RELAY1_EDIT + 1);
+        if (id >= IDC_RELAY1_EDIT && id < IDC_RELAY1_EDIT + kRelayCount)
+            OpenEditRelayDialog(id - IDC_RELAY1_EDIT + 1);
         break;
     }
 }
 
 void OnTimer(UINT_PTR id) {
     switch (id) {
-    case kCreditTimer: AdvanceCreditLine(); break;
-    case kProgressTimer: AdvanceProgressText(); break;
-    case kPollTimer: PollBoard(); break;
-    case kTooltipTimer: RefreshTooltips(); break;
-    default: break;
+    case kCreditTimer:
+        AdvanceCreditLine();
+        break;
+    case kProgressTimer:
+        AdvanceProgressText();
+        break;
+    case kPollTimer:
+        PollBoard();
+        break;
+    case kTooltipTimer:
+        RefreshTooltips();
+        break;
+    default:
+        break;
     }
 }
 
@@ -153,7 +179,8 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 
 HWND CreateMainWindow(HINSTANCE instance) {
     g_main.instance = instance;
-    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
+    HWND window =
+        CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
     return IsWindow(window) ? window : nullptr;
 }
 
@@ -168,11 +195,13 @@ void ReadBuildNumber(char* out, int capacity) {
     if (!GetFileVersionInfoA(path, 0, size, info.data())) return;
     WORD* translation = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+    if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+                        reinterpret_cast<void**>(&translation), &length) ||
         length < 4)
         return;
     char block[64];
-    std::snprintf(block, sizeof block, "\\StringFileInfo\\%04X%04X\\FileVersion", translation[0], translation[1]);
+    std::snprintf(block, sizeof block, "\\StringFileInfo\\%04X%04X\\FileVersion", translation[0],
+                  translation[1]);
     char* version = nullptr;
     if (VerQueryValueA(info.data(), block, reinterpret_cast<void**>(&version), &length) && version)
         CopyTextBounded(version, out, static_cast<size_t>(capacity));

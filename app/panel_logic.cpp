@@ -22,13 +22,15 @@ uint32_t RelayClickCommand(int relay, bool at_nc) {
 
 void ProgressText(int progress, char* out, size_t capacity) {
     CopyTextBounded(" MSG: Data Polling ", out, capacity);
-    for (int i = 0; i <= progress && i < 20; ++i) AppendTextBounded(out, capacity, "*");
+    for (int i = 0; i <= progress && i < 20; ++i)
+        AppendTextBounded(out, capacity, "*");
 }
 
 StatusView ReadStatusBlock(const uint8_t block[12]) {
     StatusView v{};
     v.ready = block[5] != 0;
-    for (int i = 0; i < kRelayCount; ++i) v.relay_at_nc[i] = block[i] == 0x00;
+    for (int i = 0; i < kRelayCount; ++i)
+        v.relay_at_nc[i] = block[i] == 0x00;
     v.led_mask = block[6];
     std::memcpy(v.firmware, block + 7, 4);
     v.firmware[4] = 0;
@@ -57,6 +59,10 @@ const char* CreditLine(int counter) {
     return (counter >= 1 && counter <= 5) ? kCreditLines[counter - 1] : "";
 }
 
-int NextCreditCounter(int counter) { return counter >= 5 ? 1 : counter + 1; }
+int NextCreditCounter(int counter) {
+    return counter >= 5 ? 1 : counter + 1;
+}
 
-void WriteStatusCreditYear(const char year[4]) { std::memcpy(g_maker_line + kMakerYearOffset, year, 4); }
+void WriteStatusCreditYear(const char year[4]) {
+    std::memcpy(g_maker_line + kMakerYearOffset, year, 4);
+}

@@ -20,7 +20,9 @@ uint32_t RelayClickCommand(int relay, bool at_nc);
 
 // " MSG: Data Polling " followed by progress + 1 asterisks (progress 0..19).
 void ProgressText(int progress, char* out, size_t capacity);
-inline int NextProgress(int progress) { return progress >= 19 ? 0 : progress + 1; }
+inline int NextProgress(int progress) {
+    return progress >= 19 ? 0 : progress + 1;
+}
 
 // What one status block says, in the terms the window shows it.
 struct StatusView {

@@ -20,18 +20,21 @@ void ClickRelay(int relay) {
     if (CompareText(g_board_record.relays[relay - 1].confirm, "YES")) {
         char caption[16];
         std::snprintf(caption, sizeof caption, "Relay %d", relay);
-        if (MessageBoxA(g_main.window, "Execute Relay Action ?  ", caption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        if (MessageBoxA(g_main.window, "Execute Relay Action ?  ", caption,
+                        MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
     }
     // The state is read after the confirmation: polls go on while it is open.
-    WritePellam(g_connection.board_id, RelayClickCommand(relay, g_connection.relay_at_nc[relay - 1] != 0), 0);
+    WritePellam(g_connection.board_id,
+                RelayClickCommand(relay, g_connection.relay_at_nc[relay - 1] != 0), 0);
 }
 
 // The pictures act as links: the hand cursor over them, an action when the
 // left button comes up. Everything else goes to their own procedure, which
 // they get back when they are destroyed.
 template <typename OnClick>
-LRESULT ClickablePicture(HWND picture, UINT message, WPARAM w, LPARAM l, WNDPROC original, OnClick on_click) {
+LRESULT ClickablePicture(HWND picture, UINT message, WPARAM w, LPARAM l, WNDPROC original,
+                         OnClick on_click) {
     switch (message) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
@@ -50,7 +53,8 @@ LRESULT ClickablePicture(HWND picture, UINT message, WPARAM w, LPARAM l, WNDPROC
 
 LRESULT CALLBACK RelayPictureProc(HWND picture, UINT message, WPARAM w, LPARAM l) {
     const int relay = GetDlgCtrlID(picture) - IDC_RELAY1_PICTURE + 1;
-    return ClickablePicture(picture, message, w, l, g_main.picture_procs[relay - 1], [relay] { ClickRelay(relay); });
+    return ClickablePicture(picture, message, w, l, g_main.picture_procs[relay - 1],
+                            [relay] { ClickRelay(relay); });
 }
 
 LRESULT CALLBACK LogoProc(HWND logo, UINT message, WPARAM w, LPARAM l) {
@@ -69,5 +73,6 @@ WNDPROC Subclass(int id, WNDPROC procedure) {
 
 void SubclassPictures() {
     g_main.logo_proc = Subclass(IDC_LOGO, LogoProc);
-    for (int n = 0; n < kRelayCount; ++n) g_main.picture_procs[n] = Subclass(IDC_RELAY1_PICTURE + n, RelayPictureProc);
+    for (int n = 0; n < kRelayCount; ++n)
+        g_main.picture_procs[n] = Subclass(IDC_RELAY1_PICTURE + n, RelayPictureProc);
 }

@@ -6,9 +6,9 @@
 #include <commctrl.h>
 
 void CreateMainStatusBar() {
-    g_main.status_bar = CreateWindowExA(0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
-                                        g_main.window, reinterpret_cast<HMENU>(IDC_STATUS_BAR), g_main.instance,
-                                        nullptr);
+    g_main.status_bar = CreateWindowExA(
+        0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, g_main.window,
+        reinterpret_cast<HMENU>(IDC_STATUS_BAR), g_main.instance, nullptr);
     int edges[4] = {50, 140, 360, -1};
     SendMessageA(g_main.status_bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
     SetStatusText(0, "STATUS:");
@@ -18,7 +18,8 @@ void CreateMainStatusBar() {
 }
 
 void SetStatusText(int part, const char* text) {
-    SendMessageA(g_main.status_bar, SB_SETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+    SendMessageA(g_main.status_bar, SB_SETTEXTA, static_cast<WPARAM>(part),
+                 reinterpret_cast<LPARAM>(text));
 }
 
 void AdvanceCreditLine() {

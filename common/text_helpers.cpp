@@ -10,7 +10,8 @@
 
 uint32_t TextLength(const char* text) {
     uint32_t n = 0;
-    while (text[n] != 0) ++n;
+    while (text[n] != 0)
+        ++n;
     return n;
 }
 
@@ -29,7 +30,8 @@ char* AppendText(char* destination, const char* source) {
 char* AppendTexts(int count, char* destination, ...) {
     va_list args;
     va_start(args, destination);
-    for (int i = 0; i < count; ++i) AppendText(destination, va_arg(args, const char*));
+    for (int i = 0; i < count; ++i)
+        AppendText(destination, va_arg(args, const char*));
     va_end(args);
     return destination;
 }
@@ -79,26 +81,30 @@ int FileExists(const char* name) {
 bool CopyTextBounded(const char* source, char* destination, size_t capacity) {
     if (capacity == 0) return source[0] == 0;
     size_t i = 0;
-    for (; i + 1 < capacity && source[i] != 0; ++i) destination[i] = source[i];
+    for (; i + 1 < capacity && source[i] != 0; ++i)
+        destination[i] = source[i];
     destination[i] = 0;
     return source[i] == 0;
 }
 
 bool AppendTextBounded(char* destination, size_t capacity, const char* source) {
     size_t used = 0;
-    while (used < capacity && destination[used] != 0) ++used;
+    while (used < capacity && destination[used] != 0)
+        ++used;
     if (used == capacity) return source[0] == 0;
     return CopyTextBounded(source, destination + used, capacity - used);
 }
 
 void CopyTextPart(const char* source, char* destination, uint32_t start, uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) destination[i] = source[start + i];
+    for (uint32_t i = 0; i < count; ++i)
+        destination[i] = source[start + i];
     destination[count] = 0;
 }
 
 void HexText8(uint32_t value, char* out) {
     static const char kDigits[] = "0123456789ABCDEF";
-    for (int i = 0; i < 8; ++i) out[i] = kDigits[(value >> (28 - 4 * i)) & 15u];
+    for (int i = 0; i < 8; ++i)
+        out[i] = kDigits[(value >> (28 - 4 * i)) & 15u];
     out[8] = 0;
 }
 

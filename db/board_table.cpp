@@ -13,7 +13,9 @@ BoardRecord g_board_record;
 
 namespace {
 
-HWND BoardBox() { return GetDlgItem(g_main.window, IDC_BOARD_BOX); }
+HWND BoardBox() {
+    return GetDlgItem(g_main.window, IDC_BOARD_BOX);
+}
 
 } // namespace
 
@@ -25,11 +27,13 @@ void FillBoardBox(HWND owner) {
     {
         StatementCycle cycle;
         if (!cycle.Allocate()) {
-            MessageBoxA(owner, "Statement handle allocation failed", kDatabaseCaption, MB_OK | MB_ICONERROR);
+            MessageBoxA(owner, "Statement handle allocation failed", kDatabaseCaption,
+                        MB_OK | MB_ICONERROR);
             return;
         }
         if (!cycle.Execute(kSelectAllBoards)) {
-            MessageBoxA(owner, "Execution of SQL statement failed", kDatabaseCaption, MB_OK | MB_ICONERROR);
+            MessageBoxA(owner, "Execution of SQL statement failed", kDatabaseCaption,
+                        MB_OK | MB_ICONERROR);
             return;
         }
         char vid[32], pid[32], is_default[32];
@@ -60,7 +64,8 @@ void LoadBoardRecord() {
     if (!cycle.Allocate() || !cycle.Execute(g_database.statement_text)) return;
     BoardRecord& r = g_board_record;
     SQLUSMALLINT column = 1;
-    for (auto& header : r.header) cycle.BindText(column++, header, sizeof header);
+    for (auto& header : r.header)
+        cycle.BindText(column++, header, sizeof header);
     for (RelaySettings& relay : r.relays) {
         cycle.BindText(column++, relay.notes, sizeof relay.notes);
         cycle.BindText(column++, relay.name, sizeof relay.name);
@@ -89,8 +94,8 @@ void DeleteBoard() {
     char text[64];
     GetWindowTextA(BoardBox(), text, sizeof text);
     if (text[0] == 0) return;
-    if (MessageBoxA(g_main.window, "Are You Sure you want to Delete this Database Entry ? ", "Delete Relay Board",
-                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (MessageBoxA(g_main.window, "Are You Sure you want to Delete this Database Entry ? ",
+                    "Delete Relay Board", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     ReadBoardSelection();
     if (ComposeDeleteBoardRow(g_database.statement_text, sizeof g_database.statement_text,

@@ -24,14 +24,15 @@ void FreeEnvironment() {
 bool LocateDatabase(HWND main_window) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        ShowError(main_window, "Pogram not installed properly! Please run installer again.", nullptr);
+        ShowError(main_window, "Pogram not installed properly! Please run installer again.",
+                  nullptr);
         return false;
     }
     // At most 250 bytes are read; a longer record (or none) leaves the path empty.
     DWORD size = 250;
     g_database.path[0] = 0;
-    if (RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(g_database.path), &size) !=
-        ERROR_SUCCESS)
+    if (RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(g_database.path),
+                         &size) != ERROR_SUCCESS)
         g_database.path[0] = 0;
     g_database.path[250] = 0;
     RegCloseKey(key);
@@ -54,7 +55,8 @@ void OpenDatabase(HWND window) {
         FreeEnvironment();
         return;
     }
-    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, g_database.environment, &g_database.connection))) {
+    if (!Succeeded(
+            SQLAllocHandle(SQL_HANDLE_DBC, g_database.environment, &g_database.connection))) {
         g_database.connection = SQL_NULL_HDBC;
         ShowError(window, "Connection handle allocation failed", kDatabaseCaption);
         FreeEnvironment();
@@ -64,8 +66,8 @@ void OpenDatabase(HWND window) {
                     sizeof g_database.statement_text);
     AppendTextBounded(g_database.statement_text, sizeof g_database.statement_text, g_database.path);
     const SQLRETURN r = SQLDriverConnect(g_database.connection, window,
-                                         reinterpret_cast<SQLCHAR*>(g_database.statement_text), SQL_NTS,
-                                         g_database.completed, sizeof g_database.completed,
+                                         reinterpret_cast<SQLCHAR*>(g_database.statement_text),
+                                         SQL_NTS, g_database.completed, sizeof g_database.completed,
                                          &g_database.completed_length, SQL_DRIVER_COMPLETE);
     if (!Succeeded(r)) {
         ShowError(window, "Connection attempt failed", kDatabaseCaption);
@@ -97,7 +99,8 @@ bool StatementCycle::Allocate() {
 
 bool StatementCycle::Execute(const char* text) {
     if (g_database.statement == SQL_NULL_HSTMT) return false;
-    return Succeeded(SQLExecDirect(g_database.statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS));
+    return Succeeded(SQLExecDirect(g_database.statement,
+                                   reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS));
 }
 
 void StatementCycle::BindText(SQLUSMALLINT column, char* buffer, SQLLEN size) {

@@ -10,13 +10,13 @@
 #include <sqlext.h>
 
 struct DatabaseState {
-    char path[512];                                   // from the installation record
+    char path[512]; // from the installation record
     SQLHENV environment = SQL_NULL_HENV;
     SQLHDBC connection = SQL_NULL_HDBC;
-    SQLHSTMT statement = SQL_NULL_HSTMT;               // never two at once
-    char statement_text[kStatementBufferSize];        // boards, Add Device, script list query
+    SQLHSTMT statement = SQL_NULL_HSTMT;                  // never two at once
+    char statement_text[kStatementBufferSize];            // boards, Add Device, script list query
     char large_statement_text[kLargeStatementBufferSize]; // relay settings, script changes
-    SQLCHAR completed[256];                           // driver's completed connection text
+    SQLCHAR completed[256];                               // driver's completed connection text
     SQLSMALLINT completed_length = 0;
 };
 extern DatabaseState g_database;
@@ -24,7 +24,9 @@ extern DatabaseState g_database;
 extern const char kDatabaseCaption[]; // "  Pellam Board"
 extern const char kInstallKey[];      // under HKEY_LOCAL_MACHINE
 
-inline bool Succeeded(SQLRETURN r) { return r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO; }
+inline bool Succeeded(SQLRETURN r) {
+    return r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO;
+}
 
 // Fills g_database.path with the existing database's path, or shows why not
 // and returns false (the caller then closes the main window).

@@ -13,7 +13,8 @@ constexpr char kVendorIdText[] = "0000";
 
 } // namespace
 
-bool FormatStatement(char* out, size_t capacity, const char* format, const char* const* values, int count) {
+bool FormatStatement(char* out, size_t capacity, const char* format, const char* const* values,
+                     int count) {
     if (capacity == 0) return false;
     size_t used = 0;
     int next = 0;
@@ -42,23 +43,27 @@ bool FormatStatement(char* out, size_t capacity, const char* format, const char*
 
 bool ComposeSelectBoard(char* out, size_t capacity, const char* board_id_text) {
     const char* values[] = {kVendorIdText, board_id_text};
-    return FormatStatement(out, capacity, "SELECT * FROM Main WHERE VID = '%s' AND PID = '%s';", values, 2);
+    return FormatStatement(out, capacity, "SELECT * FROM Main WHERE VID = '%s' AND PID = '%s';",
+                           values, 2);
 }
 
 bool ComposeInsertBoard(char* out, size_t capacity, const char* board_id_text) {
     const char* values[] = {kVendorIdText, board_id_text};
-    return FormatStatement(out, capacity, "INSERT INTO Main (VID,PID) VALUES ('%s','%s');", values, 2);
+    return FormatStatement(out, capacity, "INSERT INTO Main (VID,PID) VALUES ('%s','%s');", values,
+                           2);
 }
 
 bool ComposeSetDefaultMark(char* out, size_t capacity, const char* board_id_text) {
     const char* values[] = {kVendorIdText, board_id_text};
     return FormatStatement(out, capacity,
-                           "UPDATE Main SET [DEFAULT] ='YES' WHERE VID = '%s' AND PID = '%s';", values, 2);
+                           "UPDATE Main SET [DEFAULT] ='YES' WHERE VID = '%s' AND PID = '%s';",
+                           values, 2);
 }
 
 bool ComposeDeleteBoardRow(char* out, size_t capacity, const char* board_id_text) {
     const char* values[] = {kVendorIdText, board_id_text};
-    return FormatStatement(out, capacity, "DELETE FROM Main WHERE VID = '%s' AND PID = '%s';", values, 2);
+    return FormatStatement(out, capacity, "DELETE FROM Main WHERE VID = '%s' AND PID = '%s';",
+                           values, 2);
 }
 
 bool ComposeUpdateRelaySettings(char* out, size_t capacity, int relay, const RelaySettingsText& v,
@@ -69,7 +74,8 @@ bool ComposeUpdateRelaySettings(char* out, size_t capacity, int relay, const Rel
                   "UPDATE Main SET RELAY%dNOTES ='%%s', RELAY%dNAME ='%%s', RELAY%dNC = '%%s', "
                   "RELAY%dNO='%%s', RELAY%dCONF='%%s' WHERE VID='%%s' AND PID='%%s';",
                   relay, relay, relay, relay, relay);
-    const char* values[] = {v.notes, v.name, v.nc_label, v.no_label, v.confirm ? "YES" : "NO",
-                            kVendorIdText, board_id_text};
+    const char* values[] = {
+        v.notes,       v.name,       v.nc_label, v.no_label, v.confirm ? "YES" : "NO",
+        kVendorIdText, board_id_text};
     return FormatStatement(out, capacity, format, values, 7);
 }

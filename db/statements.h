@@ -10,7 +10,7 @@
 constexpr size_t kStatementBufferSize = 1024;
 constexpr size_t kLargeStatementBufferSize = 7168;
 
-extern const char kSelectAllBoards[];  // "select * from Main;"
+extern const char kSelectAllBoards[];   // "select * from Main;"
 extern const char kClearDefaultMarks[]; // "UPDATE Main SET [DEFAULT] ='NO';"
 
 bool ComposeSelectBoard(char* out, size_t capacity, const char* board_id_text);
@@ -25,9 +25,10 @@ struct RelaySettingsText {
     const char* no_label;
     bool confirm;
 };
-bool ComposeUpdateRelaySettings(char* out, size_t capacity, int relay, const RelaySettingsText& values,
-                                const char* board_id_text);
+bool ComposeUpdateRelaySettings(char* out, size_t capacity, int relay,
+                                const RelaySettingsText& values, const char* board_id_text);
 
 // Formats `format`, where each %s takes the next value with its quotes
 // doubled (the surrounding quotes belong to the format). Only %s is known.
-bool FormatStatement(char* out, size_t capacity, const char* format, const char* const* values, int count);
+bool FormatStatement(char* out, size_t capacity, const char* format, const char* const* values,
+                     int count);

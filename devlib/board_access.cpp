@@ -68,7 +68,8 @@ void CloseBoard() {
 void NarrowText(const uint16_t* wide, char* out, uint32_t capacity) {
     if (capacity == 0) return;
     uint32_t i = 0;
-    for (; i + 1 < capacity && wide[i] != 0; ++i) out[i] = static_cast<char>(wide[i] & 0xFF);
+    for (; i + 1 < capacity && wide[i] != 0; ++i)
+        out[i] = static_cast<char>(wide[i] & 0xFF);
     out[i] = 0;
 }
 

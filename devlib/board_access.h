@@ -10,8 +10,8 @@
 // freezing the program's user-interface thread.
 constexpr uint32_t kStatusReadTimeoutMs = 300;
 
-constexpr uint32_t kDetailBufferSize = 500;  // size field + path of 495 chars + NUL
-constexpr uint32_t kBoardListSize = 1024;    // room for 204 entries and the terminator
+constexpr uint32_t kDetailBufferSize = 500; // size field + path of 495 chars + NUL
+constexpr uint32_t kBoardListSize = 1024;   // room for 204 entries and the terminator
 constexpr uint32_t kBoardListMaxEntries = 204;
 constexpr uint32_t kInputReportSize = 128;
 constexpr uint32_t kOutputReportSize = 33;
@@ -19,11 +19,11 @@ constexpr uint32_t kReportCount = 13;
 
 // The library's one process-wide state record.
 struct LibraryState {
-    void* module;                  // module handle received at load
-    hid::Device board;             // the device open for the current exchange
-    uint32_t interface_index;      // walk position
+    void* module;             // module handle received at load
+    hid::Device board;        // the device open for the current exchange
+    uint32_t interface_index; // walk position
     char detail[kDetailBufferSize];
-    hid::Attributes attributes;    // of the device examined last
+    hid::Attributes attributes; // of the device examined last
     char board_list[kBoardListSize];
     int found;
     uint8_t reports[kReportCount][kOutputReportSize];

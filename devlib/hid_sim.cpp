@@ -31,7 +31,8 @@ bool ReadString(Device device, bool product, uint16_t* buffer, size_t bytes) {
     if (!b || bytes < 2) return false;
     const uint16_t* text = product ? b->product : b->manufacturer;
     size_t i = 0;
-    for (; (i + 1) * 2 <= bytes - 2 && text[i] != 0; ++i) buffer[i] = text[i];
+    for (; (i + 1) * 2 <= bytes - 2 && text[i] != 0; ++i)
+        buffer[i] = text[i];
     buffer[i] = 0;
     return true;
 }
@@ -57,10 +58,12 @@ InterfaceResult FetchInterface(uint32_t index, char* path, size_t capacity) {
                                 "{4d1e55b2-f16f-11cf-88cb-001111000030}",
                                 b.vendor_id, b.product_id, g_walk_slots[index]);
     return (n < 0 || static_cast<size_t>(n) >= capacity) ? InterfaceResult::Skip
-                                                          : InterfaceResult::Ok;
+                                                         : InterfaceResult::Ok;
 }
 
-void EndWalk() { g_walk_count = 0; }
+void EndWalk() {
+    g_walk_count = 0;
+}
 
 Device OpenExclusive(const char* path) {
     const char* at = std::strstr(path, "#sim&");
@@ -69,7 +72,9 @@ Device OpenExclusive(const char* path) {
     return SimClaim(slot) ? static_cast<Device>(slot + 1) : kNoDevice;
 }
 
-void CloseDevice(Device device) { SimUnclaim(static_cast<int>(device) - 1); }
+void CloseDevice(Device device) {
+    SimUnclaim(static_cast<int>(device) - 1);
+}
 
 bool ReadAttributes(Device device, Attributes* attributes) {
     SimLock lock;

@@ -42,7 +42,8 @@ struct Event {
 
 bool BeginWalk() {
     HidD_GetHidGuid(&g_hid_guid);
-    g_set = SetupDiGetClassDevsA(&g_hid_guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    g_set =
+        SetupDiGetClassDevsA(&g_hid_guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     return g_set != INVALID_HANDLE_VALUE;
 }
 
@@ -77,7 +78,9 @@ Device OpenExclusive(const char* path) {
     return h == INVALID_HANDLE_VALUE ? kNoDevice : reinterpret_cast<Device>(h);
 }
 
-void CloseDevice(Device device) { CloseHandle(reinterpret_cast<HANDLE>(device)); }
+void CloseDevice(Device device) {
+    CloseHandle(reinterpret_cast<HANDLE>(device));
+}
 
 bool ReadAttributes(Device device, Attributes* attributes) {
     HIDD_ATTRIBUTES a;

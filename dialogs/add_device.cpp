@@ -80,7 +80,8 @@ DuplicateCheck CheckRegistered(HWND dialog) {
 void Add(HWND dialog) {
     std::memset(g_add.selection, 0, sizeof g_add.selection);
     const LRESULT index = SendMessageA(g_add.list, LB_GETCURSEL, 0, 0);
-    if (index != LB_ERR && SendMessageA(g_add.list, LB_GETTEXTLEN, index, 0) < LRESULT{sizeof g_add.selection})
+    if (index != LB_ERR &&
+        SendMessageA(g_add.list, LB_GETTEXTLEN, index, 0) < LRESULT{sizeof g_add.selection})
         SendMessageA(g_add.list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(g_add.selection));
     if (g_add.selection[0] == 0) {
         MessageBoxA(dialog, "No Device Selected!", nullptr, MB_OK | MB_ICONERROR);

@@ -6,7 +6,8 @@
 // Calls visit(entry) for every text before a "|", in order; characters
 // after the last "|" are ignored. Entries longer than entry_capacity - 1
 // characters are cut.
-template <typename Visit> void ForEachBoardEntry(const char* list, size_t entry_capacity, Visit visit) {
+template <typename Visit>
+void ForEachBoardEntry(const char* list, size_t entry_capacity, Visit visit) {
     char entry[128];
     const size_t capacity = entry_capacity < sizeof entry ? entry_capacity : sizeof entry;
     size_t used = 0;

@@ -28,13 +28,15 @@ constexpr int kNotesCapacity = 512;
 constexpr int kLabelCapacity = 25;
 
 HFONT MakeHeaderFont() {
-    return CreateFontA(-48, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_STROKE_PRECIS,
-                       CLIP_STROKE_PRECIS, DRAFT_QUALITY, VARIABLE_PITCH | FF_SWISS, "Arial");
+    return CreateFontA(-48, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
+                       VARIABLE_PITCH | FF_SWISS, "Arial");
 }
 
 void Initialise(HWND dialog, int relay) {
     g_edit.header_font = MakeHeaderFont();
-    SendDlgItemMessageA(dialog, IDC_EDIT_HEADER, WM_SETFONT, reinterpret_cast<WPARAM>(g_edit.header_font), TRUE);
+    SendDlgItemMessageA(dialog, IDC_EDIT_HEADER, WM_SETFONT,
+                        reinterpret_cast<WPARAM>(g_edit.header_font), TRUE);
     for (int id : {IDC_EDIT_NAME, IDC_EDIT_NOTES, IDC_EDIT_NC_LABEL, IDC_EDIT_NO_LABEL})
         AttachRestrictedTextField(GetDlgItem(dialog, id));
     g_edit.relay = relay;
@@ -48,21 +50,23 @@ void Initialise(HWND dialog, int relay) {
     SetDlgItemTextA(dialog, IDC_EDIT_NOTES, settings.notes);
     SetDlgItemTextA(dialog, IDC_EDIT_NC_LABEL, settings.nc_label);
     SetDlgItemTextA(dialog, IDC_EDIT_NO_LABEL, settings.no_label);
-    CheckDlgButton(dialog, IDC_EDIT_CONFIRM, CompareText(settings.confirm, "YES") ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_EDIT_CONFIRM,
+                   CompareText(settings.confirm, "YES") ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void Save(HWND dialog) {
     std::memset(g_database.large_statement_text, 0, sizeof g_database.large_statement_text);
     ReadBoardSelection();
-    char name[kNameCapacity], notes[kNotesCapacity], nc_label[kLabelCapacity], no_label[kLabelCapacity];
+    char name[kNameCapacity], notes[kNotesCapacity], nc_label[kLabelCapacity],
+        no_label[kLabelCapacity];
     GetDlgItemTextA(dialog, IDC_EDIT_NAME, name, sizeof name);
     GetDlgItemTextA(dialog, IDC_EDIT_NOTES, notes, sizeof notes);
     GetDlgItemTextA(dialog, IDC_EDIT_NC_LABEL, nc_label, sizeof nc_label);
     GetDlgItemTextA(dialog, IDC_EDIT_NO_LABEL, no_label, sizeof no_label);
     const bool confirm = IsDlgButtonChecked(dialog, IDC_EDIT_CONFIRM) == BST_CHECKED;
-    if (ComposeUpdateRelaySettings(g_database.large_statement_text, sizeof g_database.large_statement_text,
-                                   g_edit.relay, {notes, name, nc_label, no_label, confirm},
-                                   g_connection.board_id_text))
+    if (ComposeUpdateRelaySettings(
+            g_database.large_statement_text, sizeof g_database.large_statement_text, g_edit.relay,
+            {notes, name, nc_label, no_label, confirm}, g_connection.board_id_text))
         RunStatement(g_database.large_statement_text);
     RefreshRelayLabels();
     MessageBoxA(dialog, "Settings Saved", "Relay Settings", MB_OK);
@@ -92,9 +96,13 @@ INT_PTR CALLBACK EditRelayProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     case WM_COMMAND:
         if (HIWORD(w) != BN_CLICKED) return TRUE;
         switch (LOWORD(w)) {
-        case IDC_EDIT_SAVE: Save(dialog); break;
+        case IDC_EDIT_SAVE:
+            Save(dialog);
+            break;
         case IDC_EDIT_CANCEL:
-        case IDCANCEL: EndDialog(dialog, 0); break;
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            break;
         case IDC_EDIT_SCRIPTS:
             // Unsaved edits are dropped; the list opens over this closing dialog.
             EndDialog(dialog, 0);
@@ -118,5 +126,6 @@ INT_PTR CALLBACK EditRelayProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
 
 void OpenEditRelayDialog(int relay) {
     if (relay < 1 || relay > kRelayCount) return;
-    DialogBoxParamA(g_main.instance, MAKEINTRESOURCEA(IDD_EDIT_RELAY), g_main.window, EditRelayProc, relay);
+    DialogBoxParamA(g_main.instance, MAKEINTRESOURCEA(IDD_EDIT_RELAY), g_main.window, EditRelayProc,
+                    relay);
 }

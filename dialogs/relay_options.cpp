@@ -11,13 +11,15 @@ constexpr int kLedCount = 6; // relays 1-5 and the heartbeat: mask bits 0-5
 void Initialise(HWND dialog) {
     SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_main.icon));
     for (int bit = 0; bit < kLedCount; ++bit)
-        if (g_connection.led_mask & (1u << bit)) CheckDlgButton(dialog, IDC_OPTION_RELAY1_LED + bit, BST_CHECKED);
+        if (g_connection.led_mask & (1u << bit))
+            CheckDlgButton(dialog, IDC_OPTION_RELAY1_LED + bit, BST_CHECKED);
 }
 
 void SendMask(HWND dialog) {
     uint32_t mask = 0;
     for (int bit = 0; bit < kLedCount; ++bit)
-        if (IsDlgButtonChecked(dialog, IDC_OPTION_RELAY1_LED + bit) == BST_CHECKED) mask |= 1u << bit;
+        if (IsDlgButtonChecked(dialog, IDC_OPTION_RELAY1_LED + bit) == BST_CHECKED)
+            mask |= 1u << bit;
     WritePellam(g_connection.board_id, 11, mask);
     EndDialog(dialog, 0);
 }
@@ -48,5 +50,6 @@ void OpenRelayOptionsDialog() {
         MessageBoxA(g_main.window, "Connect to a Relay Board first!", nullptr, MB_OK);
         return;
     }
-    DialogBoxParamA(g_main.instance, MAKEINTRESOURCEA(IDD_RELAY_OPTIONS), g_main.window, RelayOptionsProc, 0);
+    DialogBoxParamA(g_main.instance, MAKEINTRESOURCEA(IDD_RELAY_OPTIONS), g_main.window,
+                    RelayOptionsProc, 0);
 }

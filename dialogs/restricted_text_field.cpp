@@ -8,7 +8,9 @@ namespace {
 
 const char kOriginalProc[] = "PellamRestrictedTextField.Original";
 
-WNDPROC Original(HWND edit) { return reinterpret_cast<WNDPROC>(GetPropA(edit, kOriginalProc)); }
+WNDPROC Original(HWND edit) {
+    return reinterpret_cast<WNDPROC>(GetPropA(edit, kOriginalProc));
+}
 
 // The clipboard's text, filtered, replaces the selection.
 void PasteFiltered(HWND edit) {

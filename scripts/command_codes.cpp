@@ -13,9 +13,15 @@ constexpr uint32_t kSecond = 1000, kMinute = 60 * kSecond, kHour = 60 * kMinute;
 // For relay n the even code names its NO-label position and sends type
 // 2(n-1)+1; the odd code names its NC-label position and sends 2(n-1).
 const ScriptCommand kScriptCommands[kCommandCount] = {
-    {"00", 1, true, 1, 0, nullptr},  {"01", 1, false, 0, 0, nullptr}, {"02", 2, true, 3, 0, nullptr},
-    {"03", 2, false, 2, 0, nullptr}, {"04", 3, true, 5, 0, nullptr},  {"05", 3, false, 4, 0, nullptr},
-    {"06", 4, true, 7, 0, nullptr},  {"07", 4, false, 6, 0, nullptr}, {"08", 5, true, 9, 0, nullptr},
+    {"00", 1, true, 1, 0, nullptr},
+    {"01", 1, false, 0, 0, nullptr},
+    {"02", 2, true, 3, 0, nullptr},
+    {"03", 2, false, 2, 0, nullptr},
+    {"04", 3, true, 5, 0, nullptr},
+    {"05", 3, false, 4, 0, nullptr},
+    {"06", 4, true, 7, 0, nullptr},
+    {"07", 4, false, 6, 0, nullptr},
+    {"08", 5, true, 9, 0, nullptr},
     {"09", 5, false, 8, 0, nullptr},
     {"0A", 0, false, 0, 1 * kSecond, "Delay 1 Second"},
     {"0B", 0, false, 0, 2 * kSecond, "Delay 2 Seconds"},
@@ -51,7 +57,8 @@ int FindCommand(char first, char second) {
                                                   static_cast<unsigned char>(second));
     for (int i = 0; i < kCommandCount; ++i) {
         const char* c = kScriptCommands[i].code;
-        if (((static_cast<unsigned char>(c[0]) << 8) | static_cast<unsigned char>(c[1])) == wanted) return i;
+        if (((static_cast<unsigned char>(c[0]) << 8) | static_cast<unsigned char>(c[1])) == wanted)
+            return i;
     }
     return -1;
 }
@@ -71,7 +78,8 @@ void CommandText(int index, const RelaySettings relays[5], char out[kCommandText
     AppendTextBounded(out, kCommandTextSize, command.to_no ? relay.no_label : relay.nc_label);
 }
 
-bool EncodeScriptCommand(const char* text, const RelaySettings relays[5], char* commands, size_t capacity) {
+bool EncodeScriptCommand(const char* text, const RelaySettings relays[5], char* commands,
+                         size_t capacity) {
     char candidate[kCommandTextSize];
     for (int i = 0; i < kCommandCount; ++i) {
         CommandText(i, relays, candidate);

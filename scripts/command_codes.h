@@ -10,7 +10,7 @@
 #include <cstdint>
 
 constexpr int kCommandCount = 36;
-constexpr size_t kCommandTextSize = 76;   // "Relay n - " + 31 + " - " + 31 + NUL fits
+constexpr size_t kCommandTextSize = 76; // "Relay n - " + 31 + " - " + 31 + NUL fits
 constexpr int kMaxScriptCommands = 256;
 constexpr size_t kCommandsTextSize = 2 * kMaxScriptCommands + 1;
 
@@ -35,7 +35,8 @@ void CommandText(int index, const RelaySettings relays[5], char out[kCommandText
 // Appends the code of the first command whose text equals `text` exactly to
 // `commands` (capacity bytes); a text that matches nothing appends nothing.
 // Returns false only when the code did not fit.
-bool EncodeScriptCommand(const char* text, const RelaySettings relays[5], char* commands, size_t capacity);
+bool EncodeScriptCommand(const char* text, const RelaySettings relays[5], char* commands,
+                         size_t capacity);
 
 // Calls visit(index) for every recognised two-character code of a COMMANDS
 // text, in order. Unknown pairs are skipped; a trailing single character is

@@ -30,7 +30,8 @@ void AddCommandText(HWND list, int index) {
 
 void FillAvailableCommands(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_EDITOR_AVAILABLE);
-    for (int i = 0; i < kCommandCount; ++i) AddCommandText(list, i);
+    for (int i = 0; i < kCommandCount; ++i)
+        AddCommandText(list, i);
 }
 
 void Initialise(HWND dialog, ScriptEditorMode mode) {
@@ -45,7 +46,8 @@ void Initialise(HWND dialog, ScriptEditorMode mode) {
         SetDlgItemTextA(dialog, IDC_EDITOR_NOTE, g_editor.row.description);
         SetDlgItemTextA(dialog, IDC_EDITOR_ID, g_editor.row.id);
         HWND selected = GetDlgItem(dialog, IDC_EDITOR_SELECTED);
-        WalkScriptCommands(g_editor.row.commands, [selected](int index) { AddCommandText(selected, index); });
+        WalkScriptCommands(g_editor.row.commands,
+                           [selected](int index) { AddCommandText(selected, index); });
     } else {
         SetWindowTextA(dialog, "ADD New Relay Script");
     }
@@ -58,7 +60,8 @@ void AddSelectedCommand(HWND dialog) {
     char text[kCommandTextSize] = "";
     if (SendMessageA(available, LB_GETTEXTLEN, index, 0) >= LRESULT{sizeof text}) return;
     SendMessageA(available, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
-    SendDlgItemMessageA(dialog, IDC_EDITOR_SELECTED, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    SendDlgItemMessageA(dialog, IDC_EDITOR_SELECTED, LB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(text));
 }
 
 void RemoveSelectedCommand(HWND dialog) {
@@ -94,10 +97,10 @@ bool Save(HWND dialog) {
     std::memset(statement, 0, sizeof g_database.large_statement_text);
     const bool composed =
         g_editor.mode == kEditorEdit
-            ? ComposeUpdateScript(statement, sizeof g_database.large_statement_text, g_connection.board_id_text,
-                                  name, note, commands, g_editor.row.id)
-            : ComposeInsertScript(statement, sizeof g_database.large_statement_text, g_connection.board_id_text,
-                                  name, note, commands);
+            ? ComposeUpdateScript(statement, sizeof g_database.large_statement_text,
+                                  g_connection.board_id_text, name, note, commands, g_editor.row.id)
+            : ComposeInsertScript(statement, sizeof g_database.large_statement_text,
+                                  g_connection.board_id_text, name, note, commands);
     if (composed) RunStatement(statement);
     RefreshRelayLabels();
     MessageBoxA(dialog, "Relay Script Saved", "Relay Script", MB_OK);
@@ -131,6 +134,6 @@ INT_PTR CALLBACK EditorProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
 
 bool OpenScriptEditor(ScriptEditorMode mode, const ScriptRow* row) {
     g_editor.row = row ? *row : ScriptRow{};
-    return DialogBoxParamA(g_main.instance, MAKEINTRESOURCEA(IDD_SCRIPT_EDITOR), g_main.window, EditorProc, mode) ==
-           kCancelled;
+    return DialogBoxParamA(g_main.instance, MAKEINTRESOURCEA(IDD_SCRIPT_EDITOR), g_main.window,
+                           EditorProc, mode) == kCancelled;
 }

@@ -32,7 +32,9 @@ void LogLine(void*, const char* line) {
     Append("\r\n");
 }
 
-void SendCommand(void*, uint32_t type) { WritePellam(g_connection.board_id, type, 0); }
+void SendCommand(void*, uint32_t type) {
+    WritePellam(g_connection.board_id, type, 0);
+}
 
 const ScriptRunOutput kOutput{LogLine, SendCommand, nullptr};
 
@@ -49,12 +51,13 @@ void OnTimer(UINT_PTR id) {
     if (id == kStartTimer) {
         KillTimer(g_executor.dialog, kStartTimer);
         SetDlgItemTextA(g_executor.dialog, IDC_EXECUTOR_LOG, "");
-        StartScriptRun(g_executor.run, g_executor.row.id, g_executor.row.name, g_executor.row.commands,
-                       GetTickCount64(), g_board_record.relays, kOutput);
+        StartScriptRun(g_executor.run, g_executor.row.id, g_executor.row.name,
+                       g_executor.row.commands, GetTickCount64(), g_board_record.relays, kOutput);
     } else if (id != kStepTimer) {
         return;
     }
-    ScheduleNextStep(AdvanceScriptRun(g_executor.run, GetTickCount64(), g_board_record.relays, kOutput));
+    ScheduleNextStep(
+        AdvanceScriptRun(g_executor.run, GetTickCount64(), g_board_record.relays, kOutput));
 }
 
 void Close(HWND dialog) {
@@ -77,7 +80,8 @@ INT_PTR CALLBACK ExecutorProc(HWND dialog, UINT message, WPARAM w, LPARAM) {
         OnTimer(w);
         return TRUE;
     case WM_COMMAND:
-        if (HIWORD(w) == BN_CLICKED && (LOWORD(w) == IDC_EXECUTOR_CLOSE || LOWORD(w) == IDCANCEL)) Close(dialog);
+        if (HIWORD(w) == BN_CLICKED && (LOWORD(w) == IDC_EXECUTOR_CLOSE || LOWORD(w) == IDCANCEL))
+            Close(dialog);
         return TRUE;
     case WM_CLOSE:
         Close(dialog);

@@ -1,12 +1,12 @@
 #include "scripts/script_run.h"
 
-const char kScriptSeparator[] =
-    "-----------------------------------------------------------------------------------------------------------------"
-    "------";
+const char kScriptSeparator[] = "------------------------------------------------------------------"
+                                "-----------------------------------------------"
+                                "------";
 static_assert(sizeof kScriptSeparator == 120, "the separator is 119 hyphens");
 
-void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char* commands, uint64_t now,
-                    const RelaySettings[5], const ScriptRunOutput& out) {
+void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char* commands,
+                    uint64_t now, const RelaySettings[5], const ScriptRunOutput& out) {
     run = ScriptRun{};
     run.commands = commands;
     run.deadline = now;
@@ -18,7 +18,8 @@ void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char
     out.log(out.context, kScriptSeparator);
 }
 
-uint64_t AdvanceScriptRun(ScriptRun& run, uint64_t now, const RelaySettings relays[5], const ScriptRunOutput& out) {
+uint64_t AdvanceScriptRun(ScriptRun& run, uint64_t now, const RelaySettings relays[5],
+                          const ScriptRunOutput& out) {
     if (!run.started || run.finished) return 0;
     if (now < run.deadline) return run.deadline - now;
     const char* text = run.commands.c_str();

@@ -17,9 +17,9 @@ struct ScriptRunOutput {
 };
 
 struct ScriptRun {
-    std::string commands;   // the script's COMMANDS text
-    size_t next = 0;        // offset of the next pair
-    uint64_t deadline = 0;  // when the current delay ends (ms, monotonic clock)
+    std::string commands;  // the script's COMMANDS text
+    size_t next = 0;       // offset of the next pair
+    uint64_t deadline = 0; // when the current delay ends (ms, monotonic clock)
     bool started = false;
     bool finished = false;
 };
@@ -27,11 +27,12 @@ struct ScriptRun {
 extern const char kScriptSeparator[]; // 119 hyphens
 
 // Starts a run at time `now`: writes the header (ID, separators, name).
-void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char* commands, uint64_t now,
-                    const RelaySettings relays[5], const ScriptRunOutput& out);
+void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char* commands,
+                    uint64_t now, const RelaySettings relays[5], const ScriptRunOutput& out);
 
 // Does every step that is due at `now`: logs and sends relay commands up to
 // the next delay, logs the delay and waits for its deadline; after the last
 // pair writes the closing lines and marks the run finished. Returns the time
 // until the next step is due (0 when finished).
-uint64_t AdvanceScriptRun(ScriptRun& run, uint64_t now, const RelaySettings relays[5], const ScriptRunOutput& out);
+uint64_t AdvanceScriptRun(ScriptRun& run, uint64_t now, const RelaySettings relays[5],
+                          const ScriptRunOutput& out);

@@ -21,9 +21,10 @@ bool ComposeSelectScripts(char* out, size_t capacity, const char* board_id_text)
 bool ComposeInsertScript(char* out, size_t capacity, const char* board_id_text, const char* name,
                          const char* description, const char* commands) {
     const char* values[] = {board_id_text, name, description, commands};
-    return FormatStatement(out, capacity,
-                           "INSERT INTO RelayScripts (PID,NAME,DESCRIPTION,COMMANDS) VALUES ('%s', '%s', '%s', '%s');",
-                           values, 4);
+    return FormatStatement(
+        out, capacity,
+        "INSERT INTO RelayScripts (PID,NAME,DESCRIPTION,COMMANDS) VALUES ('%s', '%s', '%s', '%s');",
+        values, 4);
 }
 
 bool ComposeUpdateScript(char* out, size_t capacity, const char* board_id_text, const char* name,
@@ -31,7 +32,8 @@ bool ComposeUpdateScript(char* out, size_t capacity, const char* board_id_text, 
     if (!IsNumber(id)) return false;
     const char* values[] = {board_id_text, name, description, commands, id};
     return FormatStatement(out, capacity,
-                           "UPDATE RelayScripts SET PID ='%s', NAME ='%s', DESCRIPTION ='%s', COMMANDS ='%s' WHERE ID=%s;",
+                           "UPDATE RelayScripts SET PID ='%s', NAME ='%s', DESCRIPTION ='%s', "
+                           "COMMANDS ='%s' WHERE ID=%s;",
                            values, 5);
 }
 

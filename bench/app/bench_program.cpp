@@ -13,8 +13,9 @@ HWND StartConnectedProgram(std::string* folder) {
     SimResetToDefault();
     *folder = InstallTestCopy();
     if (folder->empty()) return nullptr;
-    ExecOnTestCopy(*folder, "INSERT INTO Main (VID,PID,[DEFAULT],RELAY1NAME,RELAY1NC,RELAY1NO,RELAY1NOTES) "
-                            "VALUES ('0000','8001','YES','Pump','Stopped','Running','Main water pump')");
+    ExecOnTestCopy(*folder,
+                   "INSERT INTO Main (VID,PID,[DEFAULT],RELAY1NAME,RELAY1NC,RELAY1NO,RELAY1NOTES) "
+                   "VALUES ('0000','8001','YES','Pump','Stopped','Running','Main water pump')");
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterGridClasses(instance);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};

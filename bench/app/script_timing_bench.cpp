@@ -20,7 +20,9 @@
 
 namespace {
 
-double NowMs() { return NowUs() / 1e3; }
+double NowMs() {
+    return NowUs() / 1e3;
+}
 
 std::atomic<bool> g_stop{false};
 std::vector<double> g_command_times; // when each relay command reached the board
@@ -33,7 +35,8 @@ void Monitor() {
     seen = b.commands_received;
     while (!g_stop) {
         SimGetBoard(0, &b);
-        for (; seen < b.commands_received; ++seen) g_command_times.push_back(NowMs());
+        for (; seen < b.commands_received; ++seen)
+            g_command_times.push_back(NowMs());
         Sleep(1);
     }
 }
@@ -57,7 +60,8 @@ int main() {
     std::strcpy(row.id, "1");
     std::strcpy(row.name, "Timing");
     std::strcpy(row.commands, "00");
-    for (int i = 0; i < 60; ++i) std::strcat(row.commands, i % 2 ? "0A00" : "0A01");
+    for (int i = 0; i < 60; ++i)
+        std::strcat(row.commands, i % 2 ? "0A00" : "0A01");
     std::thread monitor(Monitor);
     SetTimer(nullptr, 0, 200, CloseWhenDone);
     OpenScriptExecutor(window, row);
@@ -70,9 +74,11 @@ int main() {
     }
     double worst = 0;
     for (size_t i = 1; i < g_command_times.size(); ++i)
-        worst = std::max(worst, std::fabs(g_command_times[i] - g_command_times[0] - 1000.0 * static_cast<double>(i)));
+        worst = std::max(worst, std::fabs(g_command_times[i] - g_command_times[0] -
+                                          1000.0 * static_cast<double>(i)));
     const double last = g_command_times.back() - g_command_times.front();
-    std::printf("last command %.1f ms after the first (ideal 60000 ms): error %+.1f ms; worst step error %.1f ms\n",
+    std::printf("last command %.1f ms after the first (ideal 60000 ms): error %+.1f ms; worst step "
+                "error %.1f ms\n",
                 last, last - 60000.0, worst);
     StopProgram(window, folder);
     return 0;

@@ -39,7 +39,8 @@ int main() {
     for (int interfaces : {1, 8, 32}) {
         SimResetToDefault();
         for (int i = 1; i < interfaces; ++i)
-            SimAddBoard(0, static_cast<uint16_t>(0x8001 + i), "SWITCHDECK 5s", "Qvoxline", 0x0100, "0123");
+            SimAddBoard(0, static_cast<uint16_t>(0x8001 + i), "SWITCHDECK 5s", "Qvoxline", 0x0100,
+                        "0123");
         std::printf("FindPellamBoards (%2d interfaces): median %8.1f us\n", interfaces,
                     MedianUs(runs / 4, [&] { FindPellamBoards(out); }));
     }

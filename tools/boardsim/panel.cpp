@@ -13,7 +13,15 @@
 
 namespace {
 
-enum ControlId { kVidEdit = 100, kPidEdit, kProductEdit, kVersionEdit, kFirmwareEdit, kAddButton, kResetButton };
+enum ControlId {
+    kVidEdit = 100,
+    kPidEdit,
+    kProductEdit,
+    kVersionEdit,
+    kFirmwareEdit,
+    kAddButton,
+    kResetButton
+};
 
 struct PanelState {
     HWND window = nullptr;
@@ -114,13 +122,15 @@ void DrawRelay(HDC dc, const PanelRect& r, int index, bool at_no, bool live) {
 }
 
 void DrawLed(HDC dc, const PanelRect& r, const char* label, bool enabled, bool lit) {
-    const COLORREF color = !enabled ? RGB(200, 204, 210) : (lit ? RGB(255, 60, 60) : RGB(120, 30, 30));
+    const COLORREF color =
+        !enabled ? RGB(200, 204, 210) : (lit ? RGB(255, 60, 60) : RGB(120, 30, 30));
     Dot(dc, (r.left + r.right) / 2, (r.top + r.bottom) / 2, 7, color);
     Text(dc, r.left - 2, r.bottom + 1, label, kMuted, g.small_font);
 }
 
 void DrawButton(HDC dc, const PanelRect& r, const char* label, bool active) {
-    RoundBox(dc, r, active ? kAccent : RGB(233, 236, 239), active ? kAccent : RGB(200, 204, 210), 6);
+    RoundBox(dc, r, active ? kAccent : RGB(233, 236, 239), active ? kAccent : RGB(200, 204, 210),
+             6);
     CenteredText(dc, r, label, active ? RGB(255, 255, 255) : kInk, g.small_font);
 }
 
@@ -132,20 +142,27 @@ void DrawCard(HDC dc, int index, int width) {
     std::snprintf(text, sizeof text, "%04X", b.product_id);
     Text(dc, card.left + 16, card.top + 10, text, b.plugged ? kInk : kMuted, g.big_font);
     char product[kSimStringChars];
-    for (int i = 0; i < kSimStringChars; ++i) product[i] = static_cast<char>(b.product[i]);
+    for (int i = 0; i < kSimStringChars; ++i)
+        product[i] = static_cast<char>(b.product[i]);
     Text(dc, card.left + 16, card.top + 48, product, kInk, g.font);
     std::snprintf(text, sizeof text, "VID %04X  ver %04X  fw %.4s", b.vendor_id, b.version_number,
                   b.firmware);
     Text(dc, card.left + 16, card.top + 68, text, kMuted, g.small_font);
-    const char* state = !b.plugged ? "UNPLUGGED" : b.held ? "HELD ELSEWHERE"
-                                               : b.silent ? "SILENT" : b.ready ? "READY" : "NOT READY";
-    const COLORREF state_color = !b.plugged ? kMuted : (b.held || b.silent) ? kRed
-                                               : b.ready ? kGreen : kAmber;
+    const char* state = !b.plugged ? "UNPLUGGED"
+                        : b.held   ? "HELD ELSEWHERE"
+                        : b.silent ? "SILENT"
+                        : b.ready  ? "READY"
+                                   : "NOT READY";
+    const COLORREF state_color = !b.plugged             ? kMuted
+                                 : (b.held || b.silent) ? kRed
+                                 : b.ready              ? kGreen
+                                                        : kAmber;
     Dot(dc, card.left + 21, card.top + 93, 5, state_color);
     Text(dc, card.left + 32, card.top + 86, state, state_color, g.small_font);
     if (b.owner_pid) Text(dc, card.left + 120, card.top + 86, "in use", kAccent, g.small_font);
 
-    for (int r = 0; r < 5; ++r) DrawRelay(dc, RelayRect(card, r), r, b.relays[r] != 0, b.plugged);
+    for (int r = 0; r < 5; ++r)
+        DrawRelay(dc, RelayRect(card, r), r, b.relays[r] != 0, b.plugged);
     static const char* kLedNames[6] = {"R1", "R2", "R3", "R4", "R5", "HB"};
     for (int l = 0; l < 6; ++l) {
         const bool enabled = b.plugged && (b.led_mask >> l) & 1;
@@ -170,14 +187,18 @@ void Paint(HWND window) {
     HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
     SetBkMode(dc, TRANSPARENT);
     FillRectColor(dc, {0, 0, client.right, client.bottom}, kBackground);
-    for (int i = 0; i < g.count; ++i) DrawCard(dc, i, client.right);
+    for (int i = 0; i < g.count; ++i)
+        DrawCard(dc, i, client.right);
     if (g.count == 0)
-        Text(dc, kCardMargin + 8, kToolbarHeight + 24, "No simulated board. Add one above.", kMuted, g.font);
+        Text(dc, kCardMargin + 8, kToolbarHeight + 24, "No simulated board. Add one above.", kMuted,
+             g.font);
     FillRectColor(dc, {0, 0, client.right, kToolbarHeight}, RGB(255, 255, 255));
     Line(dc, 0, kToolbarHeight - 1, client.right, kToolbarHeight - 1, RGB(210, 214, 220), 1);
-    static const char* kLabels[5] = {"Vendor id", "Product id", "Product string", "Version", "Firmware"};
+    static const char* kLabels[5] = {"Vendor id", "Product id", "Product string", "Version",
+                                     "Firmware"};
     static const int kLabelX[5] = {12, 92, 172, 352, 432};
-    for (int i = 0; i < 5; ++i) Text(dc, kLabelX[i], 6, kLabels[i], kMuted, g.small_font);
+    for (int i = 0; i < 5; ++i)
+        Text(dc, kLabelX[i], 6, kLabels[i], kMuted, g.small_font);
     BitBlt(screen, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
     SelectObject(dc, old_bitmap);
     DeleteObject(bitmap);
@@ -190,7 +211,9 @@ void UpdateScrollRange(HWND window) {
     GetClientRect(window, &client);
     const int content = kCardMargin + g.count * (kCardHeight + kCardGap);
     const int view = client.bottom - kToolbarHeight;
-    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, content, static_cast<UINT>(view > 0 ? view : 0), 0, 0};
+    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS,         0,
+                  content,   static_cast<UINT>(view > 0 ? view : 0), 0,
+                  0};
     const int max_scroll = content > view ? content - view : 0;
     if (g.scroll > max_scroll) g.scroll = max_scroll;
     si.nPos = g.scroll;
@@ -216,10 +239,14 @@ void Click(HWND window, int x, int y) {
         const SimBoard& b = g.boards[i];
         for (int r = 0; r < 5; ++r)
             if (RelayRect(card, r).Contains(x, y)) SimSetRelay(slot, r + 1, b.relays[r] == 0);
-        if (ButtonRect(card, CardButton::Plug).Contains(x, y)) SimSetFlag(slot, SimFlag::Plugged, !b.plugged);
-        if (ButtonRect(card, CardButton::Ready).Contains(x, y)) SimSetFlag(slot, SimFlag::Ready, !b.ready);
-        if (ButtonRect(card, CardButton::Silent).Contains(x, y)) SimSetFlag(slot, SimFlag::Silent, !b.silent);
-        if (ButtonRect(card, CardButton::Held).Contains(x, y)) SimSetFlag(slot, SimFlag::Held, !b.held);
+        if (ButtonRect(card, CardButton::Plug).Contains(x, y))
+            SimSetFlag(slot, SimFlag::Plugged, !b.plugged);
+        if (ButtonRect(card, CardButton::Ready).Contains(x, y))
+            SimSetFlag(slot, SimFlag::Ready, !b.ready);
+        if (ButtonRect(card, CardButton::Silent).Contains(x, y))
+            SimSetFlag(slot, SimFlag::Silent, !b.silent);
+        if (ButtonRect(card, CardButton::Held).Contains(x, y))
+            SimSetFlag(slot, SimFlag::Held, !b.held);
         if (ButtonRect(card, CardButton::Remove).Contains(x, y)) SimRemoveBoard(slot);
     }
     Refresh(window, true);
@@ -238,10 +265,12 @@ void AddFromFields(HWND window) {
     GetDlgItemTextA(window, kProductEdit, product, sizeof product);
     GetDlgItemTextA(window, kFirmwareEdit, firmware, sizeof firmware);
     const unsigned pid = FieldNumber(window, kPidEdit, 0x8002);
-    if (SimAddBoard(static_cast<uint16_t>(FieldNumber(window, kVidEdit, 0)), static_cast<uint16_t>(pid),
-                    product, "Qvoxline Circuits", static_cast<uint16_t>(FieldNumber(window, kVersionEdit, 0x0100)),
+    if (SimAddBoard(static_cast<uint16_t>(FieldNumber(window, kVidEdit, 0)),
+                    static_cast<uint16_t>(pid), product, "Qvoxline Circuits",
+                    static_cast<uint16_t>(FieldNumber(window, kVersionEdit, 0x0100)),
                     firmware) < 0) {
-        MessageBoxA(window, "The simulator holds no more boards.", "Board simulator", MB_ICONWARNING);
+        MessageBoxA(window, "The simulator holds no more boards.", "Board simulator",
+                    MB_ICONWARNING);
         return;
     }
     char next[8];
@@ -250,9 +279,11 @@ void AddFromFields(HWND window) {
     Refresh(window, true);
 }
 
-HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id) {
-    HWND child = CreateWindowExA(cls[0] == 'E' ? WS_EX_CLIENTEDGE : 0, cls, text, WS_CHILD | WS_VISIBLE | style,
-                                 x, y, w, h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
+           int id) {
+    HWND child = CreateWindowExA(
+        cls[0] == 'E' ? WS_EX_CLIENTEDGE : 0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(g.font), FALSE);
     return child;
 }
@@ -264,7 +295,8 @@ void CreateToolbar(HWND window) {
     Child(window, "EDIT", "0100", ES_UPPERCASE | WS_TABSTOP, 352, 24, 72, 24, kVersionEdit);
     Child(window, "EDIT", "0123", WS_TABSTOP, 432, 24, 72, 24, kFirmwareEdit);
     Child(window, "BUTTON", "Add board", BS_PUSHBUTTON | WS_TABSTOP, 520, 22, 100, 28, kAddButton);
-    Child(window, "BUTTON", "Reset to default", BS_PUSHBUTTON | WS_TABSTOP, 630, 22, 130, 28, kResetButton);
+    Child(window, "BUTTON", "Reset to default", BS_PUSHBUTTON | WS_TABSTOP, 630, 22, 130, 28,
+          kResetButton);
 }
 
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -304,11 +336,21 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM w, LPARAM l) {
         SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
         GetScrollInfo(window, SB_VERT, &si);
         switch (LOWORD(w)) {
-        case SB_LINEUP: g.scroll -= 30; break;
-        case SB_LINEDOWN: g.scroll += 30; break;
-        case SB_PAGEUP: g.scroll -= static_cast<int>(si.nPage); break;
-        case SB_PAGEDOWN: g.scroll += static_cast<int>(si.nPage); break;
-        case SB_THUMBTRACK: g.scroll = si.nTrackPos; break;
+        case SB_LINEUP:
+            g.scroll -= 30;
+            break;
+        case SB_LINEDOWN:
+            g.scroll += 30;
+            break;
+        case SB_PAGEUP:
+            g.scroll -= static_cast<int>(si.nPage);
+            break;
+        case SB_PAGEDOWN:
+            g.scroll += static_cast<int>(si.nPage);
+            break;
+        case SB_THUMBTRACK:
+            g.scroll = si.nTrackPos;
+            break;
         }
         if (g.scroll < 0) g.scroll = 0;
         UpdateScrollRange(window);
@@ -331,8 +373,9 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 }
 
 HFONT MakeFont(int height, int weight) {
-    return CreateFontA(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, VARIABLE_PITCH | FF_SWISS, "Tahoma");
+    return CreateFontA(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                       VARIABLE_PITCH | FF_SWISS, "Tahoma");
 }
 
 } // namespace
@@ -349,10 +392,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
     wc.lpszClassName = "PellamBoardSimulator";
     RegisterClassA(&wc);
-    RECT size{0, 0, 800 + GetSystemMetrics(SM_CXVSCROLL), kToolbarHeight + 3 * (kCardHeight + kCardGap) + kCardMargin};
+    RECT size{0, 0, 800 + GetSystemMetrics(SM_CXVSCROLL),
+              kToolbarHeight + 3 * (kCardHeight + kCardGap) + kCardMargin};
     AdjustWindowRect(&size, WS_OVERLAPPEDWINDOW | WS_VSCROLL, FALSE);
-    HWND window = CreateWindowA(wc.lpszClassName, "Pellam board simulator", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_CLIPCHILDREN,
-                                CW_USEDEFAULT, CW_USEDEFAULT, size.right - size.left, size.bottom - size.top,
+    HWND window = CreateWindowA(wc.lpszClassName, "Pellam board simulator",
+                                WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                CW_USEDEFAULT, size.right - size.left, size.bottom - size.top,
                                 nullptr, nullptr, instance, nullptr);
     ShowWindow(window, show);
     MSG msg;

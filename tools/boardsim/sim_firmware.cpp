@@ -4,13 +4,13 @@
 
 void SimWidenText(const char* text, uint16_t* out, int capacity) {
     int i = 0;
-    for (; i + 1 < capacity && text[i] != 0; ++i) out[i] = static_cast<unsigned char>(text[i]);
+    for (; i + 1 < capacity && text[i] != 0; ++i)
+        out[i] = static_cast<unsigned char>(text[i]);
     out[i] = 0;
 }
 
-void SimFirmwareInit(SimBoard* board, uint16_t vendor_id, uint16_t product_id,
-                     const char* product, const char* manufacturer, uint16_t version_number,
-                     const char* firmware) {
+void SimFirmwareInit(SimBoard* board, uint16_t vendor_id, uint16_t product_id, const char* product,
+                     const char* manufacturer, uint16_t version_number, const char* firmware) {
     std::memset(board, 0, sizeof *board);
     board->in_use = 1;
     board->vendor_id = vendor_id;
@@ -45,7 +45,8 @@ int SimFirmwareAnswer(SimBoard* board, uint8_t* out, size_t capacity) {
     if (!board->answer_pending || board->silent || capacity < kSimReportSize) return -1;
     board->answer_pending = 0;
     std::memset(out, 0, kSimReportSize);
-    for (int i = 0; i < 5; ++i) out[2 + i] = board->relays[i];
+    for (int i = 0; i < 5; ++i)
+        out[2 + i] = board->relays[i];
     out[7] = board->ready ? 1 : 0;
     out[8] = board->led_mask;
     std::memcpy(out + 9, board->firmware, 4);

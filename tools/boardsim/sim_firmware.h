@@ -36,9 +36,8 @@ struct SimBoard {
 };
 
 // Fills a slot with a board in its power-on state: all relays at NC.
-void SimFirmwareInit(SimBoard* board, uint16_t vendor_id, uint16_t product_id,
-                     const char* product, const char* manufacturer, uint16_t version_number,
-                     const char* firmware);
+void SimFirmwareInit(SimBoard* board, uint16_t vendor_id, uint16_t product_id, const char* product,
+                     const char* manufacturer, uint16_t version_number, const char* firmware);
 // Copies an 8-bit text into a UTF-16 field (each byte one code unit).
 void SimWidenText(const char* text, uint16_t* out, int capacity);
 // The board receives one output report: logged, then acted upon when it

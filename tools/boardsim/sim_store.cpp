@@ -15,8 +15,8 @@ SimTable* g_table = nullptr;
 
 void FillDefault(SimTable* table) {
     std::memset(table->boards, 0, sizeof table->boards);
-    SimFirmwareInit(&table->boards[0], 0x0000, 0x8001, "SWITCHDECK 5s", "Qvoxline Circuits",
-                    0x0100, "0123");
+    SimFirmwareInit(&table->boards[0], 0x0000, 0x8001, "SWITCHDECK 5s", "Qvoxline Circuits", 0x0100,
+                    "0123");
     table->magic = kMagic;
     ++table->changes;
 }
@@ -44,7 +44,9 @@ SimLock::SimLock() {
     WaitForSingleObject(g_lock, INFINITE);
 }
 
-SimLock::~SimLock() { ReleaseMutex(g_lock); }
+SimLock::~SimLock() {
+    ReleaseMutex(g_lock);
+}
 
 // The table is backed by a file so that boards set up by one short-lived
 // process (simctl, a test) are still there for the next one.
@@ -63,8 +65,8 @@ HANDLE OpenBackingFile() {
 SimTable* SimTableView() {
     if (g_table) return g_table;
     HANDLE file = OpenBackingFile();
-    HANDLE section = CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, sizeof(SimTable),
-                                        kSectionName);
+    HANDLE section =
+        CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, sizeof(SimTable), kSectionName);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file); // the section keeps the file
     if (!section) return nullptr;
     // The mapping stays for the life of the process: the handle is kept.
@@ -93,8 +95,8 @@ int SimAddBoard(uint16_t vendor_id, uint16_t product_id, const char* product,
     SimLock lock;
     for (int i = 0; i < kSimMaxBoards; ++i) {
         if (t->boards[i].in_use) continue;
-        SimFirmwareInit(&t->boards[i], vendor_id, product_id, product, manufacturer,
-                        version_number, firmware);
+        SimFirmwareInit(&t->boards[i], vendor_id, product_id, product, manufacturer, version_number,
+                        firmware);
         ++t->changes;
         return i;
     }
@@ -145,7 +147,8 @@ bool SimSetFirmware(int slot, const char* firmware) {
 bool SimSetProductWide(int slot, const uint16_t* product) {
     return ChangeSlot(slot, [product](SimBoard* b) {
         int i = 0;
-        for (; i + 1 < kSimStringChars && product[i] != 0; ++i) b->product[i] = product[i];
+        for (; i + 1 < kSimStringChars && product[i] != 0; ++i)
+            b->product[i] = product[i];
         b->product[i] = 0;
     });
 }

@@ -10,15 +10,18 @@
 
 namespace {
 
-unsigned Num(const char* text) { return static_cast<unsigned>(std::strtoul(text, nullptr, 0)); }
+unsigned Num(const char* text) {
+    return static_cast<unsigned>(std::strtoul(text, nullptr, 0));
+}
 
 void PrintBoard(int slot, const SimBoard& b) {
     char product[kSimStringChars];
-    for (int i = 0; i < kSimStringChars; ++i) product[i] = static_cast<char>(b.product[i]);
+    for (int i = 0; i < kSimStringChars; ++i)
+        product[i] = static_cast<char>(b.product[i]);
     std::printf("%3d  vid %04X pid %04X  ver %04X  \"%s\"  fw %.4s  relays %d%d%d%d%d  led %02X"
                 "  %s%s%s%s%s\n",
-                slot, b.vendor_id, b.product_id, b.version_number, product, b.firmware,
-                b.relays[0], b.relays[1], b.relays[2], b.relays[3], b.relays[4], b.led_mask,
+                slot, b.vendor_id, b.product_id, b.version_number, product, b.firmware, b.relays[0],
+                b.relays[1], b.relays[2], b.relays[3], b.relays[4], b.led_mask,
                 b.plugged ? "plugged" : "unplugged", b.ready ? "" : " not-ready",
                 b.silent ? " silent" : "", b.held ? " held" : "", b.owner_pid ? " open" : "");
 }
@@ -34,10 +37,14 @@ int Usage() {
 }
 
 bool Flag(const char* name, SimFlag* flag) {
-    if (!std::strcmp(name, "ready")) *flag = SimFlag::Ready;
-    else if (!std::strcmp(name, "silent")) *flag = SimFlag::Silent;
-    else if (!std::strcmp(name, "held")) *flag = SimFlag::Held;
-    else return false;
+    if (!std::strcmp(name, "ready"))
+        *flag = SimFlag::Ready;
+    else if (!std::strcmp(name, "silent"))
+        *flag = SimFlag::Silent;
+    else if (!std::strcmp(name, "held"))
+        *flag = SimFlag::Held;
+    else
+        return false;
     return true;
 }
 
@@ -57,11 +64,10 @@ int main(int argc, char** argv) {
     } else if (!std::strcmp(cmd, "clear")) {
         SimRemoveAll();
     } else if (!std::strcmp(cmd, "add") && argc >= 4) {
-        const int slot = SimAddBoard(static_cast<uint16_t>(Num(argv[2])),
-                                     static_cast<uint16_t>(Num(argv[3])),
-                                     argc > 4 ? argv[4] : "SWITCHDECK 5s", "Qvoxline Circuits",
-                                     static_cast<uint16_t>(argc > 5 ? Num(argv[5]) : 0x0100),
-                                     argc > 6 ? argv[6] : "0123");
+        const int slot = SimAddBoard(
+            static_cast<uint16_t>(Num(argv[2])), static_cast<uint16_t>(Num(argv[3])),
+            argc > 4 ? argv[4] : "SWITCHDECK 5s", "Qvoxline Circuits",
+            static_cast<uint16_t>(argc > 5 ? Num(argv[5]) : 0x0100), argc > 6 ? argv[6] : "0123");
         std::printf("%d\n", slot);
         ok = slot >= 0;
     } else if (!std::strcmp(cmd, "remove") && argc == 3) {

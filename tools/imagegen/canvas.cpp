@@ -8,7 +8,8 @@
 #include <map>
 
 Canvas::Canvas(int w, int h, Rgb fill)
-    : width(w), height(h), pixels(static_cast<size_t>(w) * h, fill), alpha(static_cast<size_t>(w) * h, 255) {}
+    : width(w), height(h), pixels(static_cast<size_t>(w) * h, fill),
+      alpha(static_cast<size_t>(w) * h, 255) {}
 
 void Canvas::Set(int x, int y, Rgb c) {
     if (x < 0 || y < 0 || x >= width || y >= height) return;
@@ -16,11 +17,14 @@ void Canvas::Set(int x, int y, Rgb c) {
     alpha[static_cast<size_t>(y) * width + x] = 255;
 }
 
-void Canvas::ClearAlpha() { std::fill(alpha.begin(), alpha.end(), 0); }
+void Canvas::ClearAlpha() {
+    std::fill(alpha.begin(), alpha.end(), 0);
+}
 
 void Canvas::FillRect(int x, int y, int w, int h, Rgb c) {
     for (int j = y; j < y + h; ++j)
-        for (int i = x; i < x + w; ++i) Set(i, j, c);
+        for (int i = x; i < x + w; ++i)
+            Set(i, j, c);
 }
 
 static bool InRound(int i, int j, int x, int y, int w, int h, int r) {
@@ -39,7 +43,8 @@ void Canvas::FillRoundRect(int x, int y, int w, int h, int r, Rgb c) {
 void Canvas::FrameRoundRect(int x, int y, int w, int h, int r, Rgb c) {
     for (int j = y; j < y + h; ++j)
         for (int i = x; i < x + w; ++i)
-            if (InRound(i, j, x, y, w, h, r) && !InRound(i, j, x + 1, y + 1, w - 2, h - 2, r - 1)) Set(i, j, c);
+            if (InRound(i, j, x, y, w, h, r) && !InRound(i, j, x + 1, y + 1, w - 2, h - 2, r - 1))
+                Set(i, j, c);
 }
 
 void Canvas::FillCircle(int cx, int cy, int r, Rgb c) {
@@ -65,8 +70,11 @@ void Canvas::FillTriangle(int x0, int y0, int x1, int y1, int x2, int y2, Rgb c)
     const int area = edge(x0, y0, x1, y1, x2, y2);
     for (int j = std::min({y0, y1, y2}); j <= std::max({y0, y1, y2}); ++j)
         for (int i = std::min({x0, x1, x2}); i <= std::max({x0, x1, x2}); ++i) {
-            const int a = edge(x0, y0, x1, y1, i, j), b = edge(x1, y1, x2, y2, i, j), d = edge(x2, y2, x0, y0, i, j);
-            if ((area >= 0 && a >= 0 && b >= 0 && d >= 0) || (area < 0 && a <= 0 && b <= 0 && d <= 0)) Set(i, j, c);
+            const int a = edge(x0, y0, x1, y1, i, j), b = edge(x1, y1, x2, y2, i, j),
+                      d = edge(x2, y2, x0, y0, i, j);
+            if ((area >= 0 && a >= 0 && b >= 0 && d >= 0) ||
+                (area < 0 && a <= 0 && b <= 0 && d <= 0))
+                Set(i, j, c);
         }
 }
 
@@ -79,7 +87,8 @@ void Canvas::Text(int x, int y, const std::string& text, int scale, Rgb c) {
         if (const uint8_t* rows = Glyph5x7(ch))
             for (int row = 0; row < 7; ++row)
                 for (int col = 0; col < 5; ++col)
-                    if (rows[row] & (16 >> col)) FillRect(x + col * scale, y + row * scale, scale, scale, c);
+                    if (rows[row] & (16 >> col))
+                        FillRect(x + col * scale, y + row * scale, scale, scale, c);
         x += 6 * scale;
     }
 }
@@ -95,7 +104,8 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
     Put16(out, v >> 16);
 }
 
-void PutInfoHeader(std::vector<uint8_t>& out, int w, int h, int bits, uint32_t image_size, uint32_t colors) {
+void PutInfoHeader(std::vector<uint8_t>& out, int w, int h, int bits, uint32_t image_size,
+                   uint32_t colors) {
     Put32(out, 40);
     Put32(out, static_cast<uint32_t>(w));
     Put32(out, static_cast<uint32_t>(h));
@@ -140,7 +150,8 @@ bool WriteBmp8(const Canvas& canvas, const std::string& path) {
     Put32(out, offset + image_size);
     Put32(out, 0);
     Put32(out, offset);
-    PutInfoHeader(out, canvas.width, canvas.height, 8, image_size, static_cast<uint32_t>(palette.size()));
+    PutInfoHeader(out, canvas.width, canvas.height, 8, image_size,
+                  static_cast<uint32_t>(palette.size()));
     for (const Rgb& p : palette) {
         out.push_back(p.b);
         out.push_back(p.g);
@@ -152,7 +163,8 @@ bool WriteBmp8(const Canvas& canvas, const std::string& path) {
             const Rgb& p = canvas.pixels[static_cast<size_t>(y) * canvas.width + x];
             out.push_back(static_cast<uint8_t>(index[(p.r << 16) | (p.g << 8) | p.b]));
         }
-        for (int x = canvas.width; x < stride; ++x) out.push_back(0);
+        for (int x = canvas.width; x < stride; ++x)
+            out.push_back(0);
     }
     return Save(out, path);
 }
@@ -174,7 +186,8 @@ bool WriteIcon32(const std::vector<const Canvas*>& images, const std::string& pa
         for (int y = c->height - 1; y >= 0; --y) {
             std::vector<uint8_t> row(static_cast<size_t>(mask_stride), 0);
             for (int x = 0; x < c->width; ++x)
-                if (c->alpha[static_cast<size_t>(y) * c->width + x] == 0) row[x / 8] |= 0x80 >> (x % 8);
+                if (c->alpha[static_cast<size_t>(y) * c->width + x] == 0)
+                    row[x / 8] |= 0x80 >> (x % 8);
             body.insert(body.end(), row.begin(), row.end());
         }
         bodies.push_back(body);
@@ -195,11 +208,13 @@ bool WriteIcon32(const std::vector<const Canvas*>& images, const std::string& pa
         Put32(out, offset);
         offset += static_cast<uint32_t>(bodies[i].size());
     }
-    for (const auto& b : bodies) out.insert(out.end(), b.begin(), b.end());
+    for (const auto& b : bodies)
+        out.insert(out.end(), b.begin(), b.end());
     return Save(out, path);
 }
 
-bool WriteMonoCursor(const std::vector<std::string>& rows, int hot_x, int hot_y, const std::string& path) {
+bool WriteMonoCursor(const std::vector<std::string>& rows, int hot_x, int hot_y,
+                     const std::string& path) {
     const int size = 32;
     std::vector<uint8_t> body;
     PutInfoHeader(body, size, size * 2, 1, 0, 2);
@@ -210,7 +225,10 @@ bool WriteMonoCursor(const std::vector<std::string>& rows, int hot_x, int hot_y,
         for (int y = size - 1; y >= 0; --y) {
             uint8_t row[4] = {0, 0, 0, 0};
             for (int x = 0; x < size; ++x) {
-                const char c = (y < static_cast<int>(rows.size()) && x < static_cast<int>(rows[y].size())) ? rows[y][x] : ' ';
+                const char c =
+                    (y < static_cast<int>(rows.size()) && x < static_cast<int>(rows[y].size()))
+                        ? rows[y][x]
+                        : ' ';
                 const bool set = plane == 0 ? c == 'o' : (c != '#' && c != 'o');
                 if (set) row[x / 8] |= 0x80 >> (x % 8);
             }

@@ -33,4 +33,5 @@ struct Canvas {
 bool WriteBmp8(const Canvas& canvas, const std::string& path);
 bool WriteIcon32(const std::vector<const Canvas*>& images, const std::string& path);
 // rows: height strings of width characters, '#' black, 'o' white, other transparent.
-bool WriteMonoCursor(const std::vector<std::string>& rows, int hot_x, int hot_y, const std::string& path);
+bool WriteMonoCursor(const std::vector<std::string>& rows, int hot_x, int hot_y,
+                     const std::string& path);

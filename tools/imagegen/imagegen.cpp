@@ -80,7 +80,8 @@ Canvas EditRelayPicture() {
     Canvas c(76, 69, kFace);
     c.FillRoundRect(2, 2, 72, 65, 10, kWhite);
     c.FrameRoundRect(2, 2, 72, 65, 10, kGrey);
-    for (int i = 0; i < 5; ++i) c.FillRoundRect(12, 14 + i * 9, 22, 6, 3, kCopper);
+    for (int i = 0; i < 5; ++i)
+        c.FillRoundRect(12, 14 + i * 9, 22, 6, 3, kCopper);
     c.FillRect(21, 10, 4, 50, kInk);
     c.FillCircle(48, 48, 5, kInk);
     c.Line(48, 48, 64, 22, 4, kCopper);
@@ -93,7 +94,8 @@ Canvas ScriptsPicture() {
     Canvas c(32, 32, kFace);
     c.FillRect(6, 2, 20, 28, kWhite);
     c.FrameRoundRect(6, 2, 20, 28, 1, kInk);
-    for (int i = 0; i < 5; ++i) c.FillRect(10, 7 + i * 4, i % 2 ? 8 : 12, 2, kBlue);
+    for (int i = 0; i < 5; ++i)
+        c.FillRect(10, 7 + i * 4, i % 2 ? 8 : 12, 2, kBlue);
     c.FillCircle(24, 24, 6, kGreen);
     c.FillTriangle(22, 21, 22, 27, 27, 24, kWhite);
     return c;
@@ -102,10 +104,10 @@ Canvas ScriptsPicture() {
 // Execute, Delete and Edit buttons of a script row, on white (transparent).
 Canvas ScriptButtons() {
     Canvas c(48, 16, kWhite);
-    c.FillTriangle(3, 2, 3, 13, 13, 7, kGreen);            // execute
-    c.Line(19, 3, 28, 12, 3, kRed);                        // delete
+    c.FillTriangle(3, 2, 3, 13, 13, 7, kGreen); // execute
+    c.Line(19, 3, 28, 12, 3, kRed);             // delete
     c.Line(28, 3, 19, 12, 3, kRed);
-    c.Line(35, 12, 44, 3, 4, kAmber);                      // edit: a pencil
+    c.Line(35, 12, 44, 3, 4, kAmber); // edit: a pencil
     c.Line(34, 13, 35, 12, 2, kInk);
     return c;
 }
@@ -124,10 +126,11 @@ Canvas AppIcon(int size) {
 }
 
 const std::vector<std::string> kHandCursor = {
-    "     ##",      "    #oo#",     "    #oo#",       "    #oo#",        "    #oo#",
-    "    #oo###",   "    #oo#oo###", "    #oo#oo#oo##", "### #oo#oo#oo#o#", "#oo##oooooooo#o#",
-    "#ooo#oooooooooo#", " #oo#oooooooooo#", "  #o#oooooooooo#", "  #oooooooooooo#", "   #ooooooooooo#",
-    "   #oooooooooo#", "    #ooooooooo#", "    #ooooooooo#", "     #oooooooo#", "     #oooooooo#",
+    "     ##",          "    #oo#",         "    #oo#",         "    #oo#",
+    "    #oo#",         "    #oo###",       "    #oo#oo###",    "    #oo#oo#oo##",
+    "### #oo#oo#oo#o#", "#oo##oooooooo#o#", "#ooo#oooooooooo#", " #oo#oooooooooo#",
+    "  #o#oooooooooo#", "  #oooooooooooo#", "   #ooooooooooo#", "   #oooooooooo#",
+    "    #ooooooooo#",  "    #ooooooooo#",  "     #oooooooo#",  "     #oooooooo#",
     "     ##########",
 };
 
@@ -142,8 +145,10 @@ int main(int argc, char** argv) {
     bool ok = WriteBmp8(RelayPicture(Contact::Nc), dir + "/relay_nc.bmp") &&
               WriteBmp8(RelayPicture(Contact::No), dir + "/relay_no.bmp") &&
               WriteBmp8(RelayPicture(Contact::None), dir + "/relay_blank.bmp") &&
-              WriteBmp8(ReadyDot(), dir + "/ready.bmp") && WriteBmp8(WarningMark(), dir + "/not_ready.bmp") &&
-              WriteBmp8(Logo(), dir + "/logo.bmp") && WriteBmp8(EditRelayPicture(), dir + "/edit_relay.bmp") &&
+              WriteBmp8(ReadyDot(), dir + "/ready.bmp") &&
+              WriteBmp8(WarningMark(), dir + "/not_ready.bmp") &&
+              WriteBmp8(Logo(), dir + "/logo.bmp") &&
+              WriteBmp8(EditRelayPicture(), dir + "/edit_relay.bmp") &&
               WriteBmp8(ScriptsPicture(), dir + "/scripts.bmp") &&
               WriteBmp8(ScriptButtons(), dir + "/script_buttons.bmp");
     const Canvas big = AppIcon(72), small = AppIcon(16);

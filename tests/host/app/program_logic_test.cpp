@@ -20,25 +20,34 @@ std::string Compose(bool (*compose)(char*, size_t, const char*), const char* pid
 TEST(Statements, CatalogueTextsForAPlainBoardId) {
     EXPECT_STREQ(kSelectAllBoards, "select * from Main;");
     EXPECT_STREQ(kClearDefaultMarks, "UPDATE Main SET [DEFAULT] ='NO';");
-    EXPECT_EQ(Compose(ComposeSelectBoard, "8001"), "SELECT * FROM Main WHERE VID = '0000' AND PID = '8001';");
-    EXPECT_EQ(Compose(ComposeInsertBoard, "8001"), "INSERT INTO Main (VID,PID) VALUES ('0000','8001');");
+    EXPECT_EQ(Compose(ComposeSelectBoard, "8001"),
+              "SELECT * FROM Main WHERE VID = '0000' AND PID = '8001';");
+    EXPECT_EQ(Compose(ComposeInsertBoard, "8001"),
+              "INSERT INTO Main (VID,PID) VALUES ('0000','8001');");
     EXPECT_EQ(Compose(ComposeSetDefaultMark, "8001"),
               "UPDATE Main SET [DEFAULT] ='YES' WHERE VID = '0000' AND PID = '8001';");
-    EXPECT_EQ(Compose(ComposeDeleteBoardRow, "8001"), "DELETE FROM Main WHERE VID = '0000' AND PID = '8001';");
+    EXPECT_EQ(Compose(ComposeDeleteBoardRow, "8001"),
+              "DELETE FROM Main WHERE VID = '0000' AND PID = '8001';");
     char out[kLargeStatementBufferSize];
-    ASSERT_TRUE(ComposeUpdateRelaySettings(out, sizeof out, 2, {"", "Pump", "Off", "On", false}, "8001"));
-    EXPECT_STREQ(out, "UPDATE Main SET RELAY2NOTES ='', RELAY2NAME ='Pump', RELAY2NC = 'Off', RELAY2NO='On', "
-                      "RELAY2CONF='NO' WHERE VID='0000' AND PID='8001';");
+    ASSERT_TRUE(
+        ComposeUpdateRelaySettings(out, sizeof out, 2, {"", "Pump", "Off", "On", false}, "8001"));
+    EXPECT_STREQ(
+        out,
+        "UPDATE Main SET RELAY2NOTES ='', RELAY2NAME ='Pump', RELAY2NC = 'Off', RELAY2NO='On', "
+        "RELAY2CONF='NO' WHERE VID='0000' AND PID='8001';");
     ASSERT_TRUE(ComposeUpdateRelaySettings(out, sizeof out, 5, {"n", "a", "b", "c", true}, "80A5"));
-    EXPECT_STREQ(out, "UPDATE Main SET RELAY5NOTES ='n', RELAY5NAME ='a', RELAY5NC = 'b', RELAY5NO='c', "
-                      "RELAY5CONF='YES' WHERE VID='0000' AND PID='80A5';");
+    EXPECT_STREQ(out,
+                 "UPDATE Main SET RELAY5NOTES ='n', RELAY5NAME ='a', RELAY5NC = 'b', RELAY5NO='c', "
+                 "RELAY5CONF='YES' WHERE VID='0000' AND PID='80A5';");
     EXPECT_FALSE(ComposeUpdateRelaySettings(out, sizeof out, 6, {"", "", "", "", false}, "8001"));
 }
 
 TEST(Statements, QuotesInValuesAreDoubledAndOverflowIsRefused) {
-    EXPECT_EQ(Compose(ComposeDeleteBoardRow, "'OR'"), "DELETE FROM Main WHERE VID = '0000' AND PID = '''OR''';");
+    EXPECT_EQ(Compose(ComposeDeleteBoardRow, "'OR'"),
+              "DELETE FROM Main WHERE VID = '0000' AND PID = '''OR''';");
     char out[kLargeStatementBufferSize];
-    ASSERT_TRUE(ComposeUpdateRelaySettings(out, sizeof out, 1, {"it's", "a'b", "", "", false}, "8001"));
+    ASSERT_TRUE(
+        ComposeUpdateRelaySettings(out, sizeof out, 1, {"it's", "a'b", "", "", false}, "8001"));
     EXPECT_NE(std::strstr(out, "RELAY1NOTES ='it''s', RELAY1NAME ='a''b'"), nullptr) << out;
     char small[40];
     std::memset(small, 'Z', sizeof small);
@@ -46,9 +55,11 @@ TEST(Statements, QuotesInValuesAreDoubledAndOverflowIsRefused) {
     EXPECT_STREQ(small, "");
     // A value of only quotes still fits exactly or is refused, never cut mid-pair.
     const std::string quotes(3000, '\'');
-    EXPECT_TRUE(ComposeUpdateRelaySettings(out, sizeof out, 1, {quotes.c_str(), "", "", "", false}, "8001"));
+    EXPECT_TRUE(ComposeUpdateRelaySettings(out, sizeof out, 1, {quotes.c_str(), "", "", "", false},
+                                           "8001"));
     const std::string more(4000, '\'');
-    EXPECT_FALSE(ComposeUpdateRelaySettings(out, sizeof out, 1, {more.c_str(), "", "", "", false}, "8001"));
+    EXPECT_FALSE(
+        ComposeUpdateRelaySettings(out, sizeof out, 1, {more.c_str(), "", "", "", false}, "8001"));
 }
 
 TEST(DatabaseLocation, LastThreeCharactersBecomeMdb) {
@@ -68,7 +79,8 @@ TEST(PanelLogic, StatusBlockExample) {
     const StatusView v = ReadStatusBlock(block);
     EXPECT_TRUE(v.ready);
     const bool at_nc[5] = {true, false, true, true, false};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(v.relay_at_nc[i], at_nc[i]) << i;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(v.relay_at_nc[i], at_nc[i]) << i;
     EXPECT_EQ(v.led_mask, 0x21);
     EXPECT_STREQ(v.firmware, "0123");
 }
@@ -97,7 +109,8 @@ TEST(PanelLogic, ProgressRunsFromOneToTwentyAsterisks) {
     int p = 0;
     ProgressText(p, text, sizeof text);
     EXPECT_STREQ(text, " MSG: Data Polling *");
-    for (int i = 0; i < 19; ++i) p = NextProgress(p);
+    for (int i = 0; i < 19; ++i)
+        p = NextProgress(p);
     ProgressText(p, text, sizeof text);
     EXPECT_EQ(std::string(text), " MSG: Data Polling " + std::string(20, '*'));
     EXPECT_EQ(NextProgress(p), 0);
@@ -113,7 +126,8 @@ TEST(PanelLogic, CreditLinesCycleAndCarryTheYear) {
     EXPECT_EQ(lines[0], "   Pellam Board Windows Client");
     EXPECT_EQ(lines[4], "   Remote control made easy!");
     EXPECT_EQ(lines[5], lines[0]);
-    for (const std::string& line : lines) EXPECT_EQ(line.substr(0, 3), "   ");
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.substr(0, 3), "   ");
     const size_t length = std::strlen(CreditLine(2));
     WriteStatusCreditYear("2031");
     EXPECT_NE(std::string(CreditLine(2)).find("- 2031 "), std::string::npos) << CreditLine(2);
@@ -140,9 +154,10 @@ namespace {
 
 TEST(TextFilter, AcceptedAndRefusedCharacters) {
     for (int c = 0; c < 256; ++c) {
-        const bool expected = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                              c == ' ' || c == '!' || c == '&' || c == '(' || c == ')' || c == '-' || c == '.' ||
-                              c == '?' || c == 13 || c == 8;
+        const bool expected = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                              (c >= 'a' && c <= 'z') || c == ' ' || c == '!' || c == '&' ||
+                              c == '(' || c == ')' || c == '-' || c == '.' || c == '?' || c == 13 ||
+                              c == 8;
         EXPECT_EQ(IsAcceptedCharacter(static_cast<unsigned char>(c)), expected) << c;
     }
 }

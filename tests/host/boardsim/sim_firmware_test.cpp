@@ -59,12 +59,15 @@ TEST(SimulatedFirmware, CommandsAreKeptApartFromStatusRequests) {
     SimFirmwareInit(&b, 0, 0x8001, "SWITCHDECK 5s", "Qvoxline", 0x0100, "0123");
     auto relay = Report(5), ask = Report(0x0A);
     SimFirmwareReceive(&b, relay.data(), relay.size());
-    for (int i = 0; i < 40; ++i) SimFirmwareReceive(&b, ask.data(), ask.size());
+    for (int i = 0; i < 40; ++i)
+        SimFirmwareReceive(&b, ask.data(), ask.size());
     uint8_t commands[kSimReportLog];
     ASSERT_EQ(SimCommandsSince(&b, 0, commands, kSimReportLog), 1);
     EXPECT_EQ(commands[0], 5);
-    for (int i = 0; i < 20; ++i) SimFirmwareReceive(&b, relay.data(), relay.size());
-    EXPECT_EQ(SimCommandsSince(&b, 0, commands, kSimReportLog), kSimReportLog); // the last ones only
+    for (int i = 0; i < 20; ++i)
+        SimFirmwareReceive(&b, relay.data(), relay.size());
+    EXPECT_EQ(SimCommandsSince(&b, 0, commands, kSimReportLog),
+              kSimReportLog); // the last ones only
     EXPECT_EQ(SimCommandsSince(&b, b.commands_received, commands, kSimReportLog), 0);
 }
 

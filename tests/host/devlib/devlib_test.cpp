@@ -77,7 +77,8 @@ TEST_F(DeviceLibrary, SkipsHeldDevicesFailedDetailsAndOverlongPaths) {
 }
 
 TEST_F(DeviceLibrary, ListStopsAt204EntriesWithinTheBuffer) {
-    for (int i = 0; i < 210; ++i) g_fake.devices.push_back(Board(0x8000 + i));
+    for (int i = 0; i < 210; ++i)
+        g_fake.devices.push_back(Board(0x8000 + i));
     const std::string list = Find();
     EXPECT_EQ(list.size(), 204u * 5);
     EXPECT_EQ(list.substr(list.size() - 5), "80CB|");
@@ -96,7 +97,8 @@ TEST_F(DeviceLibrary, OpenBoardSkipsTheThresholdAndFillsAttributes) {
 
 TEST_F(DeviceLibrary, EveryReportByte) {
     g_fake.devices = {Board(0x8001)};
-    for (uint32_t type = 0; type <= 9; ++type) EXPECT_EQ(WritePellam(0x8001, type, 0xFF), 1);
+    for (uint32_t type = 0; type <= 9; ++type)
+        EXPECT_EQ(WritePellam(0x8001, type, 0xFF), 1);
     EXPECT_EQ(WritePellam(0x8001, 11, 0x12F), 1);
     char status[12];
     EXPECT_EQ(ReadPellams(0x8001, status), 1);
@@ -140,7 +142,8 @@ TEST_F(DeviceLibrary, StatusBlockMapsInputBytes2To12) {
     char out[16];
     std::memset(out, 0x77, sizeof out);
     ASSERT_EQ(ReadPellams(0x8001, out), 1);
-    const uint8_t expected[] = {0x00, 0x01, 0x00, 0x00, 0x05, 0x01, 0x21, 0x30, 0x31, 0x32, 0x33, 0};
+    const uint8_t expected[] = {0x00, 0x01, 0x00, 0x00, 0x05, 0x01,
+                                0x21, 0x30, 0x31, 0x32, 0x33, 0};
     EXPECT_EQ(std::memcmp(out, expected, 12), 0);
     EXPECT_EQ(static_cast<uint8_t>(out[12]), 0x77);
     EXPECT_EQ(g_fake.last_read_timeout, kStatusReadTimeoutMs);

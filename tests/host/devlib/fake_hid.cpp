@@ -4,12 +4,15 @@
 
 FakeHid g_fake;
 
-void ResetFake() { g_fake = FakeHid{}; }
+void ResetFake() {
+    g_fake = FakeHid{};
+}
 
 namespace hid {
 
 static FakeDevice* At(Device d) {
-    return (d >= 0 && static_cast<size_t>(d) < g_fake.devices.size()) ? &g_fake.devices[d] : nullptr;
+    return (d >= 0 && static_cast<size_t>(d) < g_fake.devices.size()) ? &g_fake.devices[d]
+                                                                      : nullptr;
 }
 
 bool BeginWalk() {
@@ -28,7 +31,9 @@ InterfaceResult FetchInterface(uint32_t index, char* path, size_t capacity) {
     return InterfaceResult::Ok;
 }
 
-void EndWalk() { ++g_fake.walks_ended; }
+void EndWalk() {
+    ++g_fake.walks_ended;
+}
 
 Device OpenExclusive(const char* path) {
     const Device index = std::strtol(path + 8, nullptr, 10);
@@ -54,7 +59,8 @@ bool ReadAttributes(Device device, Attributes* a) {
 
 static bool ReadWide(const std::u16string& s, uint16_t* buffer, size_t bytes) {
     size_t i = 0;
-    for (; i < s.size() && (i + 1) * 2 < bytes; ++i) buffer[i] = s[i];
+    for (; i < s.size() && (i + 1) * 2 < bytes; ++i)
+        buffer[i] = s[i];
     buffer[i] = 0;
     return true;
 }

@@ -15,8 +15,8 @@ struct FakeDevice {
     std::u16string manufacturer = u"Qvoxline";
     bool held_elsewhere = false; // exclusive open fails
     bool detail_fails = false;
-    size_t path_length = 60;    // length of its device path
-    bool silent = false;        // never answers a read
+    size_t path_length = 60; // length of its device path
+    bool silent = false;     // never answers a read
     std::vector<uint8_t> answer = std::vector<uint8_t>(33, 0);
     // Recorded:
     int open_count = 0;

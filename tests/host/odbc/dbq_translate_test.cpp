@@ -58,10 +58,10 @@ TEST_F(ConnectText, DriveLettersResolveThroughDosdevices) {
 
 TEST_F(ConnectText, MissingFilesAndMissingPairsAreRefused) {
     std::string out;
-    EXPECT_EQ(Translate("DRIVER={x};DBQ=C:\\Other.MDB", &out), -1);    // never created
-    EXPECT_EQ(Translate("DRIVER={x};DBQ=C:\\", &out), -1);             // a folder
-    EXPECT_EQ(Translate("DRIVER={x};Database=/tmp/a", &out), -1);       // no DBQ
-    EXPECT_EQ(Translate("DRIVER={x};DBQ=Q:\\Pellam.MDB", &out), -1);    // unknown drive
+    EXPECT_EQ(Translate("DRIVER={x};DBQ=C:\\Other.MDB", &out), -1);  // never created
+    EXPECT_EQ(Translate("DRIVER={x};DBQ=C:\\", &out), -1);           // a folder
+    EXPECT_EQ(Translate("DRIVER={x};Database=/tmp/a", &out), -1);    // no DBQ
+    EXPECT_EQ(Translate("DRIVER={x};DBQ=Q:\\Pellam.MDB", &out), -1); // unknown drive
     EXPECT_EQ(Translate("DRIVER={x};DBQ=", &out), -1);
 }
 

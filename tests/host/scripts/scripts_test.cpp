@@ -11,9 +11,7 @@ namespace {
 
 struct Relays {
     RelaySettings r[5] = {};
-    Relays() {
-        Set(3, "Pump", "Off", "On");
-    }
+    Relays() { Set(3, "Pump", "Off", "On"); }
     void Set(int n, const char* name, const char* nc, const char* no) {
         std::strcpy(r[n - 1].name, name);
         std::strcpy(r[n - 1].nc_label, nc);
@@ -35,13 +33,15 @@ std::vector<std::string> Decode(const char* commands, const Relays& relays) {
 
 std::string Encode(const std::vector<std::string>& texts, const Relays& relays) {
     char commands[kCommandsTextSize] = "";
-    for (const std::string& t : texts) EXPECT_TRUE(EncodeScriptCommand(t.c_str(), relays.r, commands, sizeof commands));
+    for (const std::string& t : texts)
+        EXPECT_TRUE(EncodeScriptCommand(t.c_str(), relays.r, commands, sizeof commands));
     return commands;
 }
 
 TEST(ScriptCommands, TableInCodeOrderWithTypesAndDelays) {
     for (int i = 0; i < kCommandCount; ++i) {
-        const char expected_second = i < 10 ? static_cast<char>('0' + i) : static_cast<char>('A' + i - 10);
+        const char expected_second =
+            i < 10 ? static_cast<char>('0' + i) : static_cast<char>('A' + i - 10);
         EXPECT_EQ(kScriptCommands[i].code, std::string("0") + expected_second);
         EXPECT_EQ(FindCommand('0', expected_second), i);
         if (i < 10) {
@@ -60,13 +60,15 @@ TEST(ScriptCommands, RelayTextsComeFromTheCurrentSettings) {
     EXPECT_EQ(Text(0, relays), "Relay 1 -  - ");
     EXPECT_EQ(Text(10, relays), "Delay 1 Second");
     // Longest names and labels still fit the text buffer.
-    relays.Set(5, std::string(31, 'n').c_str(), std::string(31, 'c').c_str(), std::string(31, 'o').c_str());
+    relays.Set(5, std::string(31, 'n').c_str(), std::string(31, 'c').c_str(),
+               std::string(31, 'o').c_str());
     EXPECT_EQ(Text(8, relays).size(), 75u);
 }
 
 TEST(ScriptCommands, EncodeFirstMatchAndIgnoreUnknownTexts) {
     Relays relays;
-    EXPECT_EQ(Encode({"Relay 3 - Pump - Off", "Delay 1 Second", "Relay 3 - Pump - On"}, relays), "050A04");
+    EXPECT_EQ(Encode({"Relay 3 - Pump - Off", "Delay 1 Second", "Relay 3 - Pump - On"}, relays),
+              "050A04");
     EXPECT_EQ(Encode({"Relay 1 -  - "}, relays), "00"); // both relay 1 entries read alike
     relays.Set(2, "Lamp", "Same", "Same");
     EXPECT_EQ(Encode({"Relay 2 - Lamp - Same"}, relays), "02");
@@ -81,10 +83,12 @@ TEST(ScriptCommands, WalkSkipsUnknownPairsAndTrailingCharacters) {
     EXPECT_TRUE(Decode("", relays).empty());
     EXPECT_EQ(Decode("0A0", relays), std::vector<std::string>{"Delay 1 Second"});
     EXPECT_TRUE(Decode("1A0a", relays).empty());
-    EXPECT_EQ(Decode("000Z", relays), (std::vector<std::string>{"Relay 1 -  - ", "Delay 10 Hours"}));
+    EXPECT_EQ(Decode("000Z", relays),
+              (std::vector<std::string>{"Relay 1 -  - ", "Delay 10 Hours"}));
     // Renaming changes the texts, not the codes.
     relays.Set(1, "Gate", "Shut", "Open");
-    EXPECT_EQ(Decode("0001", relays), (std::vector<std::string>{"Relay 1 - Gate - Open", "Relay 1 - Gate - Shut"}));
+    EXPECT_EQ(Decode("0001", relays),
+              (std::vector<std::string>{"Relay 1 - Gate - Open", "Relay 1 - Gate - Shut"}));
 }
 
 // A fake clock and a recording output for the executor's schedule.
@@ -114,8 +118,9 @@ TEST(ScriptRun, LogAndCommandsOfASmallScript) {
     EXPECT_EQ(AdvanceScriptRun(run, 1003, relays.r, rec.Output()), 0u);
     EXPECT_TRUE(run.finished);
     const std::string sep(119, '-');
-    EXPECT_EQ(rec.log, (std::vector<std::string>{"Executing Relay Script #7", sep, "Morning", sep, "Relay 1 -  - ",
-                                                 "Delay 1 Second", "Relay 1 -  - ", sep, "Relay Script Executed."}));
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"Executing Relay Script #7", sep, "Morning", sep,
+                                                 "Relay 1 -  - ", "Delay 1 Second", "Relay 1 -  - ",
+                                                 sep, "Relay Script Executed."}));
     EXPECT_EQ(rec.sent, (std::vector<std::pair<uint64_t, uint32_t>>{{0, 1}, {1003, 0}}));
 }
 
@@ -126,7 +131,8 @@ TEST(ScriptRun, RelayCommandsBackToBackAndEmptyScripts) {
     StartScriptRun(run, "1", "x", "00020406xx", 5, relays.r, rec.Output());
     EXPECT_EQ(AdvanceScriptRun(run, 5, relays.r, rec.Output()), 0u);
     EXPECT_EQ(rec.sent.size(), 4u);
-    EXPECT_EQ(rec.log.size(), 4u + 4u + 2u); // header, four commands, closing lines; "xx" writes nothing
+    EXPECT_EQ(rec.log.size(),
+              4u + 4u + 2u); // header, four commands, closing lines; "xx" writes nothing
     Recorder empty;
     StartScriptRun(run, "2", "y", "", 0, relays.r, empty.Output());
     AdvanceScriptRun(run, 0, relays.r, empty.Output());
@@ -139,7 +145,8 @@ TEST(ScriptRun, DelaysDoNotDriftAndTenHoursIsTenHours) {
     Recorder rec;
     ScriptRun run;
     std::string commands;
-    for (int i = 0; i < 60; ++i) commands += "0A00";
+    for (int i = 0; i < 60; ++i)
+        commands += "0A00";
     StartScriptRun(run, "3", "z", commands.c_str(), 0, relays.r, rec.Output());
     // Every timer tick comes 7 ms late; the deadlines stay on whole seconds.
     uint64_t wait = AdvanceScriptRun(run, 0, relays.r, rec.Output());
@@ -173,10 +180,12 @@ TEST(ScriptStatements, TextsQuotesAndUnquotedIds) {
     ASSERT_TRUE(ComposeSelectScripts(out, sizeof out, "8001"));
     EXPECT_STREQ(out, "SELECT * FROM RelayScripts WHERE PID = '8001'");
     ASSERT_TRUE(ComposeInsertScript(out, sizeof out, "8001", "Morning", "Pump's on", "000A01"));
-    EXPECT_STREQ(out, "INSERT INTO RelayScripts (PID,NAME,DESCRIPTION,COMMANDS) VALUES ('8001', 'Morning', "
-                      "'Pump''s on', '000A01');");
+    EXPECT_STREQ(
+        out, "INSERT INTO RelayScripts (PID,NAME,DESCRIPTION,COMMANDS) VALUES ('8001', 'Morning', "
+             "'Pump''s on', '000A01');");
     ASSERT_TRUE(ComposeUpdateScript(out, sizeof out, "8001", "M", "N", "0A", "12"));
-    EXPECT_STREQ(out, "UPDATE RelayScripts SET PID ='8001', NAME ='M', DESCRIPTION ='N', COMMANDS ='0A' WHERE ID=12;");
+    EXPECT_STREQ(out, "UPDATE RelayScripts SET PID ='8001', NAME ='M', DESCRIPTION ='N', COMMANDS "
+                      "='0A' WHERE ID=12;");
     ASSERT_TRUE(ComposeDeleteScript(out, sizeof out, "12"));
     EXPECT_STREQ(out, "DELETE FROM RelayScripts WHERE ID = 12");
     EXPECT_FALSE(ComposeDeleteScript(out, sizeof out, "1 OR 1=1"));

@@ -31,7 +31,8 @@ int WhitePixelsOfVersionLine(HWND dialog) {
     HDC dc = GetDC(dialog);
     int white = 0;
     for (int y = 40; y < 54; ++y)
-        for (int x = 40; x < 200; ++x) white += GetPixel(dc, x, y) == RGB(255, 255, 255);
+        for (int x = 40; x < 200; ++x)
+            white += GetPixel(dc, x, y) == RGB(255, 255, 255);
     ReleaseDC(dialog, dc);
     return white;
 }
@@ -47,7 +48,7 @@ TEST_F(AboutTest, OpeningDisconnectsAndFramesReachTheWindow) {
         HDC dc = GetDC(dialog);
         EXPECT_EQ(GetPixel(dc, 5, 5), RGB(0, 0, 0)); // the black background
         ReleaseDC(dialog, dc);
-        EXPECT_LT(gAboutAnimation.creditX, 398);      // the credit line moves
+        EXPECT_LT(gAboutAnimation.creditX, 398); // the credit line moves
     });
     EXPECT_EQ(SurfBackBuffer(), nullptr); // torn down
     EXPECT_STREQ(MusicGetTitle(), "");    // no song left playing
@@ -56,7 +57,8 @@ TEST_F(AboutTest, OpeningDisconnectsAndFramesReachTheWindow) {
 
 TEST_F(AboutTest, CommandsLeaveItOpenOnlyCloseEndsIt) {
     WithAbout([](HWND dialog) {
-        for (WPARAM id : {IDOK, IDCANCEL}) SendMessageA(dialog, WM_COMMAND, id, 0);
+        for (WPARAM id : {IDOK, IDCANCEL})
+            SendMessageA(dialog, WM_COMMAND, id, 0);
         SendMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
         PumpFor(100);
         EXPECT_TRUE(IsWindowVisible(dialog));

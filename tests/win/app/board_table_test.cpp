@@ -8,7 +8,8 @@ namespace {
 
 std::vector<std::string> Column(const Rows& rows, size_t c) {
     std::vector<std::string> values;
-    for (const auto& row : rows) values.push_back(row[c]);
+    for (const auto& row : rows)
+        values.push_back(row[c]);
     return values;
 }
 

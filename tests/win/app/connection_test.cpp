@@ -16,9 +16,11 @@ class ConnectedTest : public ProgramTest {
     void SetUp() override {
         ProgramTest::SetUp();
         AddBoardRow("8001", "YES");
-        ASSERT_TRUE(db.Exec("UPDATE Main SET RELAY1NAME='Pump', RELAY1NC='Off', RELAY1NO='On', "
-                            "RELAY2NAME='Lamp', RELAY2NC='Dark', RELAY2NO='Lit', RELAY3NAME='Fan', RELAY3NC='Still', "
-                            "RELAY3NO='Spin', RELAY5NAME='Door', RELAY5NC='Shut', RELAY5NO='Open'"));
+        ASSERT_TRUE(
+            db.Exec("UPDATE Main SET RELAY1NAME='Pump', RELAY1NC='Off', RELAY1NO='On', "
+                    "RELAY2NAME='Lamp', RELAY2NC='Dark', RELAY2NO='Lit', RELAY3NAME='Fan', "
+                    "RELAY3NC='Still', "
+                    "RELAY3NO='Spin', RELAY5NAME='Door', RELAY5NC='Shut', RELAY5NO='Open'"));
         ASSERT_NE(Start(), nullptr);
     }
     void ClickPicture(int relay) {
@@ -41,9 +43,11 @@ TEST_F(ConnectedTest, ConnectPollsAndShowsTheBoard) {
     EXPECT_FALSE(Enabled(IDC_RELAY_SCRIPTS)); // until a poll reports ready
     ASSERT_TRUE(PumpUntil([] { return g_connection.board_ready == 1; }, 2000));
     EXPECT_TRUE(Enabled(IDC_RELAY_SCRIPTS));
-    const int expected_image[5] = {IDB_RELAY_NC, IDB_RELAY_NO, IDB_RELAY_NC, IDB_RELAY_NC, IDB_RELAY_NO};
+    const int expected_image[5] = {IDB_RELAY_NC, IDB_RELAY_NO, IDB_RELAY_NC, IDB_RELAY_NC,
+                                   IDB_RELAY_NO};
     for (int n = 0; n < 5; ++n)
-        EXPECT_EQ(PictureShown(IDC_RELAY1_PICTURE + n), Picture(expected_image[n])) << "relay " << n + 1;
+        EXPECT_EQ(PictureShown(IDC_RELAY1_PICTURE + n), Picture(expected_image[n]))
+            << "relay " << n + 1;
     EXPECT_EQ(PictureShown(IDC_READY_INDICATOR), Picture(IDB_READY));
     const char* names[5] = {"Pump", "Lamp", "Fan", "", "Door"};
     const char* labels[5] = {"Off", "Lit", "Still", "", "Open"};
@@ -53,8 +57,10 @@ TEST_F(ConnectedTest, ConnectPollsAndShowsTheBoard) {
     }
     EXPECT_EQ(Text(IDC_FIRMWARE_VERSION), "0123");
     EXPECT_EQ(g_connection.led_mask, 0x21);
-    ASSERT_TRUE(PumpUntil([] { return StatusPart(g_main.status_bar, 2) == " MSG: Data Polling *"; }, 1600));
-    ASSERT_TRUE(PumpUntil([] { return StatusPart(g_main.status_bar, 2) == " MSG: Data Polling **"; }, 1600));
+    ASSERT_TRUE(
+        PumpUntil([] { return StatusPart(g_main.status_bar, 2) == " MSG: Data Polling *"; }, 1600));
+    ASSERT_TRUE(PumpUntil(
+        [] { return StatusPart(g_main.status_bar, 2) == " MSG: Data Polling **"; }, 1600));
 }
 
 TEST_F(ConnectedTest, NotReadyBlanksPicturesAndKeepsLabels) {
@@ -62,7 +68,8 @@ TEST_F(ConnectedTest, NotReadyBlanksPicturesAndKeepsLabels) {
     SimSetFlag(0, SimFlag::Ready, false);
     SimSetFirmware(0, "9999");
     ASSERT_TRUE(PumpUntil([] { return g_connection.board_ready == 0; }, 1000));
-    for (int n = 0; n < 5; ++n) EXPECT_EQ(PictureShown(IDC_RELAY1_PICTURE + n), Picture(IDB_RELAY_BLANK));
+    for (int n = 0; n < 5; ++n)
+        EXPECT_EQ(PictureShown(IDC_RELAY1_PICTURE + n), Picture(IDB_RELAY_BLANK));
     EXPECT_EQ(PictureShown(IDC_READY_INDICATOR), Picture(IDB_NOT_READY));
     EXPECT_FALSE(Enabled(IDC_RELAY_SCRIPTS));
     EXPECT_EQ(Text(IDC_RELAY1_LABEL), "Off");
@@ -128,7 +135,8 @@ TEST_F(ConnectedTest, ClickSwitchesTheRelayAndTheNextPollShowsIt) {
     uint32_t before = CommandsReceived();
     ClickPicture(3); // at NC: to NO, type 5
     EXPECT_EQ(CommandsSince(before), std::vector<uint8_t>{5});
-    ASSERT_TRUE(PumpUntil([this] { return PictureShown(IDC_RELAY1_PICTURE + 2) == Picture(IDB_RELAY_NO); }, 1000));
+    ASSERT_TRUE(PumpUntil(
+        [this] { return PictureShown(IDC_RELAY1_PICTURE + 2) == Picture(IDB_RELAY_NO); }, 1000));
     EXPECT_EQ(Text(IDC_RELAY1_LABEL + 2), "Spin");
     before = CommandsReceived();
     ClickPicture(3); // at NO: to NC, type 4
@@ -171,7 +179,8 @@ TEST_F(ConnectedTest, ClicksWhileDisconnectedSendNothing) {
 }
 
 TEST_F(ConnectedTest, RelayNotesBecomeTooltipsWithLineBreaks) {
-    ASSERT_TRUE(db.Exec("UPDATE Main SET RELAY2NOTES='first line' || char(13) || char(10) || 'second line'"));
+    ASSERT_TRUE(db.Exec(
+        "UPDATE Main SET RELAY2NOTES='first line' || char(13) || char(10) || 'second line'"));
     ASSERT_TRUE(ConnectAndPoll());
     PumpFor(1200); // the tooltip refresh runs every second
     TOOLINFOA tool{};
@@ -180,7 +189,8 @@ TEST_F(ConnectedTest, RelayNotesBecomeTooltipsWithLineBreaks) {
     tool.hwnd = window;
     tool.uId = reinterpret_cast<UINT_PTR>(Item(IDC_RELAY1_PICTURE + 1));
     tool.lpszText = text;
-    SendMessageA(g_connection.tooltips[1], TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(g_connection.tooltips[1], TTM_GETTEXTA, sizeof text,
+                 reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ(text, "first line\r\nsecond line");
     Click(IDC_DISCONNECT);
     EXPECT_EQ(SendMessageA(g_connection.tooltips[1], TTM_GETTOOLCOUNT, 0, 0), 0);

@@ -91,12 +91,14 @@ void CALLBACK BoxAnswerer::RunPending(HWND, UINT, UINT_PTR timer, DWORD) {
 
 std::string BoxAnswerer::Texts() const {
     std::string all;
-    for (const SeenBox& s : seen_) all += "[" + s.caption + "|" + s.text + "] ";
+    for (const SeenBox& s : seen_)
+        all += "[" + s.caption + "|" + s.text + "] ";
     return all;
 }
 
 void PressButton(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 std::string WindowText(HWND window) {
@@ -107,6 +109,7 @@ std::string WindowText(HWND window) {
 
 std::string StatusPart(HWND status_bar, int part) {
     char text[512] = "";
-    SendMessageA(status_bar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+    SendMessageA(status_bar, SB_GETTEXTA, static_cast<WPARAM>(part),
+                 reinterpret_cast<LPARAM>(text));
     return text;
 }

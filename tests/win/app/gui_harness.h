@@ -19,7 +19,7 @@ bool PumpUntil(const std::function<bool()>& pred, int ms);
 
 struct SeenBox {
     std::string caption;
-    std::string text; // a message box's text; empty for other dialogs
+    std::string text;   // a message box's text; empty for other dialogs
     bool owner_visible; // whether the main window was visible when it opened
 };
 

@@ -14,11 +14,17 @@ void TestDatabase::Create() {
     ASSERT_FALSE(folder_.empty()) << "no test installation";
 }
 
-void TestDatabase::Remove() { RemoveTestCopy(folder_); }
+void TestDatabase::Remove() {
+    RemoveTestCopy(folder_);
+}
 
-bool TestDatabase::Exec(const std::string& sql) { return ExecOnTestCopy(folder_, sql); }
+bool TestDatabase::Exec(const std::string& sql) {
+    return ExecOnTestCopy(folder_, sql);
+}
 
-Rows TestDatabase::Query(const std::string& sql) { return QueryTestCopy(folder_, sql); }
+Rows TestDatabase::Query(const std::string& sql) {
+    return QueryTestCopy(folder_, sql);
+}
 
 void ProgramTest::SetUp() {
     SimResetToDefault();
@@ -35,7 +41,8 @@ void ProgramTest::TearDown() {
 HWND ProgramTest::Start() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterGridClasses(instance);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_HOTKEY_CLASS};
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+                                  ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&controls);
     RegisterMainWindowClass(instance);
     window = CreateMainWindow(instance);
@@ -43,7 +50,9 @@ HWND ProgramTest::Start() {
     return window;
 }
 
-HWND ProgramTest::Item(int id) const { return GetDlgItem(window, id); }
+HWND ProgramTest::Item(int id) const {
+    return GetDlgItem(window, id);
+}
 
 HBITMAP ProgramTest::PictureShown(int id) const {
     return reinterpret_cast<HBITMAP>(SendMessageA(Item(id), STM_GETIMAGE, IMAGE_BITMAP, 0));
@@ -51,12 +60,15 @@ HBITMAP ProgramTest::PictureShown(int id) const {
 
 void ProgramTest::AddBoardRow(const std::string& pid, const std::string& is_default) {
     std::string quoted;
-    for (char c : pid) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-    ASSERT_TRUE(db.Exec("INSERT INTO Main (VID,PID,[DEFAULT]) VALUES ('0000','" + quoted + "','" + is_default + "')"));
+    for (char c : pid)
+        quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    ASSERT_TRUE(db.Exec("INSERT INTO Main (VID,PID,[DEFAULT]) VALUES ('0000','" + quoted + "','" +
+                        is_default + "')"));
 }
 
 void ProgramTest::Click(int id) {
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Item(id)));
 }
 
 bool ProgramTest::ConnectAndPoll() {

@@ -15,7 +15,7 @@
 // The database file of one test, reached through its own ODBC connection.
 class TestDatabase {
   public:
-    void Create();  // copies the empty database, writes the installation record
+    void Create(); // copies the empty database, writes the installation record
     void Remove();
     bool Exec(const std::string& sql);
     Rows Query(const std::string& sql);

@@ -11,18 +11,21 @@
 
 namespace {
 
-std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+std::string ItemText(HWND dialog, int id) {
+    return WindowText(GetDlgItem(dialog, id));
+}
 
 class RestrictedField : public ::testing::Test {
   protected:
     void SetUp() override {
-        edit = CreateWindowExA(0, "EDIT", "", WS_POPUP | ES_MULTILINE | ES_WANTRETURN, 0, 0, 200, 100, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
+        edit = CreateWindowExA(0, "EDIT", "", WS_POPUP | ES_MULTILINE | ES_WANTRETURN, 0, 0, 200,
+                               100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         AttachRestrictedTextField(edit);
     }
     void TearDown() override { DestroyWindow(edit); }
     void Type(const std::string& text) {
-        for (unsigned char c : text) SendMessageA(edit, WM_CHAR, c, 0);
+        for (unsigned char c : text)
+            SendMessageA(edit, WM_CHAR, c, 0);
     }
     void Paste(const std::string& text) {
         ASSERT_TRUE(OpenClipboard(edit));
@@ -72,8 +75,9 @@ class RelayDialogTest : public ProgramTest {
 };
 
 TEST_F(RelayDialogTest, OpeningShowsTheRelaysValues) {
-    ASSERT_TRUE(db.Exec("UPDATE Main SET RELAY3NAME='Fan', RELAY3NOTES='Roof fan', RELAY3NC='Idle', "
-                        "RELAY3NO='Spinning', RELAY3CONF='YES', RELAY4CONF='yes', RELAY5CONF='NO'"));
+    ASSERT_TRUE(
+        db.Exec("UPDATE Main SET RELAY3NAME='Fan', RELAY3NOTES='Roof fan', RELAY3NC='Idle', "
+                "RELAY3NO='Spinning', RELAY3CONF='YES', RELAY4CONF='yes', RELAY5CONF='NO'"));
     ASSERT_TRUE(ConnectAndPoll());
     WithEditRelay(3, [](HWND dialog) {
         EXPECT_EQ(WindowText(dialog), " Edit Relay 3");
@@ -84,8 +88,9 @@ TEST_F(RelayDialogTest, OpeningShowsTheRelaysValues) {
         EXPECT_EQ(ItemText(dialog, IDC_EDIT_NO_LABEL), "Spinning");
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_EDIT_CONFIRM), BST_CHECKED);
         LOGFONTA font{};
-        GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_EDIT_HEADER, WM_GETFONT, 0, 0)),
-                   sizeof font, &font);
+        GetObjectA(
+            reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_EDIT_HEADER, WM_GETFONT, 0, 0)),
+            sizeof font, &font);
         EXPECT_EQ(font.lfHeight, -48);
         EXPECT_STREQ(font.lfFaceName, "Arial");
         PressButton(dialog, IDC_EDIT_CANCEL);
@@ -115,7 +120,8 @@ TEST_F(RelayDialogTest, SaveStoresWithinTheLimitsAndTheWindowFollows) {
     ASSERT_EQ(boxes.seen().size(), 2u) << boxes.Texts();
     EXPECT_EQ(boxes.seen()[1].text, "Settings Saved");
     EXPECT_EQ(boxes.seen()[1].caption, "Relay Settings");
-    const Rows rows = db.Query("SELECT RELAY2NAME, RELAY2NOTES, RELAY2NC, RELAY2NO, RELAY2CONF, RELAY1NAME FROM Main");
+    const Rows rows = db.Query(
+        "SELECT RELAY2NAME, RELAY2NOTES, RELAY2NC, RELAY2NO, RELAY2CONF, RELAY1NAME FROM Main");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], name.substr(0, 24));
     EXPECT_EQ(rows[0][1], notes.substr(0, 511));
@@ -125,7 +131,8 @@ TEST_F(RelayDialogTest, SaveStoresWithinTheLimitsAndTheWindowFollows) {
     EXPECT_EQ(rows[0][5], "<null>"); // another relay's group is untouched
     // The window shows the new name and the label of the current position at once.
     EXPECT_EQ(Text(IDC_RELAY1_NAME + 1), name.substr(0, 24));
-    ASSERT_TRUE(PumpUntil([this] { return Text(IDC_RELAY1_LABEL + 1) == std::string(24, 'L'); }, 300));
+    ASSERT_TRUE(
+        PumpUntil([this] { return Text(IDC_RELAY1_LABEL + 1) == std::string(24, 'L'); }, 300));
 }
 
 TEST_F(RelayDialogTest, NotesWithLineBreaksBecomeTheTooltip) {
@@ -142,7 +149,8 @@ TEST_F(RelayDialogTest, NotesWithLineBreaksBecomeTheTooltip) {
     tool.hwnd = window;
     tool.uId = reinterpret_cast<UINT_PTR>(Item(IDC_RELAY1_PICTURE));
     tool.lpszText = text;
-    SendMessageA(g_connection.tooltips[0], TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(g_connection.tooltips[0], TTM_GETTEXTA, sizeof text,
+                 reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ(text, "Line one\r\nLine two");
 }
 
@@ -161,9 +169,12 @@ TEST_F(RelayDialogTest, OptionsShowTheLastMaskAndSendTheNewOne) {
     ASSERT_TRUE(ConnectAndPoll());
     boxes.Queue([](HWND dialog, const SeenBox&) {
         EXPECT_EQ(WindowText(dialog), "Relay Board Options");
-        const UINT expected[6] = {BST_CHECKED, BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED};
-        for (int i = 0; i < 6; ++i) EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_OPTION_RELAY1_LED + i), expected[i]) << i;
-        for (int i = 0; i < 6; ++i) CheckDlgButton(dialog, IDC_OPTION_RELAY1_LED + i, i == 2 ? BST_CHECKED : BST_UNCHECKED);
+        const UINT expected[6] = {BST_CHECKED,   BST_UNCHECKED, BST_UNCHECKED,
+                                  BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED};
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_OPTION_RELAY1_LED + i), expected[i]) << i;
+        for (int i = 0; i < 6; ++i)
+            CheckDlgButton(dialog, IDC_OPTION_RELAY1_LED + i, i == 2 ? BST_CHECKED : BST_UNCHECKED);
         PressButton(dialog, IDC_OPTION_OK);
     });
     SendMessageA(window, WM_COMMAND, IDM_RELAY_OPTIONS, 0);
@@ -175,7 +186,8 @@ TEST_F(RelayDialogTest, OptionsShowTheLastMaskAndSendTheNewOne) {
     EXPECT_EQ(b.led_mask, 4);
 
     boxes.Queue([](HWND dialog, const SeenBox&) {
-        for (int i = 0; i < 6; ++i) CheckDlgButton(dialog, IDC_OPTION_RELAY1_LED + i, BST_CHECKED);
+        for (int i = 0; i < 6; ++i)
+            CheckDlgButton(dialog, IDC_OPTION_RELAY1_LED + i, BST_CHECKED);
         PressButton(dialog, IDC_OPTION_CANCEL);
     });
     PumpFor(150);

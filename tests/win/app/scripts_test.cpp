@@ -20,15 +20,19 @@ class ScriptsTest : public ProgramTest {
     }
     void AddScript(const std::string& pid, const std::string& name, const std::string& commands,
                    const std::string& description = "note") {
-        ASSERT_TRUE(db.Exec("INSERT INTO RelayScripts (PID,NAME,DESCRIPTION,COMMANDS) VALUES ('" + pid + "','" +
-                            name + "','" + description + "','" + commands + "')"));
+        ASSERT_TRUE(db.Exec("INSERT INTO RelayScripts (PID,NAME,DESCRIPTION,COMMANDS) VALUES ('" +
+                            pid + "','" + name + "','" + description + "','" + commands + "')"));
     }
     // Opens the list with the main window's button. `work` gets the list
     // dialog and its grid; `then` answers the boxes and dialogs that follow,
     // in order (all are queued before the list opens, which is modal).
-    void WithList(std::function<void(HWND, HWND)> work, std::vector<BoxAnswerer::Handler> then = {}) {
-        boxes.Queue([work](HWND dialog, const SeenBox&) { work(dialog, GetDlgItem(dialog, IDC_LIST_GRID)); });
-        for (auto& h : then) boxes.Queue(std::move(h));
+    void WithList(std::function<void(HWND, HWND)> work,
+                  std::vector<BoxAnswerer::Handler> then = {}) {
+        boxes.Queue([work](HWND dialog, const SeenBox&) {
+            work(dialog, GetDlgItem(dialog, IDC_LIST_GRID));
+        });
+        for (auto& h : then)
+            boxes.Queue(std::move(h));
         Click(IDC_RELAY_SCRIPTS);
     }
 };
@@ -40,7 +44,9 @@ std::string Cell(HWND grid, int column, int row) {
     return data;
 }
 
-HWND RowArea(HWND grid) { return FindWindowExA(grid, nullptr, "CellRows", nullptr); }
+HWND RowArea(HWND grid) {
+    return FindWindowExA(grid, nullptr, "CellRows", nullptr);
+}
 
 // A mouse click (and optionally a double click) on a cell of the grid.
 void ClickCell(HWND grid, int column, int row, bool twice) {
@@ -60,7 +66,8 @@ TEST_F(ScriptsTest, ListShowsOnlyTheSelectedBoardsScripts) {
     AddScript("8001", "Morning", "000A01", "Pump''s first run");
     AddScript("8002", "Other", "02");
     AddScript("8001", "Evening", "01");
-    ASSERT_TRUE(db.Exec("INSERT INTO RelayScripts (PID,NAME,COMMANDS) VALUES ('8001','Bare','0A')"));
+    ASSERT_TRUE(
+        db.Exec("INSERT INTO RelayScripts (PID,NAME,COMMANDS) VALUES ('8001','Bare','0A')"));
     WithList([](HWND dialog, HWND grid) {
         PressButton(dialog, IDC_LIST_CLOSE);
         EXPECT_EQ(WindowText(dialog), "Relay Scripts");
@@ -89,7 +96,8 @@ TEST_F(ScriptsTest, DeleteAsksAndNoKeepsEverything) {
     EXPECT_EQ(boxes.seen()[1].caption, "  Pellam Board");
     EXPECT_EQ(db.Query("SELECT * FROM RelayScripts").size(), 1u);
 
-    WithList([](HWND, HWND grid) { ClickCell(grid, 4, 0, true); }, {press(IDYES)}); // deleted, not reopened
+    WithList([](HWND, HWND grid) { ClickCell(grid, 4, 0, true); },
+             {press(IDYES)}); // deleted, not reopened
     EXPECT_TRUE(db.Query("SELECT * FROM RelayScripts").empty());
     EXPECT_EQ(boxes.seen().size(), 4u) << boxes.Texts();
 }
@@ -111,8 +119,12 @@ TEST_F(ScriptsTest, ExecuteRunsTheClickedRowsScriptAndLogsIt) {
         PumpUntil([&] { return CommandsSince(before).size() >= 2; }, 3000);
         second_sent = GetTickCount();
         polls_during_run = ReportsReceived() - reports_then;
-        PumpUntil([&] { return WindowText(GetDlgItem(executor, IDC_EXECUTOR_LOG)).find("Executed.") != std::string::npos; },
-                  1000);
+        PumpUntil(
+            [&] {
+                return WindowText(GetDlgItem(executor, IDC_EXECUTOR_LOG)).find("Executed.") !=
+                       std::string::npos;
+            },
+            1000);
         log = WindowText(GetDlgItem(executor, IDC_EXECUTOR_LOG));
         PressButton(executor, IDC_EXECUTOR_CLOSE);
     };
@@ -123,13 +135,15 @@ TEST_F(ScriptsTest, ExecuteRunsTheClickedRowsScriptAndLogsIt) {
             ClickCell(grid, 5, 1, true); // a double click on the second row's Execute
         },
         {[](HWND box, const SeenBox&) { PressButton(box, IDYES); }, executor_handler,
-         [](HWND list, const SeenBox&) { PressButton(list, IDC_LIST_CLOSE); }}); // the list reopened
+         [](HWND list, const SeenBox&) {
+             PressButton(list, IDC_LIST_CLOSE);
+         }}); // the list reopened
     ASSERT_GE(boxes.seen().size(), 4u) << boxes.Texts();
     EXPECT_EQ(boxes.seen()[1].text, "Execute Script Number " + id + " ?");
     const std::string sep(119, '-');
     EXPECT_EQ(log, "Executing Relay Script #" + id + "\r\n" + sep + "\r\nMorning\r\n" + sep +
-                       "\r\nRelay 1 - Pump - On\r\nDelay 1 Second\r\nRelay 1 - Pump - Off\r\n" + sep +
-                       "\r\nRelay Script Executed.\r\n");
+                       "\r\nRelay 1 - Pump - On\r\nDelay 1 Second\r\nRelay 1 - Pump - Off\r\n" +
+                       sep + "\r\nRelay Script Executed.\r\n");
     EXPECT_EQ(CommandsSince(before), (std::vector<uint8_t>{1, 0}));
     EXPECT_NEAR(static_cast<double>(second_sent - first_sent), 1000.0, 150.0);
     EXPECT_GE(polls_during_run, 5u); // the main window kept polling
@@ -167,33 +181,37 @@ TEST_F(ScriptsTest, ClosingMidRunSendsNothingMore) {
 
 // The editor's checks come in order and stop at the first failure.
 TEST_F(ScriptsTest, EditorChecksAndLimits) {
-    WithList([](HWND list, HWND) { PressButton(list, IDC_LIST_ADD); }, {[](HWND editor, const SeenBox& seen) {
-        EXPECT_EQ(seen.caption, "ADD New Relay Script");
-        EXPECT_EQ(SendDlgItemMessageA(editor, IDC_EDITOR_AVAILABLE, LB_GETCOUNT, 0, 0), 36);
-        EXPECT_EQ(WindowText(GetDlgItem(editor, IDC_EDITOR_ID)), "New");
-        PressButton(editor, IDC_EDITOR_SAVE);
-        PumpFor(50);
-        SetDlgItemTextA(editor, IDC_EDITOR_NAME, std::string(25, 'n').c_str());
-        PressButton(editor, IDC_EDITOR_SAVE);
-        PumpFor(50);
-        SetDlgItemTextA(editor, IDC_EDITOR_NOTE, std::string(130, 'd').c_str());
-        PressButton(editor, IDC_EDITOR_SAVE);
-        PumpFor(50);
-        HWND available = GetDlgItem(editor, IDC_EDITOR_AVAILABLE);
-        SendMessageA(available, LB_SETCURSEL, 10, 0); // Delay 1 Second
-        for (int i = 0; i < 257; ++i) PressButton(editor, IDC_EDITOR_ADD);
-        PumpFor(50);
-        PressButton(editor, IDC_EDITOR_SAVE);
-        PumpFor(50);
-        HWND selected = GetDlgItem(editor, IDC_EDITOR_SELECTED);
-        SendMessageA(selected, LB_SETCURSEL, 0, 0);
-        PressButton(editor, IDC_EDITOR_REMOVE);
-        PumpFor(20);
-        EXPECT_EQ(SendMessageA(selected, LB_GETCOUNT, 0, 0), 256);
-        PressButton(editor, IDC_EDITOR_SAVE);
-    }});
+    WithList([](HWND list, HWND) { PressButton(list, IDC_LIST_ADD); },
+             {[](HWND editor, const SeenBox& seen) {
+                 EXPECT_EQ(seen.caption, "ADD New Relay Script");
+                 EXPECT_EQ(SendDlgItemMessageA(editor, IDC_EDITOR_AVAILABLE, LB_GETCOUNT, 0, 0),
+                           36);
+                 EXPECT_EQ(WindowText(GetDlgItem(editor, IDC_EDITOR_ID)), "New");
+                 PressButton(editor, IDC_EDITOR_SAVE);
+                 PumpFor(50);
+                 SetDlgItemTextA(editor, IDC_EDITOR_NAME, std::string(25, 'n').c_str());
+                 PressButton(editor, IDC_EDITOR_SAVE);
+                 PumpFor(50);
+                 SetDlgItemTextA(editor, IDC_EDITOR_NOTE, std::string(130, 'd').c_str());
+                 PressButton(editor, IDC_EDITOR_SAVE);
+                 PumpFor(50);
+                 HWND available = GetDlgItem(editor, IDC_EDITOR_AVAILABLE);
+                 SendMessageA(available, LB_SETCURSEL, 10, 0); // Delay 1 Second
+                 for (int i = 0; i < 257; ++i)
+                     PressButton(editor, IDC_EDITOR_ADD);
+                 PumpFor(50);
+                 PressButton(editor, IDC_EDITOR_SAVE);
+                 PumpFor(50);
+                 HWND selected = GetDlgItem(editor, IDC_EDITOR_SELECTED);
+                 SendMessageA(selected, LB_SETCURSEL, 0, 0);
+                 PressButton(editor, IDC_EDITOR_REMOVE);
+                 PumpFor(20);
+                 EXPECT_EQ(SendMessageA(selected, LB_GETCOUNT, 0, 0), 256);
+                 PressButton(editor, IDC_EDITOR_SAVE);
+             }});
     std::vector<std::string> texts;
-    for (const SeenBox& s : boxes.seen()) texts.push_back(s.text);
+    for (const SeenBox& s : boxes.seen())
+        texts.push_back(s.text);
     ASSERT_GE(texts.size(), 7u) << boxes.Texts();
     EXPECT_EQ(texts[2], "Enter a Name for this Script !");
     EXPECT_EQ(boxes.seen()[2].caption, "  Pellam Board");
@@ -207,32 +225,37 @@ TEST_F(ScriptsTest, EditorChecksAndLimits) {
     EXPECT_EQ(rows[0][1], std::string(19, 'n'));
     EXPECT_EQ(rows[0][2], std::string(127, 'd'));
     std::string expected;
-    for (int i = 0; i < 256; ++i) expected += "0A";
+    for (int i = 0; i < 256; ++i)
+        expected += "0A";
     EXPECT_EQ(rows[0][3], expected);
 }
 
 TEST_F(ScriptsTest, EditingDropsUnknownPairsKeepsQuotesAndLongScripts) {
     std::string long_script;
-    for (int i = 0; i < 100; ++i) long_script += "0001";
+    for (int i = 0; i < 100; ++i)
+        long_script += "0001";
     AddScript("8001", "O''Brien", "0A1Z0B", "It''s fine");
     AddScript("8001", "Long", long_script);
-    WithList([](HWND, HWND grid) { ClickCell(grid, 3, 0, true); }, {[](HWND editor, const SeenBox& seen) {
-        EXPECT_EQ(seen.caption, "EDIT Existing Relay Script");
-        EXPECT_EQ(SendDlgItemMessageA(editor, IDC_EDITOR_SELECTED, LB_GETCOUNT, 0, 0), 2);
-        HWND available = GetDlgItem(editor, IDC_EDITOR_AVAILABLE);
-        SendMessageA(available, LB_SETCURSEL, 0, 0);
-        SendMessageA(editor, WM_COMMAND, MAKEWPARAM(IDC_EDITOR_AVAILABLE, LBN_DBLCLK),
-                     reinterpret_cast<LPARAM>(available));
-        PressButton(editor, IDC_EDITOR_SAVE);
-    }});
+    WithList([](HWND, HWND grid) { ClickCell(grid, 3, 0, true); },
+             {[](HWND editor, const SeenBox& seen) {
+                 EXPECT_EQ(seen.caption, "EDIT Existing Relay Script");
+                 EXPECT_EQ(SendDlgItemMessageA(editor, IDC_EDITOR_SELECTED, LB_GETCOUNT, 0, 0), 2);
+                 HWND available = GetDlgItem(editor, IDC_EDITOR_AVAILABLE);
+                 SendMessageA(available, LB_SETCURSEL, 0, 0);
+                 SendMessageA(editor, WM_COMMAND, MAKEWPARAM(IDC_EDITOR_AVAILABLE, LBN_DBLCLK),
+                              reinterpret_cast<LPARAM>(available));
+                 PressButton(editor, IDC_EDITOR_SAVE);
+             }});
     EXPECT_EQ(db.Query("SELECT NAME, DESCRIPTION, COMMANDS FROM RelayScripts WHERE ID=1"),
               (Rows{{"O'Brien", "It's fine", "0A0B00"}}));
     // A script longer than 63 commands survives opening and saving whole.
-    WithList([](HWND, HWND grid) { ClickCell(grid, 3, 1, true); }, {[](HWND editor, const SeenBox&) {
-        EXPECT_EQ(SendDlgItemMessageA(editor, IDC_EDITOR_SELECTED, LB_GETCOUNT, 0, 0), 200);
-        PressButton(editor, IDC_EDITOR_SAVE);
-    }});
-    EXPECT_EQ(db.Query("SELECT COMMANDS FROM RelayScripts WHERE NAME='Long'"), (Rows{{long_script}}));
+    WithList(
+        [](HWND, HWND grid) { ClickCell(grid, 3, 1, true); }, {[](HWND editor, const SeenBox&) {
+            EXPECT_EQ(SendDlgItemMessageA(editor, IDC_EDITOR_SELECTED, LB_GETCOUNT, 0, 0), 200);
+            PressButton(editor, IDC_EDITOR_SAVE);
+        }});
+    EXPECT_EQ(db.Query("SELECT COMMANDS FROM RelayScripts WHERE NAME='Long'"),
+              (Rows{{long_script}}));
 }
 
 TEST_F(ScriptsTest, CancelInTheEditorReopensTheList) {

@@ -97,12 +97,15 @@ TEST_F(ProgramTest, WindowAfterStartUp) {
     EXPECT_EQ(PictureShown(IDC_RELAY1_PICTURE), Picture(IDB_RELAY_BLANK));
     EXPECT_EQ(PictureShown(IDC_READY_INDICATOR), Picture(IDB_NOT_READY));
     // The credit line turns every two seconds, back to the first after five.
-    ASSERT_TRUE(PumpUntil([] { return StatusPart(g_main.status_bar, 3) == "   Pellam Board Windows Client"; }, 3000));
+    ASSERT_TRUE(PumpUntil(
+        [] { return StatusPart(g_main.status_bar, 3) == "   Pellam Board Windows Client"; }, 3000));
     char year[8] = "";
     GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, "yyyy", year, sizeof year);
     EXPECT_NE(std::string(CreditLine(2)).find(year), std::string::npos) << CreditLine(2);
     for (int i = 2; i <= 5; ++i)
-        ASSERT_TRUE(PumpUntil([i] { return StatusPart(g_main.status_bar, 3) == CreditLine(i); }, 2600)) << i;
+        ASSERT_TRUE(
+            PumpUntil([i] { return StatusPart(g_main.status_bar, 3) == CreditLine(i); }, 2600))
+            << i;
     ASSERT_TRUE(PumpUntil([] { return StatusPart(g_main.status_bar, 3) == CreditLine(1); }, 2600));
 }
 
@@ -112,12 +115,14 @@ TEST_F(ProgramTest, TextColoursOfNamesFramesAndLabels) {
     struct {
         int id;
         COLORREF colour;
-    } expected[] = {{IDC_RELAY1_NAME, RGB(0, 143, 0)}, {IDC_RELAY1_GROUP + 2, RGB(0, 0, 255)},
+    } expected[] = {{IDC_RELAY1_NAME, RGB(0, 143, 0)},
+                    {IDC_RELAY1_GROUP + 2, RGB(0, 0, 255)},
                     {IDC_RELAY1_LABEL + 4, RGB(255, 0, 0)}};
     for (const auto& e : expected) {
         HDC dc = GetDC(Item(e.id));
         SetTextColor(dc, RGB(1, 2, 3));
-        SendMessageA(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(Item(e.id)));
+        SendMessageA(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(Item(e.id)));
         EXPECT_EQ(GetTextColor(dc), e.colour) << e.id;
         ReleaseDC(Item(e.id), dc);
     }

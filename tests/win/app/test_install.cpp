@@ -16,17 +16,19 @@ std::string WindowsPath(const std::string& unix_path) {
 std::string InstallTestCopy() {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    const std::string folder = std::string(temp) + "pellam-test-" + std::to_string(GetCurrentProcessId());
+    const std::string folder =
+        std::string(temp) + "pellam-test-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
     const std::string empty = WindowsPath(PELLAM_RIG_DIR "/empty.MDB");
     if (!CopyFileA(empty.c_str(), (folder + "\\Pellam.MDB").c_str(), FALSE)) return "";
     HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return "";
     const std::string exe = folder + "\\Pellam.exe";
-    const bool ok = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(exe.c_str()),
-                                   static_cast<DWORD>(exe.size() + 1)) == ERROR_SUCCESS;
+    const bool ok =
+        RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(exe.c_str()),
+                       static_cast<DWORD>(exe.size() + 1)) == ERROR_SUCCESS;
     RegCloseKey(key);
     return ok ? folder : "";
 }
@@ -39,7 +41,8 @@ void RemoveTestCopy(const std::string& folder) {
 namespace {
 
 // Runs one statement on a connection of its own; calls read(stmt) for rows.
-template <typename Read> bool WithStatement(const std::string& folder, const std::string& sql, Read read) {
+template <typename Read>
+bool WithStatement(const std::string& folder, const std::string& sql, Read read) {
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     SQLHSTMT stmt = SQL_NULL_HSTMT;
@@ -48,10 +51,11 @@ template <typename Read> bool WithStatement(const std::string& folder, const std
     SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
     std::string connect = "DRIVER={Microsoft Access Driver (*.mdb)};DBQ=" + folder + "\\Pellam.MDB";
-    if (Succeeded(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&connect[0]), SQL_NTS, nullptr, 0,
-                                   nullptr, SQL_DRIVER_NOPROMPT))) {
+    if (Succeeded(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&connect[0]), SQL_NTS,
+                                   nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
         SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-        ok = Succeeded(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS));
+        ok = Succeeded(SQLExecDirect(
+            stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS));
         if (ok) read(stmt);
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
         SQLDisconnect(dbc);

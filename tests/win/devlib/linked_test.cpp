@@ -16,7 +16,9 @@ std::string Boards() {
     return out;
 }
 
-bool Status(uint32_t id, uint8_t out[12]) { return ReadPellams(id, reinterpret_cast<char*>(out)) == 1; }
+bool Status(uint32_t id, uint8_t out[12]) {
+    return ReadPellams(id, reinterpret_cast<char*>(out)) == 1;
+}
 
 TEST_F(SimulatedBoards, DefaultBoardAnswersEveryExport) {
     char text[128];
@@ -59,7 +61,8 @@ TEST_F(SimulatedBoards, RefusedTypesAndAbsentIdsSendNothing) {
     char out[12];
     std::memset(out, 0x5A, sizeof out);
     EXPECT_EQ(ReadPellams(0x8002, out), 0);
-    for (char c : out) EXPECT_EQ(c, 0x5A);
+    for (char c : out)
+        EXPECT_EQ(c, 0x5A);
 }
 
 TEST_F(SimulatedBoards, LastReportReceivedCarriesTagCommandAndLedByte) {
@@ -130,8 +133,8 @@ TEST_F(SimulatedBoards, BoardHeldByAnotherProcessCannotBeOpened) {
     si.hStdOutput = write_end;
     si.hStdError = write_end;
     PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                               nullptr, &si, &pi));
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                               &si, &pi));
     CloseHandle(write_end);
     char line[32] = "";
     DWORD got = 0;
