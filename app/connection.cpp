@@ -78,6 +78,10 @@ void Connect() {
     // With nothing in the board box there is no board to talk to: stay
     // disconnected rather than poll a board chosen earlier.
     if (!ReadBoardSelection()) return;
+    // The relay settings are this board's before EDIT is enabled, even
+    // while the board reports not ready and no poll reloads them.
+    g_board_record = BoardRecord{};
+    LoadBoardRecord();
     SetTimer(g_main.window, kPollTimer, 100, nullptr);
     SetStatusText(1, "Connected");
     SetStatusText(2, " MSG: Data Polling Started");

@@ -60,6 +60,40 @@ void SetUp(HWND window) {
     SetDlgItemTextA(window, IDC_BUILD_NUMBER, g_main.build_text);
 }
 
+// The list takes the board selected now; a save or delete there shows in
+// the window at once.
+void ShowRelayScripts() {
+    ReadBoardSelection();
+    ScriptListRequest request{};
+    CopyTextBounded(g_connection.board_id_text, request.board_id_text,
+                    sizeof request.board_id_text);
+    request.board_id = g_connection.board_id;
+    request.relays = g_board_record.relays;
+    if (OpenRelayScriptsList(g_main.instance, g_main.window, request)) RefreshRelayLabels();
+}
+
+// Edit Relay shows the connected board's record; after a save the window
+// shows the new names at once. Its "Relay Scripts" button opens the list
+// only once Edit Relay has gone, owned by the main window like every list.
+void EditRelay(int relay) {
+    EditRelayRequest request{};
+    request.relay = relay;
+    CopyTextBounded(g_connection.board_id_text, request.board_id_text,
+                    sizeof request.board_id_text);
+    request.settings = g_board_record.relays[relay - 1];
+    switch (OpenEditRelayDialog(g_main.instance, g_main.window, request)) {
+    case EditRelayResult::kSaved:
+        RefreshRelayLabels();
+        break;
+    case EditRelayResult::kOpenScripts:
+        ShowRelayScripts();
+        SetFocus(g_main.window);
+        break;
+    case EditRelayResult::kClosed:
+        break;
+    }
+}
+
 void OnCommand(HWND window, int id, int code) {
     switch (id) {
     case IDC_CONNECT:
@@ -77,7 +111,7 @@ void OnCommand(HWND window, int id, int code) {
         break;
     case IDC_ADD_DEVICE:
         Disconnect();
-        OpenAddDeviceDialog(kAddDeviceNormal);
+        AddBoard(kAddDeviceNormal);
         break;
     case IDC_SET_DEFAULT:
         SetDefaultBoard();
@@ -86,7 +120,7 @@ void OnCommand(HWND window, int id, int code) {
         DeleteBoard();
         break;
     case IDC_RELAY_SCRIPTS:
-        OpenRelayScriptsList(window);
+        ShowRelayScripts();
         break;
     case IDM_RELAY_OPTIONS:
         OpenRelayOptionsDialog();
@@ -96,7 +130,7 @@ void OnCommand(HWND window, int id, int code) {
         break;
     default:
         if (id >= IDC_RELAY1_EDIT && id < IDC_RELAY1_EDIT + kRelayCount)
-            OpenEditRelayDialog(id - IDC_RELAY1_EDIT + 1);
+            EditRelay(id - IDC_RELAY1_EDIT + 1);
         break;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/connection.h"
+#include "common/error_box.h"
 #include "common/text_helpers.h"
 #include "db/database.h"
 #include "dialogs/add_device.h"
@@ -52,8 +53,17 @@ void FillBoardBox(HWND owner) {
     }
     if (rows == 0) {
         EnableWindow(GetDlgItem(g_main.window, IDC_CONNECT), FALSE);
-        OpenAddDeviceDialog(kAddDeviceFirstRun);
+        AddBoard(kAddDeviceFirstRun);
     }
+}
+
+void AddBoard(AddDeviceMode mode) {
+    const AddedBoard board = OpenAddDeviceDialog(g_main.instance, g_main.window, mode);
+    if (!board.added) return;
+    // The new board is the selected one, as after reading the board box.
+    ParseBoardSelection(board.board_id_text, g_connection.board_id_text, &g_connection.board_id);
+    FillBoardBox(g_main.window);
+    EnableWindow(GetDlgItem(g_main.window, IDC_CONNECT), TRUE);
 }
 
 void LoadBoardRecord() {
@@ -82,10 +92,22 @@ void SetDefaultBoard() {
     // With an empty board box there is no board to mark: leave the marks alone
     // rather than clear them all and mark a board chosen earlier.
     if (!ReadBoardSelection()) return;
-    RunStatement(kClearDefaultMarks);
-    if (ComposeSetDefaultMark(g_database.statement_text, sizeof g_database.statement_text,
-                              g_connection.board_id_text))
-        RunStatement(g_database.statement_text);
+    // Both marks change together or not at all: a failure in between would
+    // otherwise leave no default board.
+    char failure[kDiagnosticSize] = "";
+    bool done;
+    {
+        Transaction transaction;
+        done = RunStatement(kClearDefaultMarks, failure) &&
+               ComposeSetDefaultMark(g_database.statement_text, sizeof g_database.statement_text,
+                                     g_connection.board_id_text) &&
+               RunStatement(g_database.statement_text, failure) && transaction.Commit();
+    }
+    if (!done) {
+        ShowDatabaseError(g_main.window, "The default board was not changed.",
+                          failure[0] ? failure : "The change could not be committed.");
+        return;
+    }
     FillBoardBox(g_main.window);
 }
 
@@ -98,8 +120,12 @@ void DeleteBoard() {
                     "Delete Relay Board", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     ReadBoardSelection();
-    if (ComposeDeleteBoardRow(g_database.statement_text, sizeof g_database.statement_text,
-                              g_connection.board_id_text))
-        RunStatement(g_database.statement_text);
+    char failure[kDiagnosticSize] = "The statement could not be composed.";
+    if (!ComposeDeleteBoardRow(g_database.statement_text, sizeof g_database.statement_text,
+                               g_connection.board_id_text) ||
+        !RunStatement(g_database.statement_text, failure)) {
+        ShowDatabaseError(g_main.window, "The board was not deleted.", failure);
+        return;
+    }
     FillBoardBox(g_main.window);
 }

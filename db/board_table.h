@@ -3,6 +3,7 @@
 #pragma once
 
 #include "db/board_record.h"
+#include "dialogs/add_device.h"
 
 #include <windows.h>
 
@@ -13,5 +14,8 @@ extern BoardRecord g_board_record;
 void FillBoardBox(HWND owner);
 // Reloads g_board_record for the current board id text; failures keep it.
 void LoadBoardRecord();
+// Add Device over the main window; a registered board refills the board box
+// and enables Connect.
+void AddBoard(AddDeviceMode mode);
 void SetDefaultBoard();
 void DeleteBoard();

@@ -7,6 +7,8 @@ DatabaseState g_database;
 
 const char kDatabaseCaption[] = "  Pellam Board";
 const char kInstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Pellam.exe";
+const char kNoConnectionText[] = "There is no connection to the database.";
+const char kNoRowText[] = "The row to change is not in the database.";
 
 namespace {
 
@@ -86,12 +88,34 @@ void CloseDatabase() {
     if (g_database.environment != SQL_NULL_HENV) FreeEnvironment();
 }
 
+void StatementCycle::RecordFailure(SQLSMALLINT handle_type, SQLHANDLE handle) {
+    SQLCHAR state[6] = "";
+    SQLINTEGER native = 0;
+    SQLCHAR text[kDiagnosticSize - 32] = "";
+    SQLSMALLINT length = 0;
+    if (!Succeeded(
+            SQLGetDiagRec(handle_type, handle, 1, state, &native, text, sizeof text, &length))) {
+        CopyTextBounded("The database driver gave no reason.", failure_, sizeof failure_);
+        return;
+    }
+    text[sizeof text - 1] = 0;
+    CopyTextBounded(reinterpret_cast<const char*>(text), failure_, sizeof failure_);
+    AppendTextBounded(failure_, sizeof failure_, " (SQLSTATE ");
+    AppendTextBounded(failure_, sizeof failure_, reinterpret_cast<const char*>(state));
+    AppendTextBounded(failure_, sizeof failure_, ")");
+}
+
 bool StatementCycle::Allocate() {
     Finish();
+    failure_[0] = 0;
     // Without a connection there is nothing to allocate on.
-    if (g_database.connection == SQL_NULL_HDBC) return false;
+    if (g_database.connection == SQL_NULL_HDBC) {
+        CopyTextBounded(kNoConnectionText, failure_, sizeof failure_);
+        return false;
+    }
     if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, g_database.connection, &g_database.statement))) {
         g_database.statement = SQL_NULL_HSTMT;
+        RecordFailure(SQL_HANDLE_DBC, g_database.connection);
         return false;
     }
     return true;
@@ -99,8 +123,15 @@ bool StatementCycle::Allocate() {
 
 bool StatementCycle::Execute(const char* text) {
     if (g_database.statement == SQL_NULL_HSTMT) return false;
-    return Succeeded(SQLExecDirect(g_database.statement,
-                                   reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS));
+    const SQLRETURN r = SQLExecDirect(g_database.statement,
+                                      reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS);
+    if (Succeeded(r)) return true;
+    // An UPDATE or DELETE that found no row to change: nothing was written.
+    if (r == SQL_NO_DATA)
+        CopyTextBounded(kNoRowText, failure_, sizeof failure_);
+    else
+        RecordFailure(SQL_HANDLE_STMT, g_database.statement);
+    return false;
 }
 
 void StatementCycle::BindText(SQLUSMALLINT column, char* buffer, SQLLEN size) {
@@ -119,7 +150,28 @@ void StatementCycle::Finish() {
     g_database.statement = SQL_NULL_HSTMT;
 }
 
-bool RunStatement(const char* text) {
+bool RunStatement(const char* text, char* failure) {
     StatementCycle cycle;
-    return cycle.Allocate() && cycle.Execute(text);
+    if (cycle.Allocate() && cycle.Execute(text)) return true;
+    if (failure) CopyTextBounded(cycle.failure(), failure, kDiagnosticSize);
+    return false;
+}
+
+Transaction::Transaction() {
+    active_ = g_database.connection != SQL_NULL_HDBC &&
+              Succeeded(SQLSetConnectAttr(g_database.connection, SQL_ATTR_AUTOCOMMIT,
+                                          reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0));
+}
+
+bool Transaction::Commit() {
+    committed_ =
+        active_ && Succeeded(SQLEndTran(SQL_HANDLE_DBC, g_database.connection, SQL_COMMIT));
+    return committed_;
+}
+
+Transaction::~Transaction() {
+    if (!active_) return;
+    if (!committed_) SQLEndTran(SQL_HANDLE_DBC, g_database.connection, SQL_ROLLBACK);
+    SQLSetConnectAttr(g_database.connection, SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
 }

@@ -38,6 +38,10 @@ void CloseDatabase();
 // One statement's cycle on the shared statement handle. Finishing (cursor
 // closed, handle freed) happens on every path, at the latest when the cycle
 // goes out of scope.
+constexpr size_t kDiagnosticSize = 512;
+extern const char kNoConnectionText[]; // why every statement fails without a connection
+extern const char kNoRowText[];        // why an UPDATE or DELETE that matched nothing fails
+
 class StatementCycle {
   public:
     StatementCycle() = default;
@@ -51,10 +55,31 @@ class StatementCycle {
     void BindText(SQLUSMALLINT column, char* buffer, SQLLEN size);
     bool Fetch();
     void Finish();
+    // Why the last Allocate or Execute failed: the driver's own text with
+    // its SQLSTATE, or that there is no connection ("" after success).
+    const char* failure() const { return failure_; }
 
   private:
+    void RecordFailure(SQLSMALLINT handle_type, SQLHANDLE handle);
     SQLLEN indicators_[32] = {};
+    char failure_[kDiagnosticSize] = "";
 };
 
-// Runs one statement that returns no rows; true when it executed.
-bool RunStatement(const char* text);
+// Runs one statement that returns no rows; true when it executed. On
+// failure `failure` (kDiagnosticSize bytes, optional) gets the reason.
+bool RunStatement(const char* text, char* failure = nullptr);
+
+// Runs statements as one unit: autocommit is off for its scope, and what it
+// ran is undone unless Commit() was called and succeeded.
+class Transaction {
+  public:
+    Transaction();
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    bool Commit();
+
+  private:
+    bool active_ = false;
+    bool committed_ = false;
+};

@@ -1,8 +1,9 @@
 #include "dialogs/add_device.h"
 
-#include "app/app_state.h"
+#include "app/panel_logic.h"
+#include "common/error_box.h"
+#include "common/modal_dialog.h"
 #include "common/text_helpers.h"
-#include "db/board_table.h"
 #include "db/database.h"
 #include "devlib/pellam_dll.h"
 #include "dialogs/board_list.h"
@@ -13,48 +14,45 @@
 namespace {
 
 struct AddDeviceState {
-    HWND list = nullptr;
     AddDeviceMode mode = kAddDeviceNormal;
+    HWND list = nullptr;
     char board_list[1024]; // the library's full board list
-    char product[128];
     char selection[512];
+    AddedBoard result;
 };
-AddDeviceState g_add;
 
 const char kProductString[] = "SWITCHDECK 5s";
 
-void Refresh(HWND dialog) {
-    SendMessageA(g_add.list, LB_RESETCONTENT, 0, 0);
+void Refresh(HWND dialog, AddDeviceState& state) {
+    SendMessageA(state.list, LB_RESETCONTENT, 0, 0);
     SetDlgItemTextA(dialog, IDC_ADD_HIDDEN_TEXT, "");
-    std::memset(g_add.board_list, 0, sizeof g_add.board_list);
-    std::memset(g_add.product, 0, sizeof g_add.product);
-    FindPellamBoards(g_add.board_list);
-    ForEachBoardEntry(g_add.board_list, 128, [](const char* entry) {
-        std::memset(g_add.product, 0, sizeof g_add.product);
-        GetProductString(HexToNumber(entry), g_add.product);
-        g_add.product[sizeof g_add.product - 1] = 0;
-        if (!CompareText(g_add.product, kProductString)) return;
+    std::memset(state.board_list, 0, sizeof state.board_list);
+    FindPellamBoards(state.board_list);
+    ForEachBoardEntry(state.board_list, 128, [&state](const char* entry) {
+        char product[128] = {};
+        GetProductString(HexToNumber(entry), product);
+        product[sizeof product - 1] = 0;
+        if (!CompareText(product, kProductString)) return;
         char text[160];
         BoardEntryText(entry, text, sizeof text);
-        SendMessageA(g_add.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        SendMessageA(state.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     });
 }
 
 // Inserts the board and, for the first board of a fresh table, marks it as
-// the default. Returns false when the insert failed (already reported).
-bool InsertSelectedBoard(HWND dialog, bool mark_default) {
+// the default. A failure shows the statement and the driver's reason.
+bool InsertBoard(HWND dialog, const char* board_id_text, bool mark_default) {
     StatementCycle cycle;
-    if (!cycle.Allocate()) return false;
-    if (!ComposeInsertBoard(g_database.statement_text, sizeof g_database.statement_text,
-                            g_connection.board_id_text) ||
-        !cycle.Execute(g_database.statement_text)) {
-        MessageBoxA(dialog, g_database.statement_text, nullptr, MB_OK | MB_ICONERROR);
+    char* statement = g_database.statement_text;
+    const bool composed =
+        ComposeInsertBoard(statement, sizeof g_database.statement_text, board_id_text);
+    if (!composed || !cycle.Allocate() || !cycle.Execute(statement)) {
+        ShowDatabaseError(dialog, statement, cycle.failure(), nullptr);
         return false;
     }
     if (mark_default &&
-        ComposeSetDefaultMark(g_database.statement_text, sizeof g_database.statement_text,
-                              g_connection.board_id_text))
-        cycle.Execute(g_database.statement_text);
+        ComposeSetDefaultMark(statement, sizeof g_database.statement_text, board_id_text))
+        cycle.Execute(statement);
     return true;
 }
 
@@ -62,13 +60,14 @@ enum class DuplicateCheck { Registered, Free, Failed };
 
 // Normal mode: whether the board already has a row. A query that cannot run
 // shows its text and says Failed.
-DuplicateCheck CheckRegistered(HWND dialog) {
+DuplicateCheck CheckRegistered(HWND dialog, const char* board_id_text) {
     StatementCycle cycle;
-    if (!cycle.Allocate()) return DuplicateCheck::Failed;
-    if (!ComposeSelectBoard(g_database.statement_text, sizeof g_database.statement_text,
-                            g_connection.board_id_text) ||
-        !cycle.Execute(g_database.statement_text)) {
-        MessageBoxA(dialog, g_database.statement_text, nullptr, MB_OK | MB_ICONERROR);
+    char* statement = g_database.statement_text;
+    if (!ComposeSelectBoard(statement, sizeof g_database.statement_text, board_id_text) ||
+        !cycle.Allocate())
+        return DuplicateCheck::Failed;
+    if (!cycle.Execute(statement)) {
+        ShowDatabaseError(dialog, statement, cycle.failure(), nullptr);
         return DuplicateCheck::Failed;
     }
     char vid[32] = "", pid[32] = "";
@@ -77,20 +76,22 @@ DuplicateCheck CheckRegistered(HWND dialog) {
     return cycle.Fetch() ? DuplicateCheck::Registered : DuplicateCheck::Free;
 }
 
-void Add(HWND dialog) {
-    std::memset(g_add.selection, 0, sizeof g_add.selection);
-    const LRESULT index = SendMessageA(g_add.list, LB_GETCURSEL, 0, 0);
+void Add(HWND dialog, AddDeviceState& state) {
+    std::memset(state.selection, 0, sizeof state.selection);
+    const LRESULT index = SendMessageA(state.list, LB_GETCURSEL, 0, 0);
     if (index != LB_ERR &&
-        SendMessageA(g_add.list, LB_GETTEXTLEN, index, 0) < LRESULT{sizeof g_add.selection})
-        SendMessageA(g_add.list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(g_add.selection));
-    if (g_add.selection[0] == 0) {
+        SendMessageA(state.list, LB_GETTEXTLEN, index, 0) < LRESULT{sizeof state.selection})
+        SendMessageA(state.list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(state.selection));
+    if (state.selection[0] == 0) {
         MessageBoxA(dialog, "No Device Selected!", nullptr, MB_OK | MB_ICONERROR);
         return;
     }
-    ParseBoardSelection(g_add.selection, g_connection.board_id_text, &g_connection.board_id);
+    char board_id_text[5];
+    uint32_t board_id = 0;
+    ParseBoardSelection(state.selection, board_id_text, &board_id);
     bool mark_default = true;
-    if (g_add.mode == kAddDeviceNormal) {
-        const DuplicateCheck check = CheckRegistered(dialog);
+    if (state.mode == kAddDeviceNormal) {
+        const DuplicateCheck check = CheckRegistered(dialog, board_id_text);
         if (check == DuplicateCheck::Registered) {
             MessageBoxA(dialog, "Device Already In Database!", nullptr, MB_OK | MB_ICONERROR);
             return;
@@ -98,23 +99,22 @@ void Add(HWND dialog) {
         // A failed duplicate check falls back to the first-run way of adding.
         mark_default = check == DuplicateCheck::Failed;
     }
-    if (!InsertSelectedBoard(dialog, mark_default)) return;
-    FillBoardBox(g_main.window);
-    EnableWindow(GetDlgItem(g_main.window, IDC_CONNECT), TRUE);
+    if (!InsertBoard(dialog, board_id_text, mark_default)) return;
+    state.result.added = true;
+    std::memcpy(state.result.board_id_text, board_id_text, sizeof board_id_text);
     EndDialog(dialog, 0);
 }
 
-INT_PTR CALLBACK AddDeviceProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+INT_PTR AddDeviceProc(HWND dialog, AddDeviceState& state, UINT message, WPARAM w, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        g_add.list = GetDlgItem(dialog, IDC_ADD_LIST);
-        g_add.mode = static_cast<AddDeviceMode>(l);
+        state.list = GetDlgItem(dialog, IDC_ADD_LIST);
         SendDlgItemMessageA(dialog, IDC_ADD_REFRESH, BM_CLICK, 0, 0);
         return TRUE;
     case WM_COMMAND:
         if (HIWORD(w) != BN_CLICKED) return TRUE;
-        if (LOWORD(w) == IDC_ADD_REFRESH) Refresh(dialog);
-        if (LOWORD(w) == IDC_ADD_ADD) Add(dialog);
+        if (LOWORD(w) == IDC_ADD_REFRESH) Refresh(dialog, state);
+        if (LOWORD(w) == IDC_ADD_ADD) Add(dialog, state);
         if (LOWORD(w) == IDCANCEL) EndDialog(dialog, 0);
         return TRUE;
     case WM_CLOSE:
@@ -126,7 +126,9 @@ INT_PTR CALLBACK AddDeviceProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
 
 } // namespace
 
-void OpenAddDeviceDialog(AddDeviceMode mode) {
-    DialogBoxParamA(g_main.instance, MAKEINTRESOURCEA(IDD_ADD_DEVICE), g_main.window, AddDeviceProc,
-                    static_cast<LPARAM>(mode));
+AddedBoard OpenAddDeviceDialog(HINSTANCE instance, HWND owner, AddDeviceMode mode) {
+    AddDeviceState state;
+    state.mode = mode;
+    ShowModalDialog<AddDeviceState, AddDeviceProc>(instance, IDD_ADD_DEVICE, owner, state);
+    return state.result;
 }

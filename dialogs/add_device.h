@@ -2,7 +2,14 @@
 // "SWITCHDECK 5s" and registers the chosen one in table Main.
 #pragma once
 
+#include <windows.h>
+
 enum AddDeviceMode { kAddDeviceNormal = 0, kAddDeviceFirstRun = 1 };
 
-// Modal over the main window; ends with result 0.
-void OpenAddDeviceDialog(AddDeviceMode mode);
+struct AddedBoard {
+    bool added = false;
+    char board_id_text[5] = ""; // the registered board, when added
+};
+
+// Modal over `owner`. In first-run mode the new board becomes the default.
+AddedBoard OpenAddDeviceDialog(HINSTANCE instance, HWND owner, AddDeviceMode mode);

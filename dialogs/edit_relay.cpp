@@ -1,26 +1,24 @@
 #include "dialogs/edit_relay.h"
 
-#include "app/app_state.h"
-#include "app/connection.h"
 #include "app/static_colour.h"
+#include "common/error_box.h"
+#include "common/modal_dialog.h"
 #include "common/text_helpers.h"
-#include "db/board_table.h"
 #include "db/database.h"
 #include "dialogs/restricted_text_field.h"
 #include "resources/resource_ids.h"
-#include "scripts/script_list.h"
 
 #include <cstdio>
-#include <initializer_list>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
 struct EditRelayState {
-    int relay = 1;
+    const EditRelayRequest* request;
     HFONT header_font = nullptr; // made at each opening, released at its end
+    EditRelayResult result = EditRelayResult::kClosed;
 };
-EditRelayState g_edit;
 
 // Field capacities, terminator included: what a save stores at most.
 constexpr int kNameCapacity = 25;
@@ -33,30 +31,33 @@ HFONT MakeHeaderFont() {
                        VARIABLE_PITCH | FF_SWISS, "Arial");
 }
 
-void Initialise(HWND dialog, int relay) {
-    g_edit.header_font = MakeHeaderFont();
+void Initialise(HWND dialog, EditRelayState& state) {
+    state.header_font = MakeHeaderFont();
     SendDlgItemMessageA(dialog, IDC_EDIT_HEADER, WM_SETFONT,
-                        reinterpret_cast<WPARAM>(g_edit.header_font), TRUE);
+                        reinterpret_cast<WPARAM>(state.header_font), TRUE);
     for (int id : {IDC_EDIT_NAME, IDC_EDIT_NOTES, IDC_EDIT_NC_LABEL, IDC_EDIT_NO_LABEL})
         AttachRestrictedTextField(GetDlgItem(dialog, id));
-    g_edit.relay = relay;
+    const int relay = state.request->relay;
     char text[32];
     std::snprintf(text, sizeof text, "Relay %d Setup", relay);
     SetDlgItemTextA(dialog, IDC_EDIT_HEADER, text);
     std::snprintf(text, sizeof text, " Edit Relay %d", relay);
     SetWindowTextA(dialog, text);
-    const RelaySettings& settings = g_board_record.relays[relay - 1];
-    SetDlgItemTextA(dialog, IDC_EDIT_NAME, settings.name);
-    SetDlgItemTextA(dialog, IDC_EDIT_NOTES, settings.notes);
-    SetDlgItemTextA(dialog, IDC_EDIT_NC_LABEL, settings.nc_label);
-    SetDlgItemTextA(dialog, IDC_EDIT_NO_LABEL, settings.no_label);
+    // Stored values are shown as stored, even where they hold characters
+    // the fields refuse from the keyboard.
+    const RelaySettings& settings = state.request->settings;
+    SetStoredText(GetDlgItem(dialog, IDC_EDIT_NAME), settings.name);
+    SetStoredText(GetDlgItem(dialog, IDC_EDIT_NOTES), settings.notes);
+    SetStoredText(GetDlgItem(dialog, IDC_EDIT_NC_LABEL), settings.nc_label);
+    SetStoredText(GetDlgItem(dialog, IDC_EDIT_NO_LABEL), settings.no_label);
     CheckDlgButton(dialog, IDC_EDIT_CONFIRM,
                    CompareText(settings.confirm, "YES") ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void Save(HWND dialog) {
-    std::memset(g_database.large_statement_text, 0, sizeof g_database.large_statement_text);
-    ReadBoardSelection();
+// Writes the fields into the board's row. "Settings Saved" only when the
+// row was written; otherwise the driver's reason, and the dialog stays open
+// with everything the operator typed.
+bool Save(HWND dialog, const EditRelayState& state) {
     char name[kNameCapacity], notes[kNotesCapacity], nc_label[kLabelCapacity],
         no_label[kLabelCapacity];
     GetDlgItemTextA(dialog, IDC_EDIT_NAME, name, sizeof name);
@@ -64,13 +65,18 @@ void Save(HWND dialog) {
     GetDlgItemTextA(dialog, IDC_EDIT_NC_LABEL, nc_label, sizeof nc_label);
     GetDlgItemTextA(dialog, IDC_EDIT_NO_LABEL, no_label, sizeof no_label);
     const bool confirm = IsDlgButtonChecked(dialog, IDC_EDIT_CONFIRM) == BST_CHECKED;
-    if (ComposeUpdateRelaySettings(
-            g_database.large_statement_text, sizeof g_database.large_statement_text, g_edit.relay,
-            {notes, name, nc_label, no_label, confirm}, g_connection.board_id_text))
-        RunStatement(g_database.large_statement_text);
-    RefreshRelayLabels();
+    char* statement = g_database.large_statement_text;
+    std::memset(statement, 0, sizeof g_database.large_statement_text);
+    char failure[kDiagnosticSize] = "The statement does not fit its buffer.";
+    if (!ComposeUpdateRelaySettings(
+            statement, sizeof g_database.large_statement_text, state.request->relay,
+            {notes, name, nc_label, no_label, confirm}, state.request->board_id_text) ||
+        !RunStatement(statement, failure)) {
+        ShowDatabaseError(dialog, "The relay settings were not saved.", failure);
+        return false;
+    }
     MessageBoxA(dialog, "Settings Saved", "Relay Settings", MB_OK);
-    EndDialog(dialog, 0);
+    return true;
 }
 
 // Header and field labels blue, the two explanations red, on the button face.
@@ -86,10 +92,15 @@ INT_PTR OnStaticColour(HDC dc, HWND control) {
     return ColouredStaticText(dc, colour);
 }
 
-INT_PTR CALLBACK EditRelayProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+void End(HWND dialog, EditRelayState& state, EditRelayResult result) {
+    state.result = result;
+    EndDialog(dialog, 0);
+}
+
+INT_PTR EditRelayProc(HWND dialog, EditRelayState& state, UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_INITDIALOG:
-        Initialise(dialog, static_cast<int>(l));
+        Initialise(dialog, state);
         return TRUE;
     case WM_CTLCOLORSTATIC:
         return OnStaticColour(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
@@ -97,26 +108,24 @@ INT_PTR CALLBACK EditRelayProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
         if (HIWORD(w) != BN_CLICKED) return TRUE;
         switch (LOWORD(w)) {
         case IDC_EDIT_SAVE:
-            Save(dialog);
+            if (Save(dialog, state)) End(dialog, state, EditRelayResult::kSaved);
             break;
         case IDC_EDIT_CANCEL:
         case IDCANCEL:
-            EndDialog(dialog, 0);
+            End(dialog, state, EditRelayResult::kClosed);
             break;
-        case IDC_EDIT_SCRIPTS:
-            // Unsaved edits are dropped; the list opens over this closing dialog.
-            EndDialog(dialog, 0);
-            OpenRelayScriptsList(dialog);
-            SetFocus(g_main.window);
+        case IDC_EDIT_SCRIPTS: // unsaved edits are dropped
+            End(dialog, state, EditRelayResult::kOpenScripts);
             break;
         }
         return TRUE;
     case WM_CLOSE:
-        EndDialog(dialog, 0);
+        End(dialog, state, EditRelayResult::kClosed);
         return TRUE;
     case WM_DESTROY:
-        if (g_edit.header_font) DeleteObject(g_edit.header_font);
-        g_edit.header_font = nullptr;
+        ReleaseTemplatePicture(dialog, IDC_EDIT_PICTURE);
+        if (state.header_font) DeleteObject(state.header_font);
+        state.header_font = nullptr;
         return TRUE;
     }
     return FALSE;
@@ -124,8 +133,11 @@ INT_PTR CALLBACK EditRelayProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
 
 } // namespace
 
-void OpenEditRelayDialog(int relay) {
-    if (relay < 1 || relay > kRelayCount) return;
-    DialogBoxParamA(g_main.instance, MAKEINTRESOURCEA(IDD_EDIT_RELAY), g_main.window, EditRelayProc,
-                    relay);
+EditRelayResult OpenEditRelayDialog(HINSTANCE instance, HWND owner,
+                                    const EditRelayRequest& request) {
+    if (request.relay < 1 || request.relay > 5) return EditRelayResult::kClosed;
+    EditRelayState state{};
+    state.request = &request;
+    ShowModalDialog<EditRelayState, EditRelayProc>(instance, IDD_EDIT_RELAY, owner, state);
+    return state.result;
 }

@@ -78,6 +78,14 @@ SQLRETURN SQLDriverConnect(SQLHDBC dbc, SQLHWND window, SQLCHAR* in, SQLSMALLINT
         prefix = home_prefix;
     }
     if (TranslateConnectText(text, translated, sizeof translated, prefix) != 0) return SQL_ERROR;
+    /* A database locked by another program fails a statement after a second,
+       as the Access driver does after its retries, instead of the SQLite
+       driver's default of 100 s that would freeze the program. */
+    if (!strcasestr(translated, "Timeout=")) {
+        const size_t used = strlen(translated);
+        if (used + sizeof ";Timeout=1000" > sizeof translated) return SQL_ERROR;
+        memcpy(translated + used, ";Timeout=1000", sizeof ";Timeout=1000");
+    }
     /* The completed text is the translated one; no prompt is ever shown. */
     return real_SQLDriverConnect(dbc, window, (SQLCHAR*)translated, SQL_NTS, out, out_capacity, out_length,
                                  SQL_DRIVER_NOPROMPT);

@@ -54,8 +54,9 @@ bool WithStatement(const std::string& folder, const std::string& sql, Read read)
     if (Succeeded(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&connect[0]), SQL_NTS,
                                    nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
         SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-        ok = Succeeded(SQLExecDirect(
-            stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS));
+        const SQLRETURN r = SQLExecDirect(
+            stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
+        ok = Succeeded(r) || r == SQL_NO_DATA; // NO_DATA: a change that matched no row
         if (ok) read(stmt);
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
         SQLDisconnect(dbc);
@@ -88,4 +89,40 @@ Rows QueryTestCopy(const std::string& folder, const std::string& sql) {
         }
     });
     return rows;
+}
+
+DatabaseWriteLock::DatabaseWriteLock(const std::string& folder) {
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    environment_ = env;
+    connection_ = dbc;
+    std::string connect = "DRIVER={Microsoft Access Driver (*.mdb)};DBQ=" + folder + "\\Pellam.MDB";
+    if (!Succeeded(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(&connect[0]), SQL_NTS,
+                                    nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)))
+        return;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+    // The stand-in's database takes a reserved lock: readers go on, writers wait and fail.
+    held_ = Succeeded(SQLExecDirect(
+        stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>("BEGIN IMMEDIATE")), SQL_NTS));
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+}
+
+void DatabaseWriteLock::Release() {
+    if (!connection_) return;
+    auto dbc = static_cast<SQLHDBC>(connection_);
+    if (held_) {
+        SQLHSTMT stmt = SQL_NULL_HSTMT;
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+        SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>("ROLLBACK")), SQL_NTS);
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    }
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, static_cast<SQLHENV>(environment_));
+    connection_ = environment_ = nullptr;
+    held_ = false;
 }

@@ -1,0 +1,17 @@
+// The error box of a failed database action: what failed, then why (the
+// driver's own text), with an error icon, under the database caption
+// unless the box has a caption of its own (null: the system's).
+#pragma once
+
+#include "common/text_helpers.h"
+
+#include <windows.h>
+
+inline void ShowDatabaseError(HWND owner, const char* what, const char* why,
+                              const char* caption = "  Pellam Board") {
+    char text[1024];
+    CopyTextBounded(what, text, sizeof text);
+    AppendTextBounded(text, sizeof text, "\r\n\r\n");
+    AppendTextBounded(text, sizeof text, why);
+    MessageBoxA(owner, text, caption, MB_OK | MB_ICONERROR);
+}
