@@ -78,15 +78,19 @@ void CommandText(int index, const RelaySettings relays[5], char out[kCommandText
     AppendTextBounded(out, kCommandTextSize, command.to_no ? relay.no_label : relay.nc_label);
 }
 
+bool AppendCommandCode(int index, char* commands, size_t capacity) {
+    if (index < 0 || index >= kCommandCount) return true;
+    if (TextLength(commands) + 2 >= capacity) return false; // never half a code
+    AppendText(commands, kScriptCommands[index].code);
+    return true;
+}
+
 bool EncodeScriptCommand(const char* text, const RelaySettings relays[5], char* commands,
                          size_t capacity) {
     char candidate[kCommandTextSize];
     for (int i = 0; i < kCommandCount; ++i) {
         CommandText(i, relays, candidate);
-        if (std::strcmp(candidate, text) != 0) continue;
-        if (TextLength(commands) + 2 >= capacity) return false; // never half a code
-        AppendText(commands, kScriptCommands[i].code);
-        return true;
+        if (std::strcmp(candidate, text) == 0) return AppendCommandCode(i, commands, capacity);
     }
     return true;
 }

@@ -38,6 +38,12 @@ void CommandText(int index, const RelaySettings relays[5], char out[kCommandText
 bool EncodeScriptCommand(const char* text, const RelaySettings relays[5], char* commands,
                          size_t capacity);
 
+// Appends the code of command `index` to `commands` (capacity bytes); an
+// index outside the table appends nothing. Returns false only when the code
+// did not fit. This is how the editor stores a script: by the codes its
+// entries carry, never by their texts.
+bool AppendCommandCode(int index, char* commands, size_t capacity);
+
 // Calls visit(index) for every recognised two-character code of a COMMANDS
 // text, in order. Unknown pairs are skipped; a trailing single character is
 // ignored; nothing past the terminator is read.

@@ -1,8 +1,7 @@
 #include "scripts/script_editor.h"
 
-#include "app/app_state.h"
-#include "app/connection.h"
-#include "db/board_table.h"
+#include "common/error_box.h"
+#include "common/modal_dialog.h"
 #include "db/database.h"
 #include "dialogs/restricted_text_field.h"
 #include "resources/resource_ids.h"
@@ -12,56 +11,59 @@
 namespace {
 
 struct EditorState {
-    ScriptEditorMode mode = kEditorAdd;
-    ScriptRow row{};
+    const ScriptEditorRequest* request;
+    ScriptEditorResult result = ScriptEditorResult::kCancelled;
 };
-EditorState g_editor;
-
-enum EditorResult { kSaved = 1, kCancelled = 2 };
 
 constexpr int kNameCapacity = 20;  // 19 characters are saved
 constexpr int kNoteCapacity = 128; // 127 characters are saved
 
-void AddCommandText(HWND list, int index) {
+// Each list entry carries its command's table index as item data: the text
+// is for showing only, so entries that read alike (a relay whose two labels
+// are equal, or empty) keep their own codes.
+void AddCommand(HWND list, int index, const RelaySettings* relays) {
     char text[kCommandTextSize];
-    CommandText(index, g_board_record.relays, text);
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    CommandText(index, relays, text);
+    const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    if (at >= 0) SendMessageA(list, LB_SETITEMDATA, at, index);
 }
 
-void FillAvailableCommands(HWND dialog) {
+void FillAvailableCommands(HWND dialog, const RelaySettings* relays) {
     HWND list = GetDlgItem(dialog, IDC_EDITOR_AVAILABLE);
     for (int i = 0; i < kCommandCount; ++i)
-        AddCommandText(list, i);
+        AddCommand(list, i, relays);
 }
 
-void Initialise(HWND dialog, ScriptEditorMode mode) {
-    g_editor.mode = mode;
+void Initialise(HWND dialog, const ScriptEditorRequest& request) {
     AttachRestrictedTextField(GetDlgItem(dialog, IDC_EDITOR_NAME));
     AttachRestrictedTextField(GetDlgItem(dialog, IDC_EDITOR_NOTE));
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_main.icon));
-    FillAvailableCommands(dialog);
-    if (mode == kEditorEdit) {
+    SendMessageA(dialog, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(
+                     LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PELLAM))));
+    FillAvailableCommands(dialog, request.relays);
+    if (request.mode == kEditorEdit) {
         SetWindowTextA(dialog, "EDIT Existing Relay Script");
-        SetDlgItemTextA(dialog, IDC_EDITOR_NAME, g_editor.row.name);
-        SetDlgItemTextA(dialog, IDC_EDITOR_NOTE, g_editor.row.description);
-        SetDlgItemTextA(dialog, IDC_EDITOR_ID, g_editor.row.id);
+        SetStoredText(GetDlgItem(dialog, IDC_EDITOR_NAME), request.row.name);
+        SetStoredText(GetDlgItem(dialog, IDC_EDITOR_NOTE), request.row.description);
+        SetDlgItemTextA(dialog, IDC_EDITOR_ID, request.row.id);
         HWND selected = GetDlgItem(dialog, IDC_EDITOR_SELECTED);
-        WalkScriptCommands(g_editor.row.commands,
-                           [selected](int index) { AddCommandText(selected, index); });
+        WalkScriptCommands(request.row.commands,
+                           [&](int index) { AddCommand(selected, index, request.relays); });
     } else {
         SetWindowTextA(dialog, "ADD New Relay Script");
     }
 }
 
-void AddSelectedCommand(HWND dialog) {
+// The command of list entry `at`, or -1.
+int CommandAt(HWND list, LRESULT at) {
+    const LRESULT index = SendMessageA(list, LB_GETITEMDATA, at, 0);
+    return index >= 0 && index < kCommandCount ? static_cast<int>(index) : -1;
+}
+
+void AddSelectedCommand(HWND dialog, const RelaySettings* relays) {
     HWND available = GetDlgItem(dialog, IDC_EDITOR_AVAILABLE);
-    const LRESULT index = SendMessageA(available, LB_GETCURSEL, 0, 0);
-    if (index == LB_ERR) return;
-    char text[kCommandTextSize] = "";
-    if (SendMessageA(available, LB_GETTEXTLEN, index, 0) >= LRESULT{sizeof text}) return;
-    SendMessageA(available, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
-    SendDlgItemMessageA(dialog, IDC_EDITOR_SELECTED, LB_ADDSTRING, 0,
-                        reinterpret_cast<LPARAM>(text));
+    const int index = CommandAt(available, SendMessageA(available, LB_GETCURSEL, 0, 0));
+    if (index >= 0) AddCommand(GetDlgItem(dialog, IDC_EDITOR_SELECTED), index, relays);
 }
 
 void RemoveSelectedCommand(HWND dialog) {
@@ -75,7 +77,7 @@ bool Refuse(HWND dialog, const char* text) {
     return false;
 }
 
-bool Save(HWND dialog) {
+bool Save(HWND dialog, const ScriptEditorRequest& request) {
     char name[kNameCapacity] = "", note[kNoteCapacity] = "";
     GetDlgItemTextA(dialog, IDC_EDITOR_NAME, name, sizeof name);
     if (!name[0]) return Refuse(dialog, "Enter a Name for this Script !");
@@ -86,45 +88,51 @@ bool Save(HWND dialog) {
     if (count <= 0) return Refuse(dialog, "Enter Commands for this Script !");
     if (count > kMaxScriptCommands) return Refuse(dialog, "UNDOCUMENTED ERROR !");
     char commands[kCommandsTextSize] = "";
-    for (LRESULT i = 0; i < count; ++i) {
-        char text[kCommandTextSize] = "";
-        if (SendMessageA(selected, LB_GETTEXTLEN, i, 0) < LRESULT{sizeof text})
-            SendMessageA(selected, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        EncodeScriptCommand(text, g_board_record.relays, commands, sizeof commands);
-    }
-    ReadBoardSelection();
+    for (LRESULT i = 0; i < count; ++i)
+        AppendCommandCode(CommandAt(selected, i), commands, sizeof commands);
     char* statement = g_database.large_statement_text;
     std::memset(statement, 0, sizeof g_database.large_statement_text);
     const bool composed =
-        g_editor.mode == kEditorEdit
+        request.mode == kEditorEdit
             ? ComposeUpdateScript(statement, sizeof g_database.large_statement_text,
-                                  g_connection.board_id_text, name, note, commands, g_editor.row.id)
+                                  request.board_id_text, name, note, commands, request.row.id)
             : ComposeInsertScript(statement, sizeof g_database.large_statement_text,
-                                  g_connection.board_id_text, name, note, commands);
-    if (composed) RunStatement(statement);
-    RefreshRelayLabels();
+                                  request.board_id_text, name, note, commands);
+    char failure[kDiagnosticSize] = "The statement could not be composed.";
+    if (!composed || !RunStatement(statement, failure)) {
+        ShowDatabaseError(dialog, "The relay script was not saved.", failure);
+        return false;
+    }
     MessageBoxA(dialog, "Relay Script Saved", "Relay Script", MB_OK);
     return true;
 }
 
-INT_PTR CALLBACK EditorProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+void End(HWND dialog, EditorState& state, ScriptEditorResult result) {
+    state.result = result;
+    EndDialog(dialog, 0);
+}
+
+INT_PTR EditorProc(HWND dialog, EditorState& state, UINT message, WPARAM w, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        Initialise(dialog, static_cast<ScriptEditorMode>(l));
+        Initialise(dialog, *state.request);
         return TRUE;
     case WM_COMMAND: {
         const int id = LOWORD(w), code = HIWORD(w);
-        if (id == IDC_EDITOR_AVAILABLE && code == LBN_DBLCLK) AddSelectedCommand(dialog);
+        if (id == IDC_EDITOR_AVAILABLE && code == LBN_DBLCLK)
+            AddSelectedCommand(dialog, state.request->relays);
         if (id == IDC_EDITOR_SELECTED && code == LBN_DBLCLK) RemoveSelectedCommand(dialog);
         if (code != BN_CLICKED) return TRUE;
-        if (id == IDC_EDITOR_ADD) AddSelectedCommand(dialog);
+        if (id == IDC_EDITOR_ADD) AddSelectedCommand(dialog, state.request->relays);
         if (id == IDC_EDITOR_REMOVE) RemoveSelectedCommand(dialog);
-        if (id == IDC_EDITOR_SAVE && Save(dialog)) EndDialog(dialog, kSaved);
-        if (id == IDC_EDITOR_CANCEL || id == IDCANCEL) EndDialog(dialog, kCancelled);
+        if (id == IDC_EDITOR_SAVE && Save(dialog, *state.request))
+            End(dialog, state, ScriptEditorResult::kSaved);
+        if (id == IDC_EDITOR_CANCEL || id == IDCANCEL)
+            End(dialog, state, ScriptEditorResult::kCancelled);
         return TRUE;
     }
     case WM_CLOSE:
-        EndDialog(dialog, kCancelled);
+        End(dialog, state, ScriptEditorResult::kCancelled);
         return TRUE;
     }
     return FALSE;
@@ -132,8 +140,10 @@ INT_PTR CALLBACK EditorProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
 
 } // namespace
 
-bool OpenScriptEditor(ScriptEditorMode mode, const ScriptRow* row) {
-    g_editor.row = row ? *row : ScriptRow{};
-    return DialogBoxParamA(g_main.instance, MAKEINTRESOURCEA(IDD_SCRIPT_EDITOR), g_main.window,
-                           EditorProc, mode) == kCancelled;
+ScriptEditorResult OpenScriptEditor(HINSTANCE instance, HWND owner,
+                                    const ScriptEditorRequest& request) {
+    EditorState state{};
+    state.request = &request;
+    ShowModalDialog<EditorState, EditorProc>(instance, IDD_SCRIPT_EDITOR, owner, state);
+    return state.result;
 }

@@ -2,11 +2,23 @@
 // as one row of RelayScripts for the board selected in the main window.
 #pragma once
 
+#include "db/board_record.h"
 #include "scripts/script_table.h"
+
+#include <windows.h>
 
 enum ScriptEditorMode { kEditorAdd = 0, kEditorEdit = 1 };
 
-// Modal over the main window. In edit mode `row` is the script to change.
-// Returns true when the operator cancelled, after which the Relay Scripts
-// list is shown again; false after a save.
-bool OpenScriptEditor(ScriptEditorMode mode, const ScriptRow* row);
+struct ScriptEditorRequest {
+    ScriptEditorMode mode;
+    ScriptRow row;               // edit mode: the script to change
+    char board_id_text[5];       // the board the script is saved for
+    const RelaySettings* relays; // the five relays' names and labels, for the texts
+};
+
+enum class ScriptEditorResult { kSaved, kCancelled };
+
+// Modal over `owner`. After kCancelled the Relay Scripts list is shown again;
+// after kSaved it is not.
+ScriptEditorResult OpenScriptEditor(HINSTANCE instance, HWND owner,
+                                    const ScriptEditorRequest& request);

@@ -1,90 +1,121 @@
 #include "scripts/script_executor.h"
 
-#include "app/app_state.h"
-#include "db/board_table.h"
+#include "common/modal_dialog.h"
 #include "devlib/pellam_dll.h"
 #include "resources/resource_ids.h"
 #include "scripts/script_run.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr UINT_PTR kStartTimer = 10; // one-shot: the run starts once the dialog is up
+constexpr UINT kStartDelayMs = 10;
 constexpr UINT_PTR kStepTimer = 11;
 constexpr uint64_t kLongestTimerWait = 100; // ms between checks while a long delay runs
+// A timer message may come late (polls and painting go first), and drawing
+// a log line can take tens of milliseconds: the timer comes back this far
+// before a delay's end, and the run finishes the delay exactly from there.
+constexpr uint64_t kFinishAheadMs = 40;
 
 struct ExecutorState {
+    const ScriptRunRequest* request;
     HWND dialog = nullptr;
-    ScriptRow row{};
     ScriptRun run;
 };
-ExecutorState g_executor;
 
 // Appends text at the end of the log without an undo record.
-void Append(const char* text) {
-    HWND log = GetDlgItem(g_executor.dialog, IDC_EXECUTOR_LOG);
+void Append(HWND dialog, const char* text) {
+    HWND log = GetDlgItem(dialog, IDC_EXECUTOR_LOG);
     const int end = GetWindowTextLengthA(log);
     SendMessageA(log, EM_SETSEL, end, end);
     SendMessageA(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
 }
 
-void LogLine(void*, const char* line) {
-    Append(line);
-    Append("\r\n");
+void LogLine(void* context, const char* line) {
+    HWND dialog = static_cast<ExecutorState*>(context)->dialog;
+    Append(dialog, line);
+    Append(dialog, "\r\n");
 }
 
-void SendCommand(void*, uint32_t type) {
-    WritePellam(g_connection.board_id, type, 0);
+void SendCommand(void* context, uint32_t type) {
+    WritePellam(static_cast<ExecutorState*>(context)->request->board_id, type, 0);
 }
 
-const ScriptRunOutput kOutput{LogLine, SendCommand, nullptr};
+// Milliseconds from the performance counter: exact to the millisecond,
+// where the tick count may be up to 16 ms stale.
+uint64_t ClockMs(void*) {
+    static const LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<uint64_t>(now.QuadPart / frequency.QuadPart * 1000 +
+                                 now.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart);
+}
 
-void ScheduleNextStep(uint64_t wait) {
-    if (g_executor.run.finished) {
-        KillTimer(g_executor.dialog, kStepTimer);
+// Waits out the last milliseconds of a delay on this thread.
+void WaitUntil(void*, uint64_t deadline) {
+    for (uint64_t now = ClockMs(nullptr); now < deadline; now = ClockMs(nullptr))
+        Sleep(deadline - now > 1 ? 1 : 0);
+}
+
+ScriptRunOutput OutputOf(ExecutorState& state) {
+    return {LogLine, SendCommand, ClockMs, &state, WaitUntil, kFinishAheadMs};
+}
+
+void ScheduleNextStep(ExecutorState& state, uint64_t wait) {
+    if (state.run.finished) {
+        KillTimer(state.dialog, kStepTimer);
         return;
     }
-    const uint64_t period = wait < 1 ? 1 : (wait > kLongestTimerWait ? kLongestTimerWait : wait);
-    SetTimer(g_executor.dialog, kStepTimer, static_cast<UINT>(period), nullptr);
+    // Back within the finishing window of the delay, whatever comes first.
+    const uint64_t period = wait > kFinishAheadMs ? wait - kFinishAheadMs / 2 : 1;
+    SetTimer(state.dialog, kStepTimer, static_cast<UINT>(std::min(period, kLongestTimerWait)),
+             nullptr);
 }
 
-void OnTimer(UINT_PTR id) {
+void OnTimer(ExecutorState& state, UINT_PTR id) {
+    const ScriptRunOutput out = OutputOf(state);
     if (id == kStartTimer) {
-        KillTimer(g_executor.dialog, kStartTimer);
-        SetDlgItemTextA(g_executor.dialog, IDC_EXECUTOR_LOG, "");
-        StartScriptRun(g_executor.run, g_executor.row.id, g_executor.row.name,
-                       g_executor.row.commands, GetTickCount64(), g_board_record.relays, kOutput);
+        KillTimer(state.dialog, kStartTimer);
+        SetDlgItemTextA(state.dialog, IDC_EXECUTOR_LOG, "");
+        const ScriptRow& row = state.request->row;
+        StartScriptRun(state.run, row.id, row.name, row.commands, out);
     } else if (id != kStepTimer) {
         return;
     }
-    ScheduleNextStep(
-        AdvanceScriptRun(g_executor.run, GetTickCount64(), g_board_record.relays, kOutput));
+    ScheduleNextStep(state, AdvanceScriptRun(state.run, state.request->relays, out));
 }
 
-void Close(HWND dialog) {
+void Close(HWND dialog, ExecutorState& state) {
     KillTimer(dialog, kStartTimer);
     KillTimer(dialog, kStepTimer);
-    g_executor.run.finished = true; // nothing more is sent
+    state.run.finished = true; // nothing more is sent
     EndDialog(dialog, 0);
 }
 
-INT_PTR CALLBACK ExecutorProc(HWND dialog, UINT message, WPARAM w, LPARAM) {
+INT_PTR ExecutorProc(HWND dialog, ExecutorState& state, UINT message, WPARAM w, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        g_executor.dialog = dialog;
-        g_executor.run = ScriptRun{};
-        SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_main.icon));
+        state.dialog = dialog;
+        SendMessageA(dialog, WM_SETICON, ICON_BIG,
+                     reinterpret_cast<LPARAM>(
+                         LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PELLAM))));
         SendDlgItemMessageA(dialog, IDC_EXECUTOR_LOG, EM_SETLIMITTEXT, 0, 0);
-        SetTimer(dialog, kStartTimer, 10, nullptr);
+        SetTimer(dialog, kStartTimer, kStartDelayMs, nullptr);
         return TRUE;
     case WM_TIMER:
-        OnTimer(w);
+        OnTimer(state, w);
         return TRUE;
     case WM_COMMAND:
         if (HIWORD(w) == BN_CLICKED && (LOWORD(w) == IDC_EXECUTOR_CLOSE || LOWORD(w) == IDCANCEL))
-            Close(dialog);
+            Close(dialog, state);
         return TRUE;
     case WM_CLOSE:
-        Close(dialog);
+        Close(dialog, state);
         return TRUE;
     }
     return FALSE;
@@ -92,7 +123,8 @@ INT_PTR CALLBACK ExecutorProc(HWND dialog, UINT message, WPARAM w, LPARAM) {
 
 } // namespace
 
-void OpenScriptExecutor(HWND owner, const ScriptRow& row) {
-    g_executor.row = row;
-    DialogBoxParamA(g_main.instance, MAKEINTRESOURCEA(IDD_SCRIPT_EXECUTOR), owner, ExecutorProc, 0);
+void OpenScriptExecutor(HINSTANCE instance, HWND owner, const ScriptRunRequest& request) {
+    ExecutorState state{};
+    state.request = &request;
+    ShowModalDialog<ExecutorState, ExecutorProc>(instance, IDD_SCRIPT_EXECUTOR, owner, state);
 }

@@ -6,10 +6,9 @@ const char kScriptSeparator[] = "-----------------------------------------------
 static_assert(sizeof kScriptSeparator == 120, "the separator is 119 hyphens");
 
 void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char* commands,
-                    uint64_t now, const RelaySettings[5], const ScriptRunOutput& out) {
+                    const ScriptRunOutput& out) {
     run = ScriptRun{};
     run.commands = commands;
-    run.deadline = now;
     run.started = true;
     std::string first = std::string("Executing Relay Script #") + id;
     out.log(out.context, first.c_str());
@@ -18,25 +17,68 @@ void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char
     out.log(out.context, kScriptSeparator);
 }
 
-uint64_t AdvanceScriptRun(ScriptRun& run, uint64_t now, const RelaySettings relays[5],
+namespace {
+
+// The next recognised command (its pairs not consumed), or -1 at the end.
+int PeekCommand(const ScriptRun& run, size_t* at) {
+    const char* text = run.commands.c_str();
+    for (size_t next = run.next; text[next] != 0 && text[next + 1] != 0; next += 2) {
+        const int index = FindCommand(text[next], text[next + 1]);
+        if (index >= 0) {
+            *at = next;
+            return index;
+        }
+    }
+    return -1;
+}
+
+// Near the end of a delay: the next relay command's line now, the rest of
+// the delay waited out, then the command.
+void FinishDelay(ScriptRun& run, const RelaySettings relays[5], const ScriptRunOutput& out) {
+    size_t at = 0;
+    const int index = PeekCommand(run, &at);
+    if (index >= 0 && kScriptCommands[index].relay != 0) {
+        char line[kCommandTextSize];
+        CommandText(index, relays, line);
+        out.log(out.context, line);
+        run.next = at + 2;
+        out.wait_until(out.context, run.deadline);
+        out.send(out.context, kScriptCommands[index].write_type);
+    } else {
+        out.wait_until(out.context, run.deadline);
+    }
+}
+
+} // namespace
+
+uint64_t AdvanceScriptRun(ScriptRun& run, const RelaySettings relays[5],
                           const ScriptRunOutput& out) {
     if (!run.started || run.finished) return 0;
-    if (now < run.deadline) return run.deadline - now;
+    const uint64_t now = out.clock(out.context);
+    if (now < run.deadline) {
+        if (!out.wait_until || run.deadline - now > out.finish_ahead_ms) return run.deadline - now;
+        FinishDelay(run, relays, out);
+    }
     const char* text = run.commands.c_str();
     while (text[run.next] != 0 && text[run.next + 1] != 0) {
         const int index = FindCommand(text[run.next], text[run.next + 1]);
         run.next += 2;
         if (index < 0) continue; // an unknown pair does nothing and writes no line
+        const ScriptCommand& command = kScriptCommands[index];
+        // A delay counts from here: after the command before it was sent.
+        if (command.relay == 0) run.deadline = out.clock(out.context) + command.delay_ms;
         char line[kCommandTextSize];
         CommandText(index, relays, line);
         out.log(out.context, line);
-        const ScriptCommand& command = kScriptCommands[index];
         if (command.relay != 0) {
             out.send(out.context, command.write_type);
             continue;
         }
-        run.deadline += command.delay_ms;
-        if (now < run.deadline) return run.deadline - now;
+        const uint64_t after = out.clock(out.context);
+        if (after >= run.deadline) continue;
+        if (!out.wait_until || run.deadline - after > out.finish_ahead_ms)
+            return run.deadline - after;
+        FinishDelay(run, relays, out);
     }
     out.log(out.context, kScriptSeparator);
     out.log(out.context, "Relay Script Executed.");

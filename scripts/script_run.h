@@ -1,7 +1,9 @@
 // One run of a relay script as a schedule that a timer drives: relay
-// commands go out back to back, and each delay ends at a deadline counted
-// from the run's start (start + the sum of the delays so far), so timer
-// lateness never adds up over a long script.
+// commands go out back to back, and each delay is a fixed gap. A delay
+// starts once the command before it has been sent and ends no earlier than
+// its full length after that, so the time spent sending and logging never
+// shortens a gap; a run lasts the sum of its delays plus the time its
+// commands take.
 #pragma once
 
 #include "scripts/command_codes.h"
@@ -9,30 +11,38 @@
 #include <cstdint>
 #include <string>
 
-// What a run does to the world: log lines (without CR LF) and relay commands.
+// What a run does to the world: log lines (without CR LF), relay commands,
+// and the clock it reads (milliseconds, monotonic). With wait_until, a run
+// that is called within `finish_ahead_ms` of a delay's end writes the next
+// relay command's line at once, waits out the rest of the delay and sends
+// the command on time: writing the log (slow where the log is drawn at
+// once) then never lengthens a gap.
 struct ScriptRunOutput {
     void (*log)(void* context, const char* line);
     void (*send)(void* context, uint32_t write_type);
+    uint64_t (*clock)(void* context);
     void* context;
+    void (*wait_until)(void* context, uint64_t deadline) = nullptr;
+    uint64_t finish_ahead_ms = 0;
 };
 
 struct ScriptRun {
     std::string commands;  // the script's COMMANDS text
     size_t next = 0;       // offset of the next pair
-    uint64_t deadline = 0; // when the current delay ends (ms, monotonic clock)
+    uint64_t deadline = 0; // when the current delay ends (clock time)
     bool started = false;
     bool finished = false;
 };
 
 extern const char kScriptSeparator[]; // 119 hyphens
 
-// Starts a run at time `now`: writes the header (ID, separators, name).
+// Starts a run: writes the header (ID, separators, name).
 void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char* commands,
-                    uint64_t now, const RelaySettings relays[5], const ScriptRunOutput& out);
+                    const ScriptRunOutput& out);
 
-// Does every step that is due at `now`: logs and sends relay commands up to
-// the next delay, logs the delay and waits for its deadline; after the last
-// pair writes the closing lines and marks the run finished. Returns the time
-// until the next step is due (0 when finished).
-uint64_t AdvanceScriptRun(ScriptRun& run, uint64_t now, const RelaySettings relays[5],
+// Does every step that is due now: logs and sends relay commands up to the
+// next delay, logs the delay and starts it; after the last pair writes the
+// closing lines and marks the run finished. Returns the time until the next
+// step is due (0 when finished).
+uint64_t AdvanceScriptRun(ScriptRun& run, const RelaySettings relays[5],
                           const ScriptRunOutput& out);

@@ -85,6 +85,20 @@ TEST(PanelLogic, StatusBlockExample) {
     EXPECT_STREQ(v.firmware, "0123");
 }
 
+// Each relay's state byte is read from its own place: one relay at a time
+// at NO, with a distinct value, over a view pre-filled the other way.
+TEST(PanelLogic, EveryRelayReadsItsOwnStatusByte) {
+    for (int relay = 0; relay < 5; ++relay) {
+        uint8_t block[12] = {0, 0, 0, 0, 0, 0x01, 0x1F, 'a', 'b', 'c', 'd', 0};
+        block[relay] = static_cast<uint8_t>(0x11 * (relay + 1));
+        const StatusView v = ReadStatusBlock(block);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(v.relay_at_nc[i], i != relay) << "relay " << relay + 1 << " byte " << i;
+        EXPECT_EQ(v.led_mask, 0x1F);
+        EXPECT_STREQ(v.firmware, "abcd");
+    }
+}
+
 TEST(PanelLogic, ClickCommandsAndBoardSelection) {
     for (int relay = 1; relay <= 5; ++relay) {
         EXPECT_EQ(RelayClickCommand(relay, true), static_cast<uint32_t>(2 * (relay - 1) + 1));
@@ -159,6 +173,32 @@ TEST(TextFilter, AcceptedAndRefusedCharacters) {
                               c == '(' || c == ')' || c == '-' || c == '.' || c == '?' || c == 13 ||
                               c == 8;
         EXPECT_EQ(IsAcceptedCharacter(static_cast<unsigned char>(c)), expected) << c;
+    }
+}
+
+// What an edit put into a field is filtered; what the field held already
+// (a stored value with a quote, say) is kept, and so are line breaks.
+TEST(TextFilter, EditsLoseRefusedCharactersOfWhatTheyInsertedOnly) {
+    struct Case {
+        const char* before;
+        const char* after;
+        bool multiline;
+        const char* text;
+        size_t caret, dropped;
+    } cases[] = {
+        {"ab", "a'x,y%b", false, "axyb", 3, 3},            // a paste in the middle
+        {"O'Brien", "O'Brien's", false, "O'Briens", 8, 1}, // the stored quote stays
+        {"", "it's", false, "its", 3, 1},                  // into an empty field
+        {"ab", "ab", false, "ab", 2, 0},                   // nothing new
+        {"a\r\nb", "a\r\nx\ty\r\nb", true, "a\r\nxy\r\nb", 7, 1},
+        {"ab", "a\r\nb", true, "a\r\nb", 3, 0}, // Enter in a multi-line field
+        {"abc", "ac", false, "ac", 1, 0},       // a deletion
+    };
+    for (const Case& c : cases) {
+        const FilteredEdit kept = FilterEdit(c.before, c.after, c.multiline);
+        EXPECT_EQ(kept.text, c.text) << c.after;
+        EXPECT_EQ(kept.caret, c.caret) << c.after;
+        EXPECT_EQ(kept.dropped, c.dropped) << c.after;
     }
 }
 

@@ -91,18 +91,21 @@ TEST(ScriptCommands, WalkSkipsUnknownPairsAndTrailingCharacters) {
               (std::vector<std::string>{"Relay 1 - Gate - Open", "Relay 1 - Gate - Shut"}));
 }
 
-// A fake clock and a recording output for the executor's schedule.
+// A fake clock and a recording output for the executor's schedule. Each
+// command sent takes `send_ms` of the clock.
 struct Recorder {
     std::vector<std::string> log;
     std::vector<std::pair<uint64_t, uint32_t>> sent; // (time, type)
     uint64_t now = 0;
+    uint64_t send_ms = 0;
     ScriptRunOutput Output() {
         return {[](void* c, const char* line) { static_cast<Recorder*>(c)->log.push_back(line); },
                 [](void* c, uint32_t type) {
                     auto* r = static_cast<Recorder*>(c);
                     r->sent.push_back({r->now, type});
+                    r->now += r->send_ms;
                 },
-                this};
+                [](void* c) { return static_cast<Recorder*>(c)->now; }, this};
     }
 };
 
@@ -110,12 +113,12 @@ TEST(ScriptRun, LogAndCommandsOfASmallScript) {
     Relays relays;
     Recorder rec;
     ScriptRun run;
-    StartScriptRun(run, "7", "Morning", "000A01", 0, relays.r, rec.Output());
-    EXPECT_EQ(AdvanceScriptRun(run, 0, relays.r, rec.Output()), 1000u);
+    StartScriptRun(run, "7", "Morning", "000A01", rec.Output());
+    EXPECT_EQ(AdvanceScriptRun(run, relays.r, rec.Output()), 1000u);
     rec.now = 999;
-    EXPECT_EQ(AdvanceScriptRun(run, 999, relays.r, rec.Output()), 1u);
+    EXPECT_EQ(AdvanceScriptRun(run, relays.r, rec.Output()), 1u);
     rec.now = 1003;
-    EXPECT_EQ(AdvanceScriptRun(run, 1003, relays.r, rec.Output()), 0u);
+    EXPECT_EQ(AdvanceScriptRun(run, relays.r, rec.Output()), 0u);
     EXPECT_TRUE(run.finished);
     const std::string sep(119, '-');
     EXPECT_EQ(rec.log, (std::vector<std::string>{"Executing Relay Script #7", sep, "Morning", sep,
@@ -128,42 +131,66 @@ TEST(ScriptRun, RelayCommandsBackToBackAndEmptyScripts) {
     Relays relays;
     Recorder rec;
     ScriptRun run;
-    StartScriptRun(run, "1", "x", "00020406xx", 5, relays.r, rec.Output());
-    EXPECT_EQ(AdvanceScriptRun(run, 5, relays.r, rec.Output()), 0u);
+    rec.now = 5;
+    StartScriptRun(run, "1", "x", "00020406xx", rec.Output());
+    EXPECT_EQ(AdvanceScriptRun(run, relays.r, rec.Output()), 0u);
     EXPECT_EQ(rec.sent.size(), 4u);
     EXPECT_EQ(rec.log.size(),
               4u + 4u + 2u); // header, four commands, closing lines; "xx" writes nothing
     Recorder empty;
-    StartScriptRun(run, "2", "y", "", 0, relays.r, empty.Output());
-    AdvanceScriptRun(run, 0, relays.r, empty.Output());
+    StartScriptRun(run, "2", "y", "", empty.Output());
+    AdvanceScriptRun(run, relays.r, empty.Output());
     EXPECT_EQ(empty.log.size(), 6u);
     EXPECT_TRUE(empty.sent.empty());
 }
 
-TEST(ScriptRun, DelaysDoNotDriftAndTenHoursIsTenHours) {
+// Every delay is a full gap counted from the command before it, however
+// long sending takes and however late the timer comes.
+TEST(ScriptRun, EveryDelayIsAFullGapAndTenHoursIsTenHours) {
     Relays relays;
     Recorder rec;
+    rec.send_ms = 30;
     ScriptRun run;
     std::string commands;
     for (int i = 0; i < 60; ++i)
-        commands += "0A00";
-    StartScriptRun(run, "3", "z", commands.c_str(), 0, relays.r, rec.Output());
-    // Every timer tick comes 7 ms late; the deadlines stay on whole seconds.
-    uint64_t wait = AdvanceScriptRun(run, 0, relays.r, rec.Output());
+        commands += "000A";
+    StartScriptRun(run, "3", "z", commands.c_str(), rec.Output());
+    uint64_t wait = AdvanceScriptRun(run, relays.r, rec.Output());
     while (!run.finished) {
-        rec.now += wait + 7;
-        wait = AdvanceScriptRun(run, rec.now, relays.r, rec.Output());
+        rec.now += wait + 7; // every timer tick comes 7 ms late
+        wait = AdvanceScriptRun(run, relays.r, rec.Output());
     }
     ASSERT_EQ(rec.sent.size(), 60u);
-    EXPECT_EQ(rec.sent.back().first, 60000u + 7u);
+    for (size_t i = 1; i < rec.sent.size(); ++i)
+        EXPECT_EQ(rec.sent[i].first - rec.sent[i - 1].first, 30u + 1000u + 7u) << i;
+
+    // Called within the finishing window, the run writes the next line at
+    // once, waits out the delay and sends on time: the gap stays exact however
+    // late the timer is within the window.
+    Recorder exact;
+    ScriptRunOutput out = exact.Output();
+    out.wait_until = [](void* c, uint64_t deadline) {
+        auto* r = static_cast<Recorder*>(c);
+        r->log.push_back("(waited)");
+        r->now = deadline;
+    };
+    out.finish_ahead_ms = 40;
+    StartScriptRun(run, "5", "exact", "000A01", out);
+    EXPECT_EQ(AdvanceScriptRun(run, relays.r, out), 1000u);
+    exact.now = 970;
+    EXPECT_EQ(AdvanceScriptRun(run, relays.r, out), 0u);
+    EXPECT_EQ(exact.sent, (std::vector<std::pair<uint64_t, uint32_t>>{{0, 1}, {1000, 0}}));
+    EXPECT_EQ(std::vector<std::string>(exact.log.end() - 5, exact.log.end() - 2),
+              (std::vector<std::string>{"Delay 1 Second", "Relay 1 -  - ", "(waited)"}));
 
     Recorder slow;
-    StartScriptRun(run, "4", "long", "0Z00", 0, relays.r, slow.Output());
-    EXPECT_EQ(AdvanceScriptRun(run, 0, relays.r, slow.Output()), 36000000u);
-    EXPECT_EQ(AdvanceScriptRun(run, 35999999, relays.r, slow.Output()), 1u);
+    StartScriptRun(run, "4", "long", "0Z00", slow.Output());
+    EXPECT_EQ(AdvanceScriptRun(run, relays.r, slow.Output()), 36000000u);
+    slow.now = 35999999;
+    EXPECT_EQ(AdvanceScriptRun(run, relays.r, slow.Output()), 1u);
     EXPECT_TRUE(slow.sent.empty());
     slow.now = 36000000;
-    AdvanceScriptRun(run, 36000000, relays.r, slow.Output());
+    AdvanceScriptRun(run, relays.r, slow.Output());
     EXPECT_EQ(slow.sent.size(), 1u);
     EXPECT_EQ(slow.log.back(), "Relay Script Executed.");
 }

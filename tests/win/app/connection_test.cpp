@@ -19,8 +19,8 @@ class ConnectedTest : public ProgramTest {
         ASSERT_TRUE(
             db.Exec("UPDATE Main SET RELAY1NAME='Pump', RELAY1NC='Off', RELAY1NO='On', "
                     "RELAY2NAME='Lamp', RELAY2NC='Dark', RELAY2NO='Lit', RELAY3NAME='Fan', "
-                    "RELAY3NC='Still', "
-                    "RELAY3NO='Spin', RELAY5NAME='Door', RELAY5NC='Shut', RELAY5NO='Open'"));
+                    "RELAY3NC='Still', RELAY3NO='Spin', RELAY4NAME='Bell', RELAY4NC='Quiet', "
+                    "RELAY4NO='Ring', RELAY5NAME='Door', RELAY5NC='Shut', RELAY5NO='Open'"));
         ASSERT_NE(Start(), nullptr);
     }
     void ClickPicture(int relay) {
@@ -49,8 +49,8 @@ TEST_F(ConnectedTest, ConnectPollsAndShowsTheBoard) {
         EXPECT_EQ(PictureShown(IDC_RELAY1_PICTURE + n), Picture(expected_image[n]))
             << "relay " << n + 1;
     EXPECT_EQ(PictureShown(IDC_READY_INDICATOR), Picture(IDB_READY));
-    const char* names[5] = {"Pump", "Lamp", "Fan", "", "Door"};
-    const char* labels[5] = {"Off", "Lit", "Still", "", "Open"};
+    const char* names[5] = {"Pump", "Lamp", "Fan", "Bell", "Door"};
+    const char* labels[5] = {"Off", "Lit", "Still", "Quiet", "Open"};
     for (int n = 0; n < 5; ++n) {
         EXPECT_EQ(Text(IDC_RELAY1_NAME + n), names[n]);
         EXPECT_EQ(Text(IDC_RELAY1_LABEL + n), labels[n]);
@@ -132,6 +132,15 @@ TEST_F(ConnectedTest, TypedBoardTextTakesItsFirstFourCharacters) {
 
 TEST_F(ConnectedTest, ClickSwitchesTheRelayAndTheNextPollShowsIt) {
     ASSERT_TRUE(ConnectAndPoll());
+    // Relay 5, the last of the status bytes, both ways.
+    ClickPicture(5);
+    ASSERT_TRUE(PumpUntil(
+        [this] { return PictureShown(IDC_RELAY1_PICTURE + 4) == Picture(IDB_RELAY_NO); }, 1000));
+    EXPECT_EQ(Text(IDC_RELAY1_LABEL + 4), "Open");
+    ClickPicture(5);
+    ASSERT_TRUE(PumpUntil(
+        [this] { return PictureShown(IDC_RELAY1_PICTURE + 4) == Picture(IDB_RELAY_NC); }, 1000));
+    EXPECT_EQ(Text(IDC_RELAY1_LABEL + 4), "Shut");
     uint32_t before = CommandsReceived();
     ClickPicture(3); // at NC: to NO, type 5
     EXPECT_EQ(CommandsSince(before), std::vector<uint8_t>{5});

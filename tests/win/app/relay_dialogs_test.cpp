@@ -8,6 +8,9 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <functional>
+#include <initializer_list>
+#include <thread>
 
 namespace {
 
@@ -27,7 +30,7 @@ class RestrictedField : public ::testing::Test {
         for (unsigned char c : text)
             SendMessageA(edit, WM_CHAR, c, 0);
     }
-    void Paste(const std::string& text) {
+    void SetClipboard(const std::string& text) {
         ASSERT_TRUE(OpenClipboard(edit));
         EmptyClipboard();
         HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
@@ -35,6 +38,9 @@ class RestrictedField : public ::testing::Test {
         GlobalUnlock(data);
         SetClipboardData(CF_TEXT, data);
         CloseClipboard();
+    }
+    void Paste(const std::string& text) {
+        SetClipboard(text);
         SendMessageA(edit, WM_PASTE, 0, 0);
     }
     HWND edit = nullptr;
@@ -54,6 +60,73 @@ TEST_F(RestrictedField, TypedCharactersOfTheAcceptedSetOnly) {
 TEST_F(RestrictedField, PastedTextLosesRefusedCharacters) {
     Paste("Don't, 100%\r\nsure\t\xE9");
     EXPECT_EQ(WindowText(edit), "Dont 100\r\nsure");
+}
+
+// Real keys and menus as an operator uses them: every route that can put
+// text into the field leaves only accepted characters, and text the field
+// held already stays as it was.
+TEST_F(RestrictedField, EveryRouteIntoTheFieldIsFiltered) {
+    ShowWindow(edit, SW_SHOW);
+    SetForegroundWindow(edit);
+    SetFocus(edit);
+    auto keys = [](std::initializer_list<std::pair<WORD, bool>> strokes) {
+        std::vector<INPUT> inputs;
+        for (auto [key, down] : strokes) {
+            INPUT in{};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = key;
+            in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+            inputs.push_back(in);
+        }
+        SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+        PumpFor(100);
+    };
+    struct Route {
+        const char* name;
+        std::function<void()> insert;
+        const char* expected;
+    } routes[] = {
+        {"Shift+Insert",
+         [&] {
+             keys({{VK_SHIFT, true}, {VK_INSERT, true}, {VK_INSERT, false}, {VK_SHIFT, false}});
+         },
+         "Keep'sitsok"},
+        // Ctrl+V arrives as a refused control character: nothing goes in.
+        {"Ctrl+V",
+         [&] {
+             keys({{VK_CONTROL, true}, {'V', true}, {'V', false}, {VK_CONTROL, false}});
+         },
+         "Keep's"},
+        {"context menu",
+         [&] {
+             // "&Paste" is chosen by its key once the menu's own loop runs.
+             std::thread chooser([] {
+                 for (int i = 0; i < 200 && !FindWindowA("#32768", nullptr); ++i)
+                     Sleep(10);
+                 INPUT press[2] = {};
+                 press[0].type = press[1].type = INPUT_KEYBOARD;
+                 press[0].ki.wVk = press[1].ki.wVk = 'P';
+                 press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+                 SendInput(2, press, sizeof(INPUT));
+             });
+             SendMessageA(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), MAKELPARAM(5, 5));
+             chooser.join();
+             PumpFor(100);
+         },
+         "Keep'sitsok"},
+        {"WM_PASTE", [&] { SendMessageA(edit, WM_PASTE, 0, 0); }, "Keep'sitsok"},
+        {"EM_REPLACESEL",
+         [&] { SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("it's,ok")); },
+         "Keep'sitsok"},
+        {"WM_SETTEXT", [&] { SetWindowTextA(edit, "it's,ok"); }, "itsok"},
+    };
+    for (const Route& route : routes) {
+        SetStoredText(edit, "Keep's");
+        SetClipboard("it's,ok");
+        SendMessageA(edit, EM_SETSEL, 6, 6);
+        route.insert();
+        EXPECT_EQ(WindowText(edit), route.expected) << route.name;
+    }
 }
 
 class RelayDialogTest : public ProgramTest {
@@ -125,7 +198,7 @@ TEST_F(RelayDialogTest, SaveStoresWithinTheLimitsAndTheWindowFollows) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], name.substr(0, 24));
     EXPECT_EQ(rows[0][1], notes.substr(0, 511));
-    EXPECT_EQ(rows[0][2], "It's off"); // a quote from outside the filter arrives intact
+    EXPECT_EQ(rows[0][2], "Its off"); // text set from outside is filtered too
     EXPECT_EQ(rows[0][3], std::string(24, 'L'));
     EXPECT_EQ(rows[0][4], "YES");
     EXPECT_EQ(rows[0][5], "<null>"); // another relay's group is untouched
@@ -162,6 +235,53 @@ TEST_F(RelayDialogTest, RelayScriptsButtonDropsUnsavedEdits) {
     });
     EXPECT_EQ(db.Query("SELECT RELAY1NAME FROM Main"), (Rows{{"<null>"}}));
     EXPECT_TRUE(GetFocus() == window || IsChild(window, GetFocus()));
+}
+
+// Connecting to a board that is not ready yet (no poll loads its row) still
+// shows that board's own settings, and Save writes only what was typed.
+TEST_F(RelayDialogTest, EditRelayShowsAndSavesTheConnectedBoardsOwnRow) {
+    AddBoardRow("8002");
+    ASSERT_TRUE(db.Exec("UPDATE Main SET RELAY1NAME='First', RELAY1NC='Off1' WHERE PID='8001'"));
+    ASSERT_TRUE(db.Exec("UPDATE Main SET RELAY1NAME='Second', RELAY1NOTES='Notes2', "
+                        "RELAY1NC='Off2', RELAY1NO='On2', RELAY1CONF='YES' WHERE PID='8002'"));
+    const int slot = SimAddBoard(0, 0x8002, "SWITCHDECK 5s", "Qvoxline Circuits", 0x0100, "0123");
+    SimSetFlag(slot, SimFlag::Ready, false);
+    ASSERT_TRUE(ConnectAndPoll());
+    Click(IDC_DISCONNECT);
+    SetWindowTextA(Item(IDC_BOARD_BOX), "8002 - USB  SWITCHDECK");
+    Click(IDC_CONNECT);
+    PumpFor(300); // polls: connected, not ready
+    ASSERT_EQ(g_connection.connected, 1);
+    WithEditRelay(1, [](HWND dialog) {
+        EXPECT_EQ(ItemText(dialog, IDC_EDIT_NAME), "Second");
+        EXPECT_EQ(ItemText(dialog, IDC_EDIT_NOTES), "Notes2");
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_EDIT_CONFIRM), BST_CHECKED);
+        SetDlgItemTextA(dialog, IDC_EDIT_NAME, "Renamed");
+        PressButton(dialog, IDC_EDIT_SAVE);
+    });
+    EXPECT_EQ(db.Query("SELECT PID, RELAY1NAME, RELAY1NOTES, RELAY1NC, RELAY1NO, RELAY1CONF FROM "
+                       "Main ORDER BY PID"),
+              (Rows{{"8001", "First", "<null>", "Off1", "<null>", "<null>"},
+                    {"8002", "Renamed", "Notes2", "Off2", "On2", "YES"}}));
+}
+
+// The list opened from Edit Relay is owned by the main window, which stays
+// disabled behind it like behind every other list.
+TEST_F(RelayDialogTest, ScriptsListFromEditRelayKeepsTheMainWindowDisabled) {
+    ASSERT_TRUE(ConnectAndPoll());
+    HWND main_window = window;
+    bool owner_ok = false, main_disabled = false;
+    boxes.Queue([](HWND dialog, const SeenBox&) { PressButton(dialog, IDC_EDIT_SCRIPTS); });
+    boxes.Queue([&](HWND list, const SeenBox& seen) {
+        EXPECT_EQ(seen.caption, "Relay Scripts");
+        owner_ok = GetWindow(list, GW_OWNER) == main_window;
+        main_disabled = !IsWindowEnabled(main_window);
+        PressButton(list, IDC_LIST_CLOSE);
+    });
+    Click(IDC_RELAY1_EDIT);
+    EXPECT_TRUE(owner_ok);
+    EXPECT_TRUE(main_disabled);
+    EXPECT_TRUE(IsWindowEnabled(main_window));
 }
 
 TEST_F(RelayDialogTest, OptionsShowTheLastMaskAndSendTheNewOne) {

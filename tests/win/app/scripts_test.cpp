@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "grid/grid_messages.h"
 #include "resources/resource_ids.h"
+#include "scripts/command_codes.h"
 
 #include <cstring>
 
@@ -256,6 +257,42 @@ TEST_F(ScriptsTest, EditingDropsUnknownPairsKeepsQuotesAndLongScripts) {
         }});
     EXPECT_EQ(db.Query("SELECT COMMANDS FROM RelayScripts WHERE NAME='Long'"),
               (Rows{{long_script}}));
+}
+
+// Every command keeps its own code through saving and reopening, also where
+// entries read alike: empty labels (a new board) and equal labels.
+TEST_F(ScriptsTest, EveryCommandKeepsItsCodeWhateverItsText) {
+    std::string all_codes;
+    for (int i = 0; i < kCommandCount; ++i)
+        all_codes += kScriptCommands[i].code;
+    for (const char* labels : {"''", "'Same'"}) {
+        std::string set;
+        for (int n = 1; n <= 5; ++n)
+            set += std::string(n > 1 ? ", " : "") + "RELAY" + std::to_string(n) + "NAME='', RELAY" +
+                   std::to_string(n) + "NC=" + labels + ", RELAY" + std::to_string(n) +
+                   "NO=" + labels;
+        ASSERT_TRUE(db.Exec("UPDATE Main SET " + set));
+        ASSERT_TRUE(db.Exec("DELETE FROM RelayScripts"));
+        ASSERT_TRUE(ConnectAndPoll()); // the relay texts come from the connected board
+        WithList([](HWND list, HWND) { PressButton(list, IDC_LIST_ADD); },
+                 {[](HWND editor, const SeenBox&) {
+                     SetDlgItemTextA(editor, IDC_EDITOR_NAME, "All");
+                     SetDlgItemTextA(editor, IDC_EDITOR_NOTE, "Every command");
+                     HWND available = GetDlgItem(editor, IDC_EDITOR_AVAILABLE);
+                     for (int i = 0; i < kCommandCount; ++i) {
+                         SendMessageA(available, LB_SETCURSEL, i, 0);
+                         SendMessageA(editor, WM_COMMAND, MAKEWPARAM(IDC_EDITOR_ADD, BN_CLICKED),
+                                      0);
+                     }
+                     PressButton(editor, IDC_EDITOR_SAVE);
+                 }});
+        EXPECT_EQ(db.Query("SELECT COMMANDS FROM RelayScripts"), (Rows{{all_codes}})) << labels;
+        // Opening and saving again leaves the stored codes byte for byte.
+        WithList([](HWND, HWND grid) { ClickCell(grid, 3, 0, true); },
+                 {[](HWND editor, const SeenBox&) { PressButton(editor, IDC_EDITOR_SAVE); }});
+        EXPECT_EQ(db.Query("SELECT COMMANDS FROM RelayScripts"), (Rows{{all_codes}})) << labels;
+        Click(IDC_DISCONNECT);
+    }
 }
 
 TEST_F(ScriptsTest, CancelInTheEditorReopensTheList) {
