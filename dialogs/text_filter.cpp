@@ -26,3 +26,31 @@ size_t FilterPastedText(const char* text, char* out, size_t capacity, bool multi
     if (capacity > 0) out[used] = 0;
     return dropped;
 }
+
+FilteredEdit FilterEdit(const std::string& before, const std::string& after, bool multiline) {
+    size_t prefix = 0;
+    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+        ++prefix;
+    size_t suffix = 0;
+    while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    // A line break (CR LF) is never split between the kept ends and the
+    // insertion, where a lone half would be refused.
+    if (multiline && prefix > 0 && prefix < after.size() && after[prefix - 1] == '\r' &&
+        after[prefix] == '\n')
+        --prefix;
+    const size_t tail = after.size() - suffix;
+    if (multiline && suffix > 0 && tail > prefix && after[tail] == '\n' && after[tail - 1] == '\r')
+        --suffix;
+    const std::string inserted = after.substr(prefix, after.size() - prefix - suffix);
+    std::string filtered(inserted.size() + 1, '\0');
+    const size_t dropped =
+        FilterPastedText(inserted.c_str(), &filtered[0], filtered.size(), multiline);
+    filtered.resize(std::char_traits<char>::length(filtered.c_str()));
+    FilteredEdit result;
+    result.text = after.substr(0, prefix) + filtered + after.substr(after.size() - suffix);
+    result.caret = prefix + filtered.size();
+    result.dropped = dropped;
+    return result;
+}

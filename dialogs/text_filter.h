@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 bool IsAcceptedCharacter(unsigned char c);
 
@@ -13,3 +14,14 @@ bool IsAcceptedCharacter(unsigned char c);
 // terminated). In a multi-line field a line break (CR LF) is kept as one.
 // Returns the number of characters dropped.
 size_t FilterPastedText(const char* text, char* out, size_t capacity, bool multiline);
+
+// A field's text changed from `before` to `after` by some edit (a paste, a
+// drop, an undo ...). Only what the edit put in is filtered: the unchanged
+// start and end of the text stay as they are, so text the field held
+// already is never touched.
+struct FilteredEdit {
+    std::string text; // the text the field should hold
+    size_t caret;     // just after the filtered insertion
+    size_t dropped;   // refused characters removed
+};
+FilteredEdit FilterEdit(const std::string& before, const std::string& after, bool multiline);

@@ -51,17 +51,17 @@ xdotool mousemove --window "$DEMO_WINDOW" $((313 * 6 / 4 + 3)) $((234 * 13 / 8 +
 sleep 1.5
 shot "^Relay Scripts$" script-list.png
 list=$(xdotool search --name "^Relay Scripts$" | tail -n1)
-# Grid cells: the grid starts at dialog units (7, 31); header 18 px, rows 20 px.
+# Grid cells: the grid starts at dialog units (4, 31); header 18 px, rows 20 px.
 cell() { # column centre x in pixels within the grid, row
-  xdotool mousemove --window "$list" $((3 + 7 * 6 / 4 + 2 + $1)) $((22 + 31 * 13 / 8 + 2 + 18 + 20 * $2 + 10)) click --repeat 2 1
+  xdotool mousemove --window "$list" $((3 + 4 * 6 / 4 + 2 + $1)) $((22 + 31 * 13 / 8 + 2 + 18 + 20 * $2 + 10)) click --repeat 2 1
 }
-cell 546 0 # Edit of the first script
+cell 566 0 # Edit of the first script
 sleep 1.5
 shot "^EDIT Existing Relay Script$" script-editor.png
 xdotool key Escape
 sleep 1.5
 list=$(xdotool search --name "^Relay Scripts$" | tail -n1)
-cell 646 0 # Execute of the first script
+cell 666 0 # Execute of the first script
 sleep 1
 xdotool key Return # "Execute Script Number 1 ?": Yes
 sleep 8
