@@ -92,13 +92,13 @@ bool ReadManufacturerString(Device device, uint16_t* buffer, size_t bytes) {
     return ReadString(device, false, buffer, bytes);
 }
 
-bool WriteReport(Device device, const uint8_t* report, size_t length) {
+int WriteReport(Device device, const uint8_t* report, size_t length) {
     SimLock lock;
     SimBoard* b = OwnedBoard(device);
-    if (!b) return false;
+    if (!b || b->refuses_writes) return -1;
     SimFirmwareReceive(b, report, length);
     ++SimTableView()->changes;
-    return true;
+    return static_cast<int>(length);
 }
 
 int ReadReport(Device device, uint8_t* buffer, size_t capacity, uint32_t timeout_ms) {

@@ -148,18 +148,19 @@ void DrawCard(HDC dc, int index, int width) {
     std::snprintf(text, sizeof text, "VID %04X  ver %04X  fw %.4s", b.vendor_id, b.version_number,
                   b.firmware);
     Text(dc, card.left + 16, card.top + 68, text, kMuted, g.small_font);
-    const char* state = !b.plugged ? "UNPLUGGED"
-                        : b.held   ? "HELD ELSEWHERE"
-                        : b.silent ? "SILENT"
-                        : b.ready  ? "READY"
-                                   : "NOT READY";
-    const COLORREF state_color = !b.plugged             ? kMuted
-                                 : (b.held || b.silent) ? kRed
-                                 : b.ready              ? kGreen
-                                                        : kAmber;
+    const char* state = !b.plugged         ? "UNPLUGGED"
+                        : b.held           ? "HELD ELSEWHERE"
+                        : b.silent         ? "SILENT"
+                        : b.refuses_writes ? "REFUSES WRITES"
+                        : b.ready          ? "READY"
+                                           : "NOT READY";
+    const COLORREF state_color = !b.plugged                                 ? kMuted
+                                 : (b.held || b.silent || b.refuses_writes) ? kRed
+                                 : b.ready                                  ? kGreen
+                                                                            : kAmber;
     Dot(dc, card.left + 21, card.top + 93, 5, state_color);
     Text(dc, card.left + 32, card.top + 86, state, state_color, g.small_font);
-    if (b.owner_pid) Text(dc, card.left + 120, card.top + 86, "in use", kAccent, g.small_font);
+    if (b.owner_pid) Text(dc, card.left + 130, card.top + 86, "in use", kAccent, g.small_font);
 
     for (int r = 0; r < 5; ++r)
         DrawRelay(dc, RelayRect(card, r), r, b.relays[r] != 0, b.plugged);
@@ -173,6 +174,8 @@ void DrawCard(HDC dc, int index, int width) {
     DrawButton(dc, ButtonRect(card, CardButton::Ready), "Ready", b.ready != 0);
     DrawButton(dc, ButtonRect(card, CardButton::Silent), "Silent", b.silent != 0);
     DrawButton(dc, ButtonRect(card, CardButton::Held), "Held", b.held != 0);
+    DrawButton(dc, ButtonRect(card, CardButton::RefusesWrites), "Refuses writes",
+               b.refuses_writes != 0);
     DrawButton(dc, ButtonRect(card, CardButton::Remove), "Remove", false);
 }
 
@@ -247,6 +250,8 @@ void Click(HWND window, int x, int y) {
             SimSetFlag(slot, SimFlag::Silent, !b.silent);
         if (ButtonRect(card, CardButton::Held).Contains(x, y))
             SimSetFlag(slot, SimFlag::Held, !b.held);
+        if (ButtonRect(card, CardButton::RefusesWrites).Contains(x, y))
+            SimSetFlag(slot, SimFlag::RefusesWrites, !b.refuses_writes);
         if (ButtonRect(card, CardButton::Remove).Contains(x, y)) SimRemoveBoard(slot);
     }
     Refresh(window, true);

@@ -7,9 +7,9 @@ struct PanelRect {
     bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
 };
 
-enum class CardButton { Plug, Ready, Silent, Held, Remove, Count };
+enum class CardButton { Plug, Ready, Silent, Held, RefusesWrites, Remove, Count };
 
-constexpr int kCardHeight = 112;
+constexpr int kCardHeight = 132;
 constexpr int kCardGap = 10;
 constexpr int kCardMargin = 12;
 constexpr int kToolbarHeight = 64;

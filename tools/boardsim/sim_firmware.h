@@ -20,10 +20,11 @@ struct SimBoard {
     char firmware[5];
     uint8_t relays[5]; // 0 = COM at NC, 1 = COM at NO
     uint8_t led_mask;
-    uint8_t plugged; // visible to the HID enumeration
-    uint8_t ready;   // answers with the ready flag set
-    uint8_t silent;  // takes requests but never answers
-    uint8_t held;    // held open by "another program": opens fail
+    uint8_t plugged;        // visible to the HID enumeration
+    uint8_t ready;          // answers with the ready flag set
+    uint8_t silent;         // takes requests but never answers
+    uint8_t held;           // held open by "another program": opens fail
+    uint8_t refuses_writes; // output reports fail and never arrive
     uint8_t answer_pending;
     uint32_t owner_pid; // process that has the device open, 0 = closed
     uint32_t reports_received;

@@ -1,7 +1,7 @@
 // The simulated boards of this machine, kept in a named shared-memory
 // section so that every process of the Wine prefix (Pellam.exe, the panel,
 // tests) sees and changes the same boards. The section is backed by a file
-// (%ProgramData%\PellamBoardSimulator.v2.bin, or $PELLAM_SIM_FILE), so the
+// (%ProgramData%\PellamBoardSimulator.v3.bin, or $PELLAM_SIM_FILE), so the
 // boards outlive the processes that set them up. A new file offers the
 // default board: product id 0x8001, "SWITCHDECK 5s", version 0x0100,
 // firmware "0123", ready, all relays at NC, LED mask 0x3F.
@@ -27,7 +27,7 @@ class SimLock {
     SimLock& operator=(const SimLock&) = delete;
 };
 
-enum class SimFlag { Plugged, Ready, Silent, Held };
+enum class SimFlag { Plugged, Ready, Silent, Held, RefusesWrites };
 
 // Control API for tests and tools. Slots are stable until removed.
 void SimResetToDefault(); // exactly the default board

@@ -19,18 +19,19 @@ void PrintBoard(int slot, const SimBoard& b) {
     for (int i = 0; i < kSimStringChars; ++i)
         product[i] = static_cast<char>(b.product[i]);
     std::printf("%3d  vid %04X pid %04X  ver %04X  \"%s\"  fw %.4s  relays %d%d%d%d%d  led %02X"
-                "  %s%s%s%s%s\n",
+                "  %s%s%s%s%s%s\n",
                 slot, b.vendor_id, b.product_id, b.version_number, product, b.firmware, b.relays[0],
                 b.relays[1], b.relays[2], b.relays[3], b.relays[4], b.led_mask,
                 b.plugged ? "plugged" : "unplugged", b.ready ? "" : " not-ready",
-                b.silent ? " silent" : "", b.held ? " held" : "", b.owner_pid ? " open" : "");
+                b.silent ? " silent" : "", b.held ? " held" : "",
+                b.refuses_writes ? " refuses-writes" : "", b.owner_pid ? " open" : "");
 }
 
 int Usage() {
     std::puts("usage: simctl list | reset | clear\n"
               "       simctl add VID PID [PRODUCT [VERSION [FIRMWARE]]]\n"
               "       simctl remove|plug|unplug SLOT\n"
-              "       simctl ready|silent|held SLOT 0|1\n"
+              "       simctl ready|silent|held|refuse SLOT 0|1   (refuse: refuses writes)\n"
               "       simctl relay SLOT RELAY 0|1 | led SLOT MASK | firmware SLOT TEXT\n"
               "       simctl hold SLOT MILLISECONDS   (keeps the board open, as another program)");
     return 2;
@@ -43,6 +44,8 @@ bool Flag(const char* name, SimFlag* flag) {
         *flag = SimFlag::Silent;
     else if (!std::strcmp(name, "held"))
         *flag = SimFlag::Held;
+    else if (!std::strcmp(name, "refuse"))
+        *flag = SimFlag::RefusesWrites;
     else
         return false;
     return true;

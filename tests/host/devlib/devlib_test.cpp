@@ -158,6 +158,45 @@ TEST_F(DeviceLibrary, SilentBoardFailsTheReadAndLeavesOutAlone) {
     EXPECT_STREQ(out, "unchanged");
 }
 
+// A write counts only when the device took the whole report. Without a
+// report id the HID class may count only the 32 data bytes (Wine does).
+TEST_F(DeviceLibrary, WriteThatDoesNotTakeTheWholeReportFails) {
+    struct Case {
+        int bytes_written;
+        int32_t result;
+    };
+    const Case cases[] = {
+        {FakeDevice::kWholeReport, 1}, {33, 1}, {32, 1}, {31, 0}, {0, 0}, {-1, 0}};
+    for (const Case& c : cases) {
+        FakeDevice d = Board(0x8001);
+        d.bytes_written = c.bytes_written;
+        d.answer[2] = 0x01;
+        g_fake.devices = {d};
+        g_fake.reads = 0;
+        EXPECT_EQ(WritePellam(0x8001, 1, 0), c.result) << c.bytes_written;
+        char out[12];
+        std::memset(out, 0x5A, sizeof out);
+        EXPECT_EQ(ReadPellams(0x8001, out), c.result) << c.bytes_written;
+        // A status request the board did not take is not waited for.
+        EXPECT_EQ(g_fake.reads, c.result) << c.bytes_written;
+        EXPECT_EQ(out[0], c.result ? 0x01 : 0x5A) << c.bytes_written;
+    }
+}
+
+TEST_F(DeviceLibrary, InputReportTooShortForTheStatusBlockFails) {
+    for (size_t length : {0, 2, 12, 13, 33}) {
+        FakeDevice d = Board(0x8001);
+        d.answer.assign(length, 0x11);
+        g_fake.devices = {d};
+        char out[12];
+        std::memset(out, 0x5A, sizeof out);
+        const bool whole = length >= 13; // input bytes 2 to 12 are used
+        EXPECT_EQ(ReadPellams(0x8001, out), whole ? 1 : 0) << length;
+        EXPECT_EQ(out[10], whole ? 0x11 : 0x5A) << length;
+        EXPECT_EQ(out[11], whole ? 0 : 0x5A) << length;
+    }
+}
+
 TEST_F(DeviceLibrary, IdentityStringsAndVersion) {
     FakeDevice d = Board(0x8001);
     d.product = u"SWITCHDECK \u01355s"; // U+0135 keeps its low byte 0x35 ('5')
