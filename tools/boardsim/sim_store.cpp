@@ -138,15 +138,19 @@ bool SimSetFlag(int slot, SimFlag flag, bool on) {
         case SimFlag::RefusesWrites:
             b->refuses_writes = v;
             break;
+        case SimFlag::ShortAnswers:
+            b->short_answers = v;
+            break;
         }
     });
 }
 
 bool SimSetFirmware(int slot, const char* firmware) {
-    return ChangeSlot(slot, [firmware](SimBoard* b) {
-        std::memset(b->firmware, 0, sizeof b->firmware);
-        std::strncpy(b->firmware, firmware, 4);
-    });
+    return ChangeSlot(slot, [firmware](SimBoard* b) { BoardSetFirmwareText(b, firmware); });
+}
+
+bool SimSetAnswerDelay(int slot, uint32_t milliseconds) {
+    return ChangeSlot(slot, [milliseconds](SimBoard* b) { b->answer_delay_ms = milliseconds; });
 }
 
 bool SimSetProductWide(int slot, const uint16_t* product) {

@@ -27,7 +27,7 @@ class SimLock {
     SimLock& operator=(const SimLock&) = delete;
 };
 
-enum class SimFlag { Plugged, Ready, Silent, Held, RefusesWrites };
+enum class SimFlag { Plugged, Ready, Silent, Held, RefusesWrites, ShortAnswers };
 
 // Control API for tests and tools. Slots are stable until removed.
 void SimResetToDefault(); // exactly the default board
@@ -38,6 +38,7 @@ bool SimRemoveBoard(int slot);
 int SimFindBoard(uint16_t vendor_id, uint16_t product_id); // first slot, or -1
 bool SimSetFlag(int slot, SimFlag flag, bool on);
 bool SimSetFirmware(int slot, const char* firmware);
+bool SimSetAnswerDelay(int slot, uint32_t milliseconds); // each status answer comes this late
 bool SimSetProductWide(int slot, const uint16_t* product);
 bool SimSetRelay(int slot, int relay, bool at_no); // relay 1..5
 bool SimSetLedMask(int slot, uint8_t mask);
