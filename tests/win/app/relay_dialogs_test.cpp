@@ -68,10 +68,6 @@ class RelayDialogTest : public ProgramTest {
         boxes.Queue([work](HWND dialog, const SeenBox&) { work(dialog); });
         Click(IDC_RELAY1_EDIT + relay - 1);
     }
-    const uint8_t* LastReport(SimBoard* b) {
-        SimGetBoard(0, b);
-        return SimLastReport(b);
-    }
 };
 
 TEST_F(RelayDialogTest, OpeningShowsTheRelaysValues) {
@@ -107,7 +103,7 @@ TEST_F(RelayDialogTest, OpeningShowsTheRelaysValues) {
 
 TEST_F(RelayDialogTest, SaveStoresWithinTheLimitsAndTheWindowFollows) {
     ASSERT_TRUE(ConnectAndPoll());
-    SimSetRelay(0, 2, true);
+    board.SetRelay(2, true);
     const std::string name(30, 'N'), notes = std::string(300, 'a') + "\r\n" + std::string(298, 'b');
     WithEditRelay(2, [&](HWND dialog) {
         SetDlgItemTextA(dialog, IDC_EDIT_NAME, name.c_str());
@@ -165,7 +161,7 @@ TEST_F(RelayDialogTest, RelayScriptsButtonDropsUnsavedEdits) {
 }
 
 TEST_F(RelayDialogTest, OptionsShowTheLastMaskAndSendTheNewOne) {
-    SimSetLedMask(0, 0x21);
+    board.SetLedMask(0x21);
     ASSERT_TRUE(ConnectAndPoll());
     boxes.Queue([](HWND dialog, const SeenBox&) {
         EXPECT_EQ(WindowText(dialog), "Relay Board Options");
@@ -178,12 +174,11 @@ TEST_F(RelayDialogTest, OptionsShowTheLastMaskAndSendTheNewOne) {
         PressButton(dialog, IDC_OPTION_OK);
     });
     SendMessageA(window, WM_COMMAND, IDM_RELAY_OPTIONS, 0);
-    SimBoard b;
-    const uint8_t* r = LastReport(&b);
-    ASSERT_NE(r, nullptr);
+    const std::vector<uint8_t> r = board.LastReport();
+    ASSERT_FALSE(r.empty());
     EXPECT_EQ(r[5], 0x0B);
     EXPECT_EQ(r[6], 4);
-    EXPECT_EQ(b.led_mask, 4);
+    EXPECT_EQ(board.LedMask(), 4);
 
     boxes.Queue([](HWND dialog, const SeenBox&) {
         for (int i = 0; i < 6; ++i)
