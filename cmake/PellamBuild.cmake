@@ -32,7 +32,17 @@ else()
   # process (a crash ends only that test and fails it).
   include(GoogleTest)
   function(pellam_win_test name)
-    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
+    # TEST_PREFIX (default "win."), TEST_FILTER (a --gtest_filter) and
+    # TEST_PROPERTIES (more ctest properties) let one test binary be
+    # registered for another backend.
+    cmake_parse_arguments(ARG "GUI" "TEST_PREFIX;TEST_FILTER" "SOURCES;LIBS;TEST_PROPERTIES" ${ARGN})
+    if(NOT ARG_TEST_PREFIX)
+      set(ARG_TEST_PREFIX "win.")
+    endif()
+    set(filter)
+    if(ARG_TEST_FILTER)
+      set(filter TEST_FILTER ${ARG_TEST_FILTER})
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest_main)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
@@ -42,7 +52,7 @@ else()
     pellam_warnings(${name})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PELLAM_TEST_BIN})
     add_dependencies(${name} pellam_test_dlls)
-    gtest_discover_tests(${name} TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST
-                         DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120)
+    gtest_discover_tests(${name} TEST_PREFIX ${ARG_TEST_PREFIX} ${filter} DISCOVERY_MODE PRE_TEST
+                         DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120 ${ARG_TEST_PROPERTIES})
   endfunction()
 endif()

@@ -35,6 +35,44 @@ template <typename Visitor> bool WalkDevices(Visitor visit) {
     return true;
 }
 
+RememberedPath* PathOf(uint32_t id) {
+    for (RememberedPath& p : g_library.paths)
+        if (p.used && p.product_id == id) return &p;
+    return nullptr;
+}
+
+// Remembers the path of the device just opened by the walk.
+void RememberPath(uint16_t product_id) {
+    RememberedPath* entry = PathOf(product_id);
+    if (!entry) {
+        entry = &g_library.paths[g_library.next_path];
+        g_library.next_path = (g_library.next_path + 1) % kRememberedPaths;
+    }
+    const char* path = g_library.detail + 4;
+    if (TextLength(path) >= sizeof entry->path) return;
+    CopyText(path, entry->path);
+    entry->product_id = product_id;
+    entry->used = true;
+}
+
+// Opens the board at its remembered path, if it is still there and still
+// this board. A path that fails is forgotten.
+bool OpenRememberedBoard(uint32_t id) {
+    RememberedPath* entry = PathOf(id);
+    if (!entry) return false;
+    const hid::Device device = hid::OpenExclusive(entry->path);
+    hid::Attributes a{};
+    if (device != hid::kNoDevice && hid::ReadAttributes(device, &a) && a.vendor_id == 0x0000 &&
+        a.product_id == id) {
+        g_library.attributes = a;
+        g_library.board = device;
+        return true;
+    }
+    if (device != hid::kNoDevice) hid::CloseDevice(device);
+    entry->used = false;
+    return false;
+}
+
 } // namespace
 
 LibraryState g_library = [] {
@@ -50,10 +88,12 @@ LibraryState g_library = [] {
 
 int OpenBoard(uint32_t id) {
     CloseBoard();
+    if (OpenRememberedBoard(id)) return 1;
     WalkDevices([id](hid::Device device) {
         const hid::Attributes& a = g_library.attributes;
         if (a.vendor_id != 0x0000 || a.product_id != id) return Visit::Next;
         g_library.board = device;
+        RememberPath(a.product_id);
         return Visit::KeepOpen;
     });
     return g_library.board != hid::kNoDevice ? 1 : 0;
@@ -84,6 +124,7 @@ PELLAM_API int32_t FindPellamBoards(char* out) {
             BoardIdText(a.product_id, id_text);
             AppendTexts(2, g_library.board_list, id_text, "|");
             g_library.found = 1;
+            RememberPath(a.product_id);
             ++entries;
         }
         // The list holds 204 entries; further boards are not examined.

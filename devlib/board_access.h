@@ -16,6 +16,17 @@ constexpr uint32_t kBoardListMaxEntries = 204;
 constexpr uint32_t kInputReportSize = 128;
 constexpr uint32_t kOutputReportSize = 33;
 constexpr uint32_t kReportCount = 13;
+constexpr uint32_t kRememberedPaths = 8;
+
+// The device path of a board found before. A call opens the board there
+// first and checks its ids; only when that fails does it walk the HID
+// interfaces (which is what costs: the device set, and an open and an
+// attribute request per interface).
+struct RememberedPath {
+    bool used;
+    uint16_t product_id;
+    char path[kDetailBufferSize - 4];
+};
 
 // The library's one process-wide state record.
 struct LibraryState {
@@ -28,6 +39,8 @@ struct LibraryState {
     int found;
     uint8_t reports[kReportCount][kOutputReportSize];
     uint8_t input[kInputReportSize];
+    RememberedPath paths[kRememberedPaths];
+    uint32_t next_path; // the entry a new path replaces when all are used
 };
 
 extern LibraryState g_library;

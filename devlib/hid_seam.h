@@ -35,8 +35,8 @@ bool ReadAttributes(Device device, Attributes* attributes);
 // UTF-16 strings into `bytes` bytes of buffer, zero-terminated when they fit.
 bool ReadProductString(Device device, uint16_t* buffer, size_t bytes);
 bool ReadManufacturerString(Device device, uint16_t* buffer, size_t bytes);
-// One output report; true when the device took it.
-bool WriteReport(Device device, const uint8_t* report, size_t length);
+// One output report; the bytes the device took, or -1 when the write failed.
+int WriteReport(Device device, const uint8_t* report, size_t length);
 // One input report, waiting at most timeout_ms; bytes read, or -1.
 int ReadReport(Device device, uint8_t* buffer, size_t capacity, uint32_t timeout_ms);
 

@@ -92,26 +92,30 @@ bool ReadManufacturerString(Device device, uint16_t* buffer, size_t bytes) {
     return ReadString(device, false, buffer, bytes);
 }
 
-bool WriteReport(Device device, const uint8_t* report, size_t length) {
+int WriteReport(Device device, const uint8_t* report, size_t length) {
     SimLock lock;
     SimBoard* b = OwnedBoard(device);
-    if (!b) return false;
-    SimFirmwareReceive(b, report, length);
+    if (!b || !BoardReceive(b, report, length)) return -1;
     ++SimTableView()->changes;
-    return true;
+    return static_cast<int>(length);
 }
 
 int ReadReport(Device device, uint8_t* buffer, size_t capacity, uint32_t timeout_ms) {
+    int n = -1;
+    uint32_t delay_ms = timeout_ms; // no answer is coming: a real read waits out its limit
     {
         SimLock lock;
         SimBoard* b = OwnedBoard(device);
         if (!b) return -1;
-        const int n = SimFirmwareAnswer(b, buffer, capacity);
-        if (n >= 0) return n;
+        n = BoardAnswer(b, buffer, capacity);
+        if (n >= 0) delay_ms = b->answer_delay_ms;
     }
-    // No answer is coming: a real read would wait out its time limit.
-    Sleep(timeout_ms);
-    return -1;
+    if (delay_ms >= timeout_ms) {
+        Sleep(timeout_ms);
+        return -1;
+    }
+    if (delay_ms > 0) Sleep(delay_ms);
+    return n;
 }
 
 } // namespace hid

@@ -100,14 +100,15 @@ bool ReadManufacturerString(Device device, uint16_t* buffer, size_t bytes) {
                                       static_cast<ULONG>(bytes)) != 0;
 }
 
-bool WriteReport(Device device, const uint8_t* report, size_t length) {
+int WriteReport(Device device, const uint8_t* report, size_t length) {
     HANDLE h = reinterpret_cast<HANDLE>(device);
     Event done_event;
     OVERLAPPED ov{};
     ov.hEvent = done_event.handle;
     DWORD done = 0;
     const BOOL started = WriteFile(h, report, static_cast<DWORD>(length), nullptr, &ov);
-    return FinishTransfer(h, started, &ov, kWriteTimeoutMs, &done);
+    if (!FinishTransfer(h, started, &ov, kWriteTimeoutMs, &done)) return -1;
+    return static_cast<int>(done);
 }
 
 int ReadReport(Device device, uint8_t* buffer, size_t capacity, uint32_t timeout_ms) {

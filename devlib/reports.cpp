@@ -14,7 +14,18 @@ constexpr uint8_t kSetLedMask = 0x0B;
 constexpr uint32_t kWideStringBytes = 512;
 constexpr uint32_t kIdentityTextSize = 128;
 
+constexpr uint32_t kStatusBytesUsed = 13; // input bytes 0 to 12; the status block is 2 to 12
+
 using StringReader = bool (*)(hid::Device, uint16_t*, size_t);
+
+// Writes one output report to the open board; true only when the device took
+// all of it. A report whose id byte is 0 carries no report id, and the HID
+// class may count only the data bytes after it (Wine reports 32 of 33).
+bool WriteWhole(const uint8_t* report) {
+    const int written = hid::WriteReport(g_library.board, report, kOutputReportSize);
+    return written == static_cast<int>(kOutputReportSize) ||
+           (report[0] == 0 && written == static_cast<int>(kOutputReportSize) - 1);
+}
 
 int32_t ReadIdentityString(uint32_t id, char* out, StringReader read) {
     uint16_t wide[kWideStringBytes / 2] = {};
@@ -30,12 +41,18 @@ int32_t ReadIdentityString(uint32_t id, char* out, StringReader read) {
 
 PELLAM_API int32_t ReadPellams(uint32_t id, char* out) {
     if (!OpenBoard(id)) return 0;
-    hid::WriteReport(g_library.board, g_library.reports[kStatusRequest], kOutputReportSize);
+    // No answer can come to a request the board never took: fail at once
+    // instead of waiting out the read bound.
+    if (!WriteWhole(g_library.reports[kStatusRequest])) {
+        CloseBoard();
+        return 0;
+    }
     std::memset(g_library.input, 0, sizeof g_library.input);
     const int got =
         hid::ReadReport(g_library.board, g_library.input, kInputReportSize, kStatusReadTimeoutMs);
     CloseBoard();
-    if (got < 0) return 0;
+    // A report too short to hold the status block is no status.
+    if (got < static_cast<int>(kStatusBytesUsed)) return 0;
     std::memcpy(out, &g_library.input[2], 11);
     out[11] = 0;
     return 1;
@@ -54,9 +71,9 @@ PELLAM_API int32_t WritePellam(uint32_t id, uint32_t type, uint32_t value) {
         CloseBoard();
         return 0;
     }
-    hid::WriteReport(g_library.board, report, kOutputReportSize);
+    const bool written = WriteWhole(report);
     CloseBoard();
-    return 1;
+    return written ? 1 : 0;
 }
 
 PELLAM_API int32_t GetProductString(uint32_t id, char* out) {

@@ -1,7 +1,10 @@
-// The board simulator panel: the "hardware" of our demos. Shows every
-// simulated board (product id, relays, LEDs with a blinking heartbeat, ready
-// flag, firmware) and lets a person plug, unplug, toggle ready / silent /
-// held, switch relays by hand, and add or remove boards.
+// The board panel: the "hardware" of our demos. Shows every simulated board
+// or, with --virtual, every virtual board in Wine's HID stack (product id,
+// relays, LEDs with a blinking heartbeat, ready flag, firmware) and lets a
+// person plug, unplug, toggle the fault modes, switch relays by hand, and
+// add or remove boards.
+//   simpanel [--virtual [INF]]
+#include "tools/boardsim/panel_boards.h"
 #include "tools/boardsim/panel_layout.h"
 #include "tools/boardsim/sim_store.h"
 
@@ -10,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -31,9 +36,7 @@ struct PanelState {
     int scroll = 0;
     uint32_t seen_changes = 0xFFFFFFFF;
     bool blink_on = false;
-    int slots[kSimMaxBoards];
-    SimBoard boards[kSimMaxBoards];
-    int count = 0;
+    std::vector<PanelBoard> boards;
 } g;
 
 const COLORREF kBackground = RGB(236, 239, 244);
@@ -44,12 +47,6 @@ const COLORREF kAccent = RGB(0, 94, 184);
 const COLORREF kGreen = RGB(40, 167, 69);
 const COLORREF kAmber = RGB(230, 150, 0);
 const COLORREF kRed = RGB(205, 50, 50);
-
-void Snapshot() {
-    g.count = 0;
-    for (int i = 0; i < kSimMaxBoards; ++i)
-        if (SimGetBoard(i, &g.boards[g.count])) g.slots[g.count++] = i;
-}
 
 void FillRectColor(HDC dc, const PanelRect& r, COLORREF color) {
     RECT rc{r.left, r.top, r.right, r.bottom};
@@ -134,32 +131,36 @@ void DrawButton(HDC dc, const PanelRect& r, const char* label, bool active) {
     CenteredText(dc, r, label, active ? RGB(255, 255, 255) : kInk, g.small_font);
 }
 
+const char* kActionNames[] = {
+    "", "Ready", "Silent", "Held", "Refuses writes", "Short answers", "Slow answers", "Remove"};
+
 void DrawCard(HDC dc, int index, int width) {
-    const SimBoard& b = g.boards[index];
+    const PanelBoard& b = g.boards[index];
     const PanelRect card = CardRect(index, g.scroll, width);
     RoundBox(dc, card, b.plugged ? kCard : RGB(245, 245, 245), RGB(200, 204, 210), 12);
     char text[160];
     std::snprintf(text, sizeof text, "%04X", b.product_id);
     Text(dc, card.left + 16, card.top + 10, text, b.plugged ? kInk : kMuted, g.big_font);
-    char product[kSimStringChars];
-    for (int i = 0; i < kSimStringChars; ++i)
-        product[i] = static_cast<char>(b.product[i]);
-    Text(dc, card.left + 16, card.top + 48, product, kInk, g.font);
+    Text(dc, card.left + 16, card.top + 48, b.product.c_str(), kInk, g.font);
     std::snprintf(text, sizeof text, "VID %04X  ver %04X  fw %.4s", b.vendor_id, b.version_number,
                   b.firmware);
     Text(dc, card.left + 16, card.top + 68, text, kMuted, g.small_font);
-    const char* state = !b.plugged ? "UNPLUGGED"
-                        : b.held   ? "HELD ELSEWHERE"
-                        : b.silent ? "SILENT"
-                        : b.ready  ? "READY"
-                                   : "NOT READY";
-    const COLORREF state_color = !b.plugged             ? kMuted
-                                 : (b.held || b.silent) ? kRed
-                                 : b.ready              ? kGreen
-                                                        : kAmber;
+    const bool fault = b.held || b.silent || b.refuses_writes || b.short_answers;
+    const char* state = !b.plugged          ? "UNPLUGGED"
+                        : b.held            ? "HELD ELSEWHERE"
+                        : b.silent          ? "SILENT"
+                        : b.refuses_writes  ? "REFUSES WRITES"
+                        : b.short_answers   ? "SHORT ANSWERS"
+                        : b.answer_delay_ms ? "SLOW ANSWERS"
+                        : b.ready           ? "READY"
+                                            : "NOT READY";
+    const COLORREF state_color = !b.plugged                        ? kMuted
+                                 : fault                           ? kRed
+                                 : (b.ready && !b.answer_delay_ms) ? kGreen
+                                                                   : kAmber;
     Dot(dc, card.left + 21, card.top + 93, 5, state_color);
     Text(dc, card.left + 32, card.top + 86, state, state_color, g.small_font);
-    if (b.owner_pid) Text(dc, card.left + 120, card.top + 86, "in use", kAccent, g.small_font);
+    if (b.in_use) Text(dc, card.left + 130, card.top + 86, "in use", kAccent, g.small_font);
 
     for (int r = 0; r < 5; ++r)
         DrawRelay(dc, RelayRect(card, r), r, b.relays[r] != 0, b.plugged);
@@ -169,11 +170,16 @@ void DrawCard(HDC dc, int index, int width) {
         const bool lit = l < 5 ? b.relays[l] != 0 : g.blink_on;
         DrawLed(dc, LedRect(card, l), kLedNames[l], enabled, lit);
     }
-    DrawButton(dc, ButtonRect(card, CardButton::Plug), b.plugged ? "Unplug" : "Plug in", false);
-    DrawButton(dc, ButtonRect(card, CardButton::Ready), "Ready", b.ready != 0);
-    DrawButton(dc, ButtonRect(card, CardButton::Silent), "Silent", b.silent != 0);
-    DrawButton(dc, ButtonRect(card, CardButton::Held), "Held", b.held != 0);
-    DrawButton(dc, ButtonRect(card, CardButton::Remove), "Remove", false);
+    const bool active[] = {
+        false,           b.ready != 0,           b.silent, b.held, b.refuses_writes,
+        b.short_answers, b.answer_delay_ms != 0, false};
+    for (int i = 0; i < static_cast<int>(BoardAction::Count); ++i) {
+        const auto action = static_cast<BoardAction>(i);
+        if (!CanAct(action)) continue;
+        const char* label =
+            action == BoardAction::Plug ? (b.plugged ? "Unplug" : "Plug in") : kActionNames[i];
+        DrawButton(dc, ButtonRect(card, action), label, active[i]);
+    }
 }
 
 void Paint(HWND window) {
@@ -187,11 +193,13 @@ void Paint(HWND window) {
     HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
     SetBkMode(dc, TRANSPARENT);
     FillRectColor(dc, {0, 0, client.right, client.bottom}, kBackground);
-    for (int i = 0; i < g.count; ++i)
+    for (int i = 0; i < static_cast<int>(g.boards.size()); ++i)
         DrawCard(dc, i, client.right);
-    if (g.count == 0)
-        Text(dc, kCardMargin + 8, kToolbarHeight + 24, "No simulated board. Add one above.", kMuted,
-             g.font);
+    if (g.boards.empty())
+        Text(dc, kCardMargin + 8, kToolbarHeight + 24,
+             ShowsVirtualBoards() ? "No virtual board. Add one above."
+                                  : "No simulated board. Add one above.",
+             kMuted, g.font);
     FillRectColor(dc, {0, 0, client.right, kToolbarHeight}, RGB(255, 255, 255));
     Line(dc, 0, kToolbarHeight - 1, client.right, kToolbarHeight - 1, RGB(210, 214, 220), 1);
     static const char* kLabels[5] = {"Vendor id", "Product id", "Product string", "Version",
@@ -209,7 +217,7 @@ void Paint(HWND window) {
 void UpdateScrollRange(HWND window) {
     RECT client;
     GetClientRect(window, &client);
-    const int content = kCardMargin + g.count * (kCardHeight + kCardGap);
+    const int content = kCardMargin + static_cast<int>(g.boards.size()) * (kCardHeight + kCardGap);
     const int view = client.bottom - kToolbarHeight;
     SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS,         0,
                   content,   static_cast<UINT>(view > 0 ? view : 0), 0,
@@ -220,11 +228,16 @@ void UpdateScrollRange(HWND window) {
     SetScrollInfo(window, SB_VERT, &si, TRUE);
 }
 
+// Simulated boards say when they changed; virtual boards are compared.
 void Refresh(HWND window, bool force) {
-    const SimTable* table = SimTableView();
-    if (!force && table->changes == g.seen_changes) return;
-    g.seen_changes = table->changes;
-    Snapshot();
+    if (!ShowsVirtualBoards()) {
+        const SimTable* table = SimTableView();
+        if (!force && table->changes == g.seen_changes) return;
+        g.seen_changes = table->changes;
+    }
+    std::vector<PanelBoard> boards = SnapshotBoards();
+    if (!force && boards == g.boards) return;
+    g.boards = std::move(boards);
     UpdateScrollRange(window);
     InvalidateRect(window, nullptr, FALSE);
 }
@@ -232,22 +245,15 @@ void Refresh(HWND window, bool force) {
 void Click(HWND window, int x, int y) {
     RECT client;
     GetClientRect(window, &client);
-    for (int i = 0; i < g.count; ++i) {
+    for (int i = 0; i < static_cast<int>(g.boards.size()); ++i) {
         const PanelRect card = CardRect(i, g.scroll, client.right);
         if (!card.Contains(x, y) || y < kToolbarHeight) continue;
-        const int slot = g.slots[i];
-        const SimBoard& b = g.boards[i];
+        const PanelBoard b = g.boards[i];
         for (int r = 0; r < 5; ++r)
-            if (RelayRect(card, r).Contains(x, y)) SimSetRelay(slot, r + 1, b.relays[r] == 0);
-        if (ButtonRect(card, CardButton::Plug).Contains(x, y))
-            SimSetFlag(slot, SimFlag::Plugged, !b.plugged);
-        if (ButtonRect(card, CardButton::Ready).Contains(x, y))
-            SimSetFlag(slot, SimFlag::Ready, !b.ready);
-        if (ButtonRect(card, CardButton::Silent).Contains(x, y))
-            SimSetFlag(slot, SimFlag::Silent, !b.silent);
-        if (ButtonRect(card, CardButton::Held).Contains(x, y))
-            SimSetFlag(slot, SimFlag::Held, !b.held);
-        if (ButtonRect(card, CardButton::Remove).Contains(x, y)) SimRemoveBoard(slot);
+            if (RelayRect(card, r).Contains(x, y)) SwitchBoardRelay(b, r);
+        for (int a = 0; a < static_cast<int>(BoardAction::Count); ++a)
+            if (ButtonRect(card, static_cast<BoardAction>(a)).Contains(x, y))
+                ActOnBoard(b, static_cast<BoardAction>(a));
     }
     Refresh(window, true);
 }
@@ -265,12 +271,13 @@ void AddFromFields(HWND window) {
     GetDlgItemTextA(window, kProductEdit, product, sizeof product);
     GetDlgItemTextA(window, kFirmwareEdit, firmware, sizeof firmware);
     const unsigned pid = FieldNumber(window, kPidEdit, 0x8002);
-    if (SimAddBoard(static_cast<uint16_t>(FieldNumber(window, kVidEdit, 0)),
-                    static_cast<uint16_t>(pid), product, "Qvoxline Circuits",
-                    static_cast<uint16_t>(FieldNumber(window, kVersionEdit, 0x0100)),
-                    firmware) < 0) {
-        MessageBoxA(window, "The simulator holds no more boards.", "Board simulator",
-                    MB_ICONWARNING);
+    if (!AddPanelBoard(
+            static_cast<uint16_t>(FieldNumber(window, kVidEdit, 0)), static_cast<uint16_t>(pid),
+            product, static_cast<uint16_t>(FieldNumber(window, kVersionEdit, 0x0100)), firmware)) {
+        MessageBoxA(window,
+                    ShowsVirtualBoards() ? "The virtual board could not be added."
+                                         : "The simulator holds no more boards.",
+                    "Board panel", MB_ICONWARNING);
         return;
     }
     char next[8];
@@ -304,7 +311,8 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_CREATE:
         g.window = window;
         CreateToolbar(window);
-        SetTimer(window, 1, 100, nullptr);
+        // Virtual boards are read from the registry: a little less often.
+        SetTimer(window, 1, ShowsVirtualBoards() ? 200 : 100, nullptr);
         SetTimer(window, 2, 500, nullptr);
         Refresh(window, true);
         return 0;
@@ -319,7 +327,7 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_COMMAND:
         if (LOWORD(w) == kAddButton) AddFromFields(window);
         if (LOWORD(w) == kResetButton) {
-            SimResetToDefault();
+            ResetPanelBoards();
             Refresh(window, true);
         }
         return 0;
@@ -378,10 +386,24 @@ HFONT MakeFont(int height, int weight) {
                        VARIABLE_PITCH | FF_SWISS, "Tahoma");
 }
 
+// The driver's INF in dist/vboard/, beside this program's dist/sim/.
+std::string DefaultInf() {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string inf(path, n);
+    inf = inf.substr(0, inf.find_last_of('\\'));
+    return inf.substr(0, inf.find_last_of('\\') + 1) + "vboard\\pellam_vboard.inf";
+}
+
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    if (!SimTableView()) return 1;
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show) {
+    const std::string args = command_line;
+    if (args.compare(0, 9, "--virtual") == 0) {
+        const size_t inf = args.find_first_not_of(' ', 9);
+        UseVirtualBoards(inf == std::string::npos ? DefaultInf() : args.substr(inf));
+    }
+    if (!OpenBoards()) return 1;
     g.font = MakeFont(13, FW_NORMAL);
     g.small_font = MakeFont(11, FW_NORMAL);
     g.big_font = MakeFont(28, FW_BOLD);
@@ -392,13 +414,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
     wc.lpszClassName = "PellamBoardSimulator";
     RegisterClassA(&wc);
-    RECT size{0, 0, 800 + GetSystemMetrics(SM_CXVSCROLL),
+    RECT size{0, 0, kPanelWidth + GetSystemMetrics(SM_CXVSCROLL),
               kToolbarHeight + 3 * (kCardHeight + kCardGap) + kCardMargin};
     AdjustWindowRect(&size, WS_OVERLAPPEDWINDOW | WS_VSCROLL, FALSE);
-    HWND window = CreateWindowA(wc.lpszClassName, "Pellam board simulator",
-                                WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                CW_USEDEFAULT, size.right - size.left, size.bottom - size.top,
-                                nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowA(
+        wc.lpszClassName, ShowsVirtualBoards() ? "Pellam virtual boards" : "Pellam board simulator",
+        WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+        size.right - size.left, size.bottom - size.top, nullptr, nullptr, instance, nullptr);
     ShowWindow(window, show);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

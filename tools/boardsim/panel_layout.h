@@ -2,13 +2,14 @@
 // hit-testing so the two never disagree.
 #pragma once
 
+#include "tools/boardsim/panel_boards.h"
+
 struct PanelRect {
     int left, top, right, bottom;
     bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
 };
 
-enum class CardButton { Plug, Ready, Silent, Held, Remove, Count };
-
+constexpr int kPanelWidth = 900;
 constexpr int kCardHeight = 112;
 constexpr int kCardGap = 10;
 constexpr int kCardMargin = 12;
@@ -32,9 +33,10 @@ inline PanelRect LedRect(const PanelRect& card, int l) {
     const int top = card.top + 30 + (l / 3) * 32;
     return {left, top, left + 16, top + 16};
 }
-inline PanelRect ButtonRect(const PanelRect& card, CardButton b) {
-    const int i = static_cast<int>(b);
-    const int left = card.right - 110;
-    const int top = card.top + 8 + i * 20;
-    return {left, top, card.right - 10, top + 18};
+// The board's buttons, one per action, in two columns of four.
+inline PanelRect ButtonRect(const PanelRect& card, BoardAction action) {
+    const int i = static_cast<int>(action);
+    const int left = card.right - 214 + (i / 4) * 107;
+    const int top = card.top + 8 + (i % 4) * 24;
+    return {left, top, left + 100, top + 20};
 }

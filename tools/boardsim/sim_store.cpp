@@ -6,9 +6,11 @@
 
 namespace {
 
-constexpr uint32_t kMagic = 0x50534232; // "PSB2"
-const char kSectionName[] = "Local\\PellamSimulatedBoards.v2";
-const char kLockName[] = "Local\\PellamSimulatedBoards.v2.lock";
+// The layout's version is in the magic and the names: a table of another
+// layout is never mapped as this one.
+constexpr uint32_t kMagic = 0x50534233; // "PSB3"
+const char kSectionName[] = "Local\\PellamSimulatedBoards.v3";
+const char kLockName[] = "Local\\PellamSimulatedBoards.v3.lock";
 
 HANDLE g_lock = nullptr;
 SimTable* g_table = nullptr;
@@ -56,7 +58,7 @@ HANDLE OpenBackingFile() {
     if (n == 0 || n >= sizeof path) {
         n = GetEnvironmentVariableA("ProgramData", path, sizeof path);
         if (n == 0 || n + 32 >= sizeof path) return INVALID_HANDLE_VALUE;
-        std::strcat(path, "\\PellamBoardSimulator.v2.bin");
+        std::strcat(path, "\\PellamBoardSimulator.v3.bin");
     }
     return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -133,15 +135,22 @@ bool SimSetFlag(int slot, SimFlag flag, bool on) {
         case SimFlag::Held:
             b->held = v;
             break;
+        case SimFlag::RefusesWrites:
+            b->refuses_writes = v;
+            break;
+        case SimFlag::ShortAnswers:
+            b->short_answers = v;
+            break;
         }
     });
 }
 
 bool SimSetFirmware(int slot, const char* firmware) {
-    return ChangeSlot(slot, [firmware](SimBoard* b) {
-        std::memset(b->firmware, 0, sizeof b->firmware);
-        std::strncpy(b->firmware, firmware, 4);
-    });
+    return ChangeSlot(slot, [firmware](SimBoard* b) { BoardSetFirmwareText(b, firmware); });
+}
+
+bool SimSetAnswerDelay(int slot, uint32_t milliseconds) {
+    return ChangeSlot(slot, [milliseconds](SimBoard* b) { b->answer_delay_ms = milliseconds; });
 }
 
 bool SimSetProductWide(int slot, const uint16_t* product) {

@@ -1,7 +1,7 @@
 // The simulated boards of this machine, kept in a named shared-memory
 // section so that every process of the Wine prefix (Pellam.exe, the panel,
 // tests) sees and changes the same boards. The section is backed by a file
-// (%ProgramData%\PellamBoardSimulator.v2.bin, or $PELLAM_SIM_FILE), so the
+// (%ProgramData%\PellamBoardSimulator.v3.bin, or $PELLAM_SIM_FILE), so the
 // boards outlive the processes that set them up. A new file offers the
 // default board: product id 0x8001, "SWITCHDECK 5s", version 0x0100,
 // firmware "0123", ready, all relays at NC, LED mask 0x3F.
@@ -27,7 +27,7 @@ class SimLock {
     SimLock& operator=(const SimLock&) = delete;
 };
 
-enum class SimFlag { Plugged, Ready, Silent, Held };
+enum class SimFlag { Plugged, Ready, Silent, Held, RefusesWrites, ShortAnswers };
 
 // Control API for tests and tools. Slots are stable until removed.
 void SimResetToDefault(); // exactly the default board
@@ -38,6 +38,7 @@ bool SimRemoveBoard(int slot);
 int SimFindBoard(uint16_t vendor_id, uint16_t product_id); // first slot, or -1
 bool SimSetFlag(int slot, SimFlag flag, bool on);
 bool SimSetFirmware(int slot, const char* firmware);
+bool SimSetAnswerDelay(int slot, uint32_t milliseconds); // each status answer comes this late
 bool SimSetProductWide(int slot, const uint16_t* product);
 bool SimSetRelay(int slot, int relay, bool at_no); // relay 1..5
 bool SimSetLedMask(int slot, uint8_t mask);

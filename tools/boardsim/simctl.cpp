@@ -19,18 +19,24 @@ void PrintBoard(int slot, const SimBoard& b) {
     for (int i = 0; i < kSimStringChars; ++i)
         product[i] = static_cast<char>(b.product[i]);
     std::printf("%3d  vid %04X pid %04X  ver %04X  \"%s\"  fw %.4s  relays %d%d%d%d%d  led %02X"
-                "  %s%s%s%s%s\n",
+                "  %s%s%s%s%s%s%s",
                 slot, b.vendor_id, b.product_id, b.version_number, product, b.firmware, b.relays[0],
                 b.relays[1], b.relays[2], b.relays[3], b.relays[4], b.led_mask,
                 b.plugged ? "plugged" : "unplugged", b.ready ? "" : " not-ready",
-                b.silent ? " silent" : "", b.held ? " held" : "", b.owner_pid ? " open" : "");
+                b.silent ? " silent" : "", b.held ? " held" : "",
+                b.refuses_writes ? " refuses-writes" : "", b.short_answers ? " short-answers" : "",
+                b.owner_pid ? " open" : "");
+    if (b.answer_delay_ms) std::printf("  answers after %u ms", b.answer_delay_ms);
+    std::printf("\n");
 }
 
 int Usage() {
     std::puts("usage: simctl list | reset | clear\n"
               "       simctl add VID PID [PRODUCT [VERSION [FIRMWARE]]]\n"
               "       simctl remove|plug|unplug SLOT\n"
-              "       simctl ready|silent|held SLOT 0|1\n"
+              "       simctl ready|silent|held|refuse|short SLOT 0|1\n"
+              "              (refuse: refuses writes; short: answers too short for a status)\n"
+              "       simctl delay SLOT MILLISECONDS   (each status answer comes this late)\n"
               "       simctl relay SLOT RELAY 0|1 | led SLOT MASK | firmware SLOT TEXT\n"
               "       simctl hold SLOT MILLISECONDS   (keeps the board open, as another program)");
     return 2;
@@ -43,6 +49,10 @@ bool Flag(const char* name, SimFlag* flag) {
         *flag = SimFlag::Silent;
     else if (!std::strcmp(name, "held"))
         *flag = SimFlag::Held;
+    else if (!std::strcmp(name, "refuse"))
+        *flag = SimFlag::RefusesWrites;
+    else if (!std::strcmp(name, "short"))
+        *flag = SimFlag::ShortAnswers;
     else
         return false;
     return true;
@@ -81,6 +91,8 @@ int main(int argc, char** argv) {
                          Num(argv[4]) != 0);
     } else if (!std::strcmp(cmd, "led") && argc == 4) {
         ok = SimSetLedMask(static_cast<int>(Num(argv[2])), static_cast<uint8_t>(Num(argv[3])));
+    } else if (!std::strcmp(cmd, "delay") && argc == 4) {
+        ok = SimSetAnswerDelay(static_cast<int>(Num(argv[2])), Num(argv[3]));
     } else if (!std::strcmp(cmd, "firmware") && argc == 4) {
         ok = SimSetFirmware(static_cast<int>(Num(argv[2])), argv[3]);
     } else if (!std::strcmp(cmd, "hold") && argc == 4) {

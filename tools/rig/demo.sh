@@ -1,7 +1,10 @@
 # Sourced: starts Pellam.exe against the simulated board with a registered
-# default board whose relays have names and labels, and connects it.
-#   demo_start_connected   (sets DEMO_WINDOW; needs a rig session)
+# default board whose relays have names and labels, and connects it. With
+# --virtual: the real dist/Pellam.exe against the default virtual board.
+#   demo_start_connected [--virtual]   (sets DEMO_WINDOW; needs a rig session)
 demo_start_connected() {
+  local virtual=0
+  [ "${1:-}" = "--virtual" ] && virtual=1
   tools/rig/prepare-app.sh --reset >/dev/null
   sqlite3 dist/Pellam.MDB <<'SQL'
 INSERT INTO Main (VID, PID, "DEFAULT",
@@ -14,10 +17,17 @@ INSERT INTO RelayScripts (PID, NAME, DESCRIPTION, COMMANDS) VALUES
   ('8001', 'Air the room', 'Fan on for ten seconds, then off', '040J05'),
   ('8001', 'Close up', 'Gate closed, everything off', '09010305070A');
 SQL
-  wine dist/sim/simctl.exe reset >/dev/null
-  wine dist/sim/simctl.exe relay 0 2 1 >/dev/null
-  wine dist/sim/simctl.exe relay 0 5 1 >/dev/null
-  wine dist/sim/Pellam.exe &
+  if [ "$virtual" = 1 ]; then
+    wine dist/vboard/vboard.exe default </dev/null >/dev/null
+    wine dist/vboard/vboard.exe relay 8001 2 1 </dev/null >/dev/null
+    wine dist/vboard/vboard.exe relay 8001 5 1 </dev/null >/dev/null
+    wine dist/Pellam.exe &
+  else
+    wine dist/sim/simctl.exe reset >/dev/null
+    wine dist/sim/simctl.exe relay 0 2 1 >/dev/null
+    wine dist/sim/simctl.exe relay 0 5 1 >/dev/null
+    wine dist/sim/Pellam.exe &
+  fi
   DEMO_WINDOW=""
   for _ in $(seq 50); do
     DEMO_WINDOW=$(xdotool search --name "^Qvoxline Circuits Pellam Board$" 2>/dev/null | head -n1 || true)

@@ -2,7 +2,8 @@
 # Takes the documentation's screenshots of Pellam connected to the simulated
 # board (after a Windows build): the main window, Edit Relay, Relay Board
 # Options, the About box, the Relay Scripts list, the script editor and a
-# finished execution log, all under docs/.
+# finished execution log; then the real Pellam.exe connected to the default
+# virtual board beside the board panel. All under docs/.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tools/rig/session.sh
@@ -66,3 +67,27 @@ sleep 1
 xdotool key Return # "Execute Script Number 1 ?": Yes
 sleep 8
 shot "^Execute Relay Script$" script-execution.png
+
+# The board panel with the simulated board.
+wine dist/sim/simpanel.exe &
+sleep 3
+shot "^Pellam board simulator$" simulator-panel.png
+
+# The real library against the virtual board, with the panel showing it.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+rig_session_stop
+rig_session_start
+demo_start_connected --virtual
+xdotool windowmove "$DEMO_WINDOW" 0 0
+wine dist/sim/simpanel.exe --virtual &
+panel=""
+for _ in $(seq 50); do
+  panel=$(xdotool search --name "^Pellam virtual boards$" 2>/dev/null | head -n1 || true)
+  [ -n "$panel" ] && break
+  sleep 0.2
+done
+xdotool windowsize "$panel" 917 210 windowmove "$panel" 0 520
+sleep 3
+import -display "$DISPLAY" -window root -crop 1024x735+0+0 +repage docs/virtual-board.png
+echo "saved docs/virtual-board.png"

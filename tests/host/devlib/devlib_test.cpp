@@ -15,9 +15,16 @@ FakeDevice Board(uint16_t pid) {
     return d;
 }
 
+// A fresh fake, and a library that remembers no board's path.
+void ResetAll() {
+    ResetFake();
+    for (RememberedPath& p : g_library.paths)
+        p.used = false;
+}
+
 class DeviceLibrary : public ::testing::Test {
   protected:
-    void SetUp() override { ResetFake(); }
+    void SetUp() override { ResetAll(); }
     void TearDown() override {
         // Whatever the call did, nothing stays open and every walk was ended.
         EXPECT_EQ(g_fake.currently_open, 0);
@@ -158,6 +165,45 @@ TEST_F(DeviceLibrary, SilentBoardFailsTheReadAndLeavesOutAlone) {
     EXPECT_STREQ(out, "unchanged");
 }
 
+// A write counts only when the device took the whole report. Without a
+// report id the HID class may count only the 32 data bytes (Wine does).
+TEST_F(DeviceLibrary, WriteThatDoesNotTakeTheWholeReportFails) {
+    struct Case {
+        int bytes_written;
+        int32_t result;
+    };
+    const Case cases[] = {
+        {FakeDevice::kWholeReport, 1}, {33, 1}, {32, 1}, {31, 0}, {0, 0}, {-1, 0}};
+    for (const Case& c : cases) {
+        FakeDevice d = Board(0x8001);
+        d.bytes_written = c.bytes_written;
+        d.answer[2] = 0x01;
+        g_fake.devices = {d};
+        g_fake.reads = 0;
+        EXPECT_EQ(WritePellam(0x8001, 1, 0), c.result) << c.bytes_written;
+        char out[12];
+        std::memset(out, 0x5A, sizeof out);
+        EXPECT_EQ(ReadPellams(0x8001, out), c.result) << c.bytes_written;
+        // A status request the board did not take is not waited for.
+        EXPECT_EQ(g_fake.reads, c.result) << c.bytes_written;
+        EXPECT_EQ(out[0], c.result ? 0x01 : 0x5A) << c.bytes_written;
+    }
+}
+
+TEST_F(DeviceLibrary, InputReportTooShortForTheStatusBlockFails) {
+    for (size_t length : {0, 2, 12, 13, 33}) {
+        FakeDevice d = Board(0x8001);
+        d.answer.assign(length, 0x11);
+        g_fake.devices = {d};
+        char out[12];
+        std::memset(out, 0x5A, sizeof out);
+        const bool whole = length >= 13; // input bytes 2 to 12 are used
+        EXPECT_EQ(ReadPellams(0x8001, out), whole ? 1 : 0) << length;
+        EXPECT_EQ(out[10], whole ? 0x11 : 0x5A) << length;
+        EXPECT_EQ(out[11], whole ? 0 : 0x5A) << length;
+    }
+}
+
 TEST_F(DeviceLibrary, IdentityStringsAndVersion) {
     FakeDevice d = Board(0x8001);
     d.product = u"SWITCHDECK \u01355s"; // U+0135 keeps its low byte 0x35 ('5')
@@ -178,6 +224,57 @@ TEST_F(DeviceLibrary, IdentityStringsAndVersion) {
     EXPECT_STREQ(out, "0000");
     EXPECT_EQ(TestDLL(out), 1);
     EXPECT_STREQ(out, "OK");
+}
+
+// After the first call a board is opened at its remembered path without a
+// walk; a path that now leads nowhere, or to another device, is checked and
+// the walk finds the board where it is now.
+TEST_F(DeviceLibrary, BoardsAreOpenedAtTheirRememberedPathWhileItHoldsThem) {
+    struct Case {
+        const char* name;
+        std::vector<uint16_t> later; // the devices present at the second call
+        int32_t result;
+        int walks; // by the second call
+    };
+    const Case cases[] = {
+        {"same devices", {0x8001, 0x8002}, 1, 0},
+        {"board moved to another path", {0x8002}, 1, 1},
+        {"another device at its path", {0x8002, 0x8003}, 1, 1},
+        {"board gone", {0x8001}, 0, 1},
+    };
+    for (const Case& c : cases) {
+        ResetAll();
+        for (uint16_t pid : {0x8001, 0x8002})
+            g_fake.devices.push_back(Board(pid));
+        char out[12];
+        ASSERT_EQ(ReadPellams(0x8002, out), 1) << c.name; // walks, remembers "#1"
+        g_fake.devices.clear();
+        for (uint16_t pid : c.later)
+            g_fake.devices.push_back(Board(pid));
+        const int walks_before = g_fake.walks_begun;
+        EXPECT_EQ(ReadPellams(0x8002, out), c.result) << c.name;
+        EXPECT_EQ(g_fake.walks_begun - walks_before, c.walks) << c.name;
+        EXPECT_EQ(g_fake.currently_open, 0) << c.name;
+    }
+    // Listing remembers every board it found.
+    ResetAll();
+    g_fake.devices = {Board(0x8003), Board(0x8004)};
+    Find();
+    const int walks_before = g_fake.walks_begun;
+    char text[128];
+    EXPECT_EQ(GetVersionString(0x8004, text), 1);
+    EXPECT_EQ(WritePellam(0x8003, 1, 0), 1);
+    EXPECT_EQ(g_fake.walks_begun, walks_before);
+}
+
+TEST_F(DeviceLibrary, ABoardHeldElsewhereIsNotOpenedAtItsRememberedPath) {
+    g_fake.devices = {Board(0x8001)};
+    char out[12];
+    ASSERT_EQ(ReadPellams(0x8001, out), 1);
+    g_fake.devices[0].held_elsewhere = true;
+    EXPECT_EQ(ReadPellams(0x8001, out), 0);
+    g_fake.devices[0].held_elsewhere = false;
+    EXPECT_EQ(ReadPellams(0x8001, out), 1);
 }
 
 TEST_F(DeviceLibrary, NarrowTextKeepsLowBytesAndStaysInBounds) {

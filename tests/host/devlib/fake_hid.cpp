@@ -73,17 +73,20 @@ bool ReadManufacturerString(Device device, uint16_t* buffer, size_t bytes) {
     return ReadWide(At(device)->manufacturer, buffer, bytes);
 }
 
-bool WriteReport(Device device, const uint8_t* report, size_t length) {
-    At(device)->written.emplace_back(report, report + length);
-    return true;
+int WriteReport(Device device, const uint8_t* report, size_t length) {
+    FakeDevice* d = At(device);
+    if (d->bytes_written != FakeDevice::kWholeReport) return d->bytes_written;
+    d->written.emplace_back(report, report + length);
+    return static_cast<int>(length);
 }
 
 int ReadReport(Device device, uint8_t* buffer, size_t capacity, uint32_t timeout_ms) {
     g_fake.last_read_timeout = timeout_ms;
+    ++g_fake.reads;
     FakeDevice* d = At(device);
     if (d->silent) return -1;
     const size_t n = d->answer.size() < capacity ? d->answer.size() : capacity;
-    std::memcpy(buffer, d->answer.data(), n);
+    if (n > 0) std::memcpy(buffer, d->answer.data(), n);
     return static_cast<int>(n);
 }
 

@@ -17,6 +17,10 @@ struct FakeDevice {
     bool detail_fails = false;
     size_t path_length = 60; // length of its device path
     bool silent = false;     // never answers a read
+    // What a write reports: kWholeReport, a byte count, or -1 (the write
+    // failed). Only writes that took the whole report are recorded.
+    static constexpr int kWholeReport = -2;
+    int bytes_written = kWholeReport;
     std::vector<uint8_t> answer = std::vector<uint8_t>(33, 0);
     // Recorded:
     int open_count = 0;
@@ -30,6 +34,7 @@ struct FakeHid {
     int walks_ended = 0;
     int currently_open = 0;
     uint32_t last_read_timeout = 0;
+    int reads = 0;
 };
 
 extern FakeHid g_fake;

@@ -1,4 +1,4 @@
-// Connecting to the simulated board: polling, what the window shows, losing
+// Connecting to the test board: polling, what the window shows, losing
 // the board, and the relay pictures as switches.
 #include "tests/win/app/program_fixture.h"
 
@@ -31,9 +31,9 @@ class ConnectedTest : public ProgramTest {
 };
 
 TEST_F(ConnectedTest, ConnectPollsAndShowsTheBoard) {
-    SimSetRelay(0, 2, true);
-    SimSetRelay(0, 5, true);
-    SimSetLedMask(0, 0x21);
+    board.SetRelay(2, true);
+    board.SetRelay(5, true);
+    board.SetLedMask(0x21);
     Click(IDC_CONNECT);
     EXPECT_EQ(StatusPart(g_main.status_bar, 1), "Connected");
     EXPECT_EQ(StatusPart(g_main.status_bar, 2), " MSG: Data Polling Started");
@@ -65,8 +65,8 @@ TEST_F(ConnectedTest, ConnectPollsAndShowsTheBoard) {
 
 TEST_F(ConnectedTest, NotReadyBlanksPicturesAndKeepsLabels) {
     ASSERT_TRUE(ConnectAndPoll());
-    SimSetFlag(0, SimFlag::Ready, false);
-    SimSetFirmware(0, "9999");
+    board.SetReady(false);
+    board.SetFirmware("9999");
     ASSERT_TRUE(PumpUntil([] { return g_connection.board_ready == 0; }, 1000));
     for (int n = 0; n < 5; ++n)
         EXPECT_EQ(PictureShown(IDC_RELAY1_PICTURE + n), Picture(IDB_RELAY_BLANK));
@@ -84,7 +84,7 @@ TEST_F(ConnectedTest, NotReadyBlanksPicturesAndKeepsLabels) {
 
 TEST_F(ConnectedTest, UnpluggedOrSilentBoardDisconnectsWithinOnePeriod) {
     ASSERT_TRUE(ConnectAndPoll());
-    SimSetFlag(0, SimFlag::Plugged, false);
+    board.SetPlugged(false);
     const DWORD start = GetTickCount();
     ASSERT_TRUE(PumpUntil([] { return g_connection.connected == 0; }, 1000));
     EXPECT_LT(GetTickCount() - start, 400u);
@@ -96,8 +96,8 @@ TEST_F(ConnectedTest, UnpluggedOrSilentBoardDisconnectsWithinOnePeriod) {
     EXPECT_TRUE(Enabled(IDC_CONNECT));
     EXPECT_FALSE(boxes.seen().size()) << boxes.Texts();
 
-    SimSetFlag(0, SimFlag::Plugged, true);
-    SimSetFlag(0, SimFlag::Silent, true);
+    board.SetPlugged(true);
+    board.SetSilent(true);
     Click(IDC_CONNECT);
     ASSERT_TRUE(PumpUntil([] { return g_connection.connected == 0; }, 2000));
 }

@@ -27,7 +27,7 @@ Rows TestDatabase::Query(const std::string& sql) {
 }
 
 void ProgramTest::SetUp() {
-    SimResetToDefault();
+    board.Reset();
     db.Create();
 }
 
@@ -35,7 +35,7 @@ void ProgramTest::TearDown() {
     if (window && IsWindow(window)) DestroyWindow(window);
     CloseDatabase();
     db.Remove();
-    SimResetToDefault();
+    board.Reset();
 }
 
 HWND ProgramTest::Start() {
@@ -74,24 +74,4 @@ void ProgramTest::Click(int id) {
 bool ProgramTest::ConnectAndPoll() {
     Click(1006);
     return PumpUntil([] { return g_connection.board_ready == 1; }, 3000);
-}
-
-uint32_t ProgramTest::ReportsReceived() const {
-    SimBoard b;
-    SimGetBoard(0, &b);
-    return b.reports_received;
-}
-
-uint32_t ProgramTest::CommandsReceived() const {
-    SimBoard b;
-    SimGetBoard(0, &b);
-    return b.commands_received;
-}
-
-std::vector<uint8_t> ProgramTest::CommandsSince(uint32_t commands_before) const {
-    SimBoard b;
-    SimGetBoard(0, &b);
-    uint8_t commands[kSimReportLog];
-    const int n = SimCommandsSince(&b, commands_before, commands, kSimReportLog);
-    return std::vector<uint8_t>(commands, commands + n);
 }

@@ -1,9 +1,10 @@
 // A test's own Pellam installation: a fresh database copied from the rig's
-// empty one, the installation record pointing beside it, the simulator at
-// its default board, and the real main window created on demand.
+// empty one, the installation record pointing beside it, the test board at
+// its default, and the real main window created on demand.
 #pragma once
 
 #include "tests/win/app/gui_harness.h"
+#include "tests/win/app/test_board.h"
 #include "tests/win/app/test_install.h"
 #include "tools/boardsim/sim_store.h"
 
@@ -40,12 +41,13 @@ class ProgramTest : public ::testing::Test {
     void Click(int id);
     // Connects and waits for the first ready poll.
     bool ConnectAndPoll();
-    // What the default simulated board has received: every report, and the
-    // commands among them (status requests aside).
-    uint32_t ReportsReceived() const;
-    uint32_t CommandsReceived() const;
-    std::vector<uint8_t> CommandsSince(uint32_t commands_before) const;
+    // What the test board has received: every report, and the commands
+    // among them (status requests aside).
+    uint32_t ReportsReceived() { return board.ReportsReceived(); }
+    uint32_t CommandsReceived() { return board.CommandsReceived(); }
+    std::vector<uint8_t> CommandsSince(uint32_t before) { return board.CommandsSince(before); }
 
+    TestBoard board;
     TestDatabase db;
     BoxAnswerer boxes;
     HWND window = nullptr;

@@ -141,10 +141,6 @@ class RelayDialogTest : public ProgramTest {
         boxes.Queue([work](HWND dialog, const SeenBox&) { work(dialog); });
         Click(IDC_RELAY1_EDIT + relay - 1);
     }
-    const uint8_t* LastReport(SimBoard* b) {
-        SimGetBoard(0, b);
-        return SimLastReport(b);
-    }
 };
 
 TEST_F(RelayDialogTest, OpeningShowsTheRelaysValues) {
@@ -180,7 +176,7 @@ TEST_F(RelayDialogTest, OpeningShowsTheRelaysValues) {
 
 TEST_F(RelayDialogTest, SaveStoresWithinTheLimitsAndTheWindowFollows) {
     ASSERT_TRUE(ConnectAndPoll());
-    SimSetRelay(0, 2, true);
+    board.SetRelay(2, true);
     const std::string name(30, 'N'), notes = std::string(300, 'a') + "\r\n" + std::string(298, 'b');
     WithEditRelay(2, [&](HWND dialog) {
         SetDlgItemTextA(dialog, IDC_EDIT_NAME, name.c_str());
@@ -237,9 +233,74 @@ TEST_F(RelayDialogTest, RelayScriptsButtonDropsUnsavedEdits) {
     EXPECT_TRUE(GetFocus() == window || IsChild(window, GetFocus()));
 }
 
+// The list opened from Edit Relay is owned by the main window, which stays
+// disabled behind it like behind every other list.
+TEST_F(RelayDialogTest, ScriptsListFromEditRelayKeepsTheMainWindowDisabled) {
+    ASSERT_TRUE(ConnectAndPoll());
+    HWND main_window = window;
+    bool owner_ok = false, main_disabled = false;
+    boxes.Queue([](HWND dialog, const SeenBox&) { PressButton(dialog, IDC_EDIT_SCRIPTS); });
+    boxes.Queue([&](HWND list, const SeenBox& seen) {
+        EXPECT_EQ(seen.caption, "Relay Scripts");
+        owner_ok = GetWindow(list, GW_OWNER) == main_window;
+        main_disabled = !IsWindowEnabled(main_window);
+        PressButton(list, IDC_LIST_CLOSE);
+    });
+    Click(IDC_RELAY1_EDIT);
+    EXPECT_TRUE(owner_ok);
+    EXPECT_TRUE(main_disabled);
+    EXPECT_TRUE(IsWindowEnabled(main_window));
+}
+
+TEST_F(RelayDialogTest, OptionsShowTheLastMaskAndSendTheNewOne) {
+    board.SetLedMask(0x21);
+    ASSERT_TRUE(ConnectAndPoll());
+    boxes.Queue([](HWND dialog, const SeenBox&) {
+        EXPECT_EQ(WindowText(dialog), "Relay Board Options");
+        const UINT expected[6] = {BST_CHECKED,   BST_UNCHECKED, BST_UNCHECKED,
+                                  BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED};
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_OPTION_RELAY1_LED + i), expected[i]) << i;
+        for (int i = 0; i < 6; ++i)
+            CheckDlgButton(dialog, IDC_OPTION_RELAY1_LED + i, i == 2 ? BST_CHECKED : BST_UNCHECKED);
+        PressButton(dialog, IDC_OPTION_OK);
+    });
+    SendMessageA(window, WM_COMMAND, IDM_RELAY_OPTIONS, 0);
+    const std::vector<uint8_t> r = board.LastReport();
+    ASSERT_FALSE(r.empty());
+    EXPECT_EQ(r[5], 0x0B);
+    EXPECT_EQ(r[6], 4);
+    EXPECT_EQ(board.LedMask(), 4);
+
+    boxes.Queue([](HWND dialog, const SeenBox&) {
+        for (int i = 0; i < 6; ++i)
+            CheckDlgButton(dialog, IDC_OPTION_RELAY1_LED + i, BST_CHECKED);
+        PressButton(dialog, IDC_OPTION_CANCEL);
+    });
+    PumpFor(150);
+    Click(IDC_DISCONNECT); // no polls in between: count every report
+    const uint32_t before = ReportsReceived();
+    Click(IDC_CONNECT);
+    KillTimer(window, kPollTimer);
+    SendMessageA(window, WM_COMMAND, IDM_RELAY_OPTIONS, 0);
+    EXPECT_EQ(ReportsReceived(), before);
+}
+
+TEST_F(RelayDialogTest, OptionsWhileDisconnectedShowOnlyTheRefusal) {
+    const uint32_t before = ReportsReceived();
+    SendMessageA(window, WM_COMMAND, IDM_RELAY_OPTIONS, 0);
+    ASSERT_EQ(boxes.seen().size(), 1u) << boxes.Texts();
+    EXPECT_EQ(boxes.seen()[0].text, "Connect to a Relay Board first!");
+    EXPECT_EQ(boxes.seen()[0].caption, "Error");
+    EXPECT_EQ(ReportsReceived(), before);
+}
+
+// Tests with a second simulated board (the virtual-board run has one board).
+class SecondBoardTest : public RelayDialogTest {};
+
 // Connecting to a board that is not ready yet (no poll loads its row) still
 // shows that board's own settings, and Save writes only what was typed.
-TEST_F(RelayDialogTest, EditRelayShowsAndSavesTheConnectedBoardsOwnRow) {
+TEST_F(SecondBoardTest, EditRelayShowsAndSavesTheConnectedBoardsOwnRow) {
     AddBoardRow("8002");
     ASSERT_TRUE(db.Exec("UPDATE Main SET RELAY1NAME='First', RELAY1NC='Off1' WHERE PID='8001'"));
     ASSERT_TRUE(db.Exec("UPDATE Main SET RELAY1NAME='Second', RELAY1NOTES='Notes2', "
@@ -263,69 +324,6 @@ TEST_F(RelayDialogTest, EditRelayShowsAndSavesTheConnectedBoardsOwnRow) {
                        "Main ORDER BY PID"),
               (Rows{{"8001", "First", "<null>", "Off1", "<null>", "<null>"},
                     {"8002", "Renamed", "Notes2", "Off2", "On2", "YES"}}));
-}
-
-// The list opened from Edit Relay is owned by the main window, which stays
-// disabled behind it like behind every other list.
-TEST_F(RelayDialogTest, ScriptsListFromEditRelayKeepsTheMainWindowDisabled) {
-    ASSERT_TRUE(ConnectAndPoll());
-    HWND main_window = window;
-    bool owner_ok = false, main_disabled = false;
-    boxes.Queue([](HWND dialog, const SeenBox&) { PressButton(dialog, IDC_EDIT_SCRIPTS); });
-    boxes.Queue([&](HWND list, const SeenBox& seen) {
-        EXPECT_EQ(seen.caption, "Relay Scripts");
-        owner_ok = GetWindow(list, GW_OWNER) == main_window;
-        main_disabled = !IsWindowEnabled(main_window);
-        PressButton(list, IDC_LIST_CLOSE);
-    });
-    Click(IDC_RELAY1_EDIT);
-    EXPECT_TRUE(owner_ok);
-    EXPECT_TRUE(main_disabled);
-    EXPECT_TRUE(IsWindowEnabled(main_window));
-}
-
-TEST_F(RelayDialogTest, OptionsShowTheLastMaskAndSendTheNewOne) {
-    SimSetLedMask(0, 0x21);
-    ASSERT_TRUE(ConnectAndPoll());
-    boxes.Queue([](HWND dialog, const SeenBox&) {
-        EXPECT_EQ(WindowText(dialog), "Relay Board Options");
-        const UINT expected[6] = {BST_CHECKED,   BST_UNCHECKED, BST_UNCHECKED,
-                                  BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED};
-        for (int i = 0; i < 6; ++i)
-            EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_OPTION_RELAY1_LED + i), expected[i]) << i;
-        for (int i = 0; i < 6; ++i)
-            CheckDlgButton(dialog, IDC_OPTION_RELAY1_LED + i, i == 2 ? BST_CHECKED : BST_UNCHECKED);
-        PressButton(dialog, IDC_OPTION_OK);
-    });
-    SendMessageA(window, WM_COMMAND, IDM_RELAY_OPTIONS, 0);
-    SimBoard b;
-    const uint8_t* r = LastReport(&b);
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r[5], 0x0B);
-    EXPECT_EQ(r[6], 4);
-    EXPECT_EQ(b.led_mask, 4);
-
-    boxes.Queue([](HWND dialog, const SeenBox&) {
-        for (int i = 0; i < 6; ++i)
-            CheckDlgButton(dialog, IDC_OPTION_RELAY1_LED + i, BST_CHECKED);
-        PressButton(dialog, IDC_OPTION_CANCEL);
-    });
-    PumpFor(150);
-    Click(IDC_DISCONNECT); // no polls in between: count every report
-    const uint32_t before = ReportsReceived();
-    Click(IDC_CONNECT);
-    KillTimer(window, kPollTimer);
-    SendMessageA(window, WM_COMMAND, IDM_RELAY_OPTIONS, 0);
-    EXPECT_EQ(ReportsReceived(), before);
-}
-
-TEST_F(RelayDialogTest, OptionsWhileDisconnectedShowOnlyTheRefusal) {
-    const uint32_t before = ReportsReceived();
-    SendMessageA(window, WM_COMMAND, IDM_RELAY_OPTIONS, 0);
-    ASSERT_EQ(boxes.seen().size(), 1u) << boxes.Texts();
-    EXPECT_EQ(boxes.seen()[0].text, "Connect to a Relay Board first!");
-    EXPECT_EQ(boxes.seen()[0].caption, "Error");
-    EXPECT_EQ(ReportsReceived(), before);
 }
 
 } // namespace

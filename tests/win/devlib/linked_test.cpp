@@ -112,6 +112,34 @@ TEST_F(SimulatedBoards, SilentBoardFailsWithinTheBound) {
     EXPECT_TRUE(Status(0x8001, s)); // the stale request left nothing behind
 }
 
+// simctl's "refuse": the board takes no output report. A write reports the
+// failure, and a status read fails at once instead of waiting for an answer
+// to a request that never arrived.
+TEST_F(SimulatedBoards, BoardThatRefusesWritesFailsEveryExchange) {
+    ASSERT_EQ(RunToEnd("\"" + DistPath("sim/simctl.exe") + "\" refuse 0 1"), 0);
+    SimBoard before, after;
+    ASSERT_TRUE(SimGetBoard(0, &before));
+    EXPECT_NE(before.refuses_writes, 0);
+    EXPECT_EQ(WritePellam(0x8001, 1, 0), 0);
+    EXPECT_EQ(WritePellam(0x8001, 11, 0x01), 0);
+    char out[12];
+    std::memset(out, 0x5A, sizeof out);
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(ReadPellams(0x8001, out), 0);
+    EXPECT_LT(GetTickCount() - start, 200u); // the read bound is 300 ms
+    EXPECT_EQ(out[0], 0x5A);
+    ASSERT_TRUE(SimGetBoard(0, &after));
+    EXPECT_EQ(after.reports_received, before.reports_received);
+    EXPECT_EQ(after.relays[0], 0);
+    EXPECT_EQ(after.led_mask, 0x3F);
+
+    ASSERT_EQ(RunToEnd("\"" + DistPath("sim/simctl.exe") + "\" refuse 0 0"), 0);
+    EXPECT_EQ(WritePellam(0x8001, 1, 0), 1);
+    uint8_t s[12];
+    ASSERT_TRUE(Status(0x8001, s));
+    EXPECT_EQ(s[0], 1);
+}
+
 TEST_F(SimulatedBoards, ProductStringKeepsLowBytesOfWideCharacters) {
     const uint16_t wide[] = {'S', 'W', 0x0149, 0};
     SimSetProductWide(0, wide);

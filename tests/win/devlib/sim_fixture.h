@@ -15,3 +15,5 @@ class SimulatedBoards : public ::testing::Test {
 
 // Windows path of a file under dist/ (built by the Windows build).
 std::string DistPath(const char* relative);
+// Runs a command line to its end; its exit code, or -1 when it did not start.
+int RunToEnd(std::string command_line);
