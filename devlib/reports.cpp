@@ -28,7 +28,7 @@ int32_t ReadIdentityString(uint32_t id, char* out, StringReader read) {
 
 } // namespace
 
-PELLAM_API int32_t ReadPellams(uint32_t id, char* out) {
+PELLAM_API int32_t PELLAM_CALL ReadPellams(uint32_t id, char* out) {
     if (!OpenBoard(id)) return 0;
     hid::WriteReport(g_library.board, g_library.reports[kStatusRequest], kOutputReportSize);
     std::memset(g_library.input, 0, sizeof g_library.input);
@@ -41,7 +41,7 @@ PELLAM_API int32_t ReadPellams(uint32_t id, char* out) {
     return 1;
 }
 
-PELLAM_API int32_t WritePellam(uint32_t id, uint32_t type, uint32_t value) {
+PELLAM_API int32_t PELLAM_CALL WritePellam(uint32_t id, uint32_t type, uint32_t value) {
     if (!OpenBoard(id)) return 0;
     const uint8_t* report;
     if (type <= 9) {
@@ -59,15 +59,15 @@ PELLAM_API int32_t WritePellam(uint32_t id, uint32_t type, uint32_t value) {
     return 1;
 }
 
-PELLAM_API int32_t GetProductString(uint32_t id, char* out) {
+PELLAM_API int32_t PELLAM_CALL GetProductString(uint32_t id, char* out) {
     return ReadIdentityString(id, out, hid::ReadProductString);
 }
 
-PELLAM_API int32_t GetManufacturerString(uint32_t id, char* out) {
+PELLAM_API int32_t PELLAM_CALL GetManufacturerString(uint32_t id, char* out) {
     return ReadIdentityString(id, out, hid::ReadManufacturerString);
 }
 
-PELLAM_API int32_t GetVersionString(uint32_t id, char* out) {
+PELLAM_API int32_t PELLAM_CALL GetVersionString(uint32_t id, char* out) {
     // Without a board the attribute record is cleared, so the text reads 0000.
     if (!OpenBoard(id)) g_library.attributes = hid::Attributes{0, 0, 0};
     char digits[9];
@@ -77,7 +77,7 @@ PELLAM_API int32_t GetVersionString(uint32_t id, char* out) {
     return 1;
 }
 
-PELLAM_API int32_t TestDLL(char* out) {
+PELLAM_API int32_t PELLAM_CALL TestDLL(char* out) {
     CopyText("OK", out);
     return 1;
 }

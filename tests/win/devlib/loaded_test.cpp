@@ -1,6 +1,7 @@
 // The device library loaded at run time by path: the simulated build, and
 // the real HID build against what Wine offers (a virtual mouse and keyboard,
 // never a relay board).
+#include "devlib/pellam_dll.h"
 #include "tests/win/devlib/sim_fixture.h"
 
 #include <windows.h>
@@ -9,9 +10,9 @@
 
 namespace {
 
-using TextFn = int32_t (*)(char*);
-using IdTextFn = int32_t (*)(uint32_t, char*);
-using WriteFn = int32_t (*)(uint32_t, uint32_t, uint32_t);
+using TextFn = int32_t(PELLAM_CALL*)(char*);
+using IdTextFn = int32_t(PELLAM_CALL*)(uint32_t, char*);
+using WriteFn = int32_t(PELLAM_CALL*)(uint32_t, uint32_t, uint32_t);
 
 struct Library {
     HMODULE module;
