@@ -15,7 +15,8 @@ cd "$PELLAM_ROOT"
 mkdir -p "$ODBCSYSINI"
 driver="$ODBCSYSINI/libpellam_access_odbc.so"
 gcc -std=c11 -D_GNU_SOURCE -O2 -Wall -Wextra -Werror -shared -fPIC -I. \
-  tools/odbc/access_standin.c tools/odbc/dbq_translate.c -o "$driver.tmp" -ldl
+  tools/odbc/access_standin.c tools/odbc/dbq_translate.c tools/odbc/counter_keys.c \
+  -o "$driver.tmp" -ldl
 mv "$driver.tmp" "$driver"
 cat >"$ODBCSYSINI/odbcinst.ini" <<INI
 [Microsoft Access Driver (*.mdb)]
