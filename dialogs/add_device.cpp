@@ -45,8 +45,11 @@ void Refresh(HWND dialog) {
 bool InsertSelectedBoard(HWND dialog, bool mark_default) {
     StatementCycle cycle;
     if (!cycle.Allocate()) return false;
-    if (!ComposeInsertBoard(g_database.statement_text, sizeof g_database.statement_text,
-                            g_connection.board_id_text) ||
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (!ComposeInsertBoard(
+            g_database.statement_text, sizeof g_database.statement_text, g_connection.board_id_text,
+            {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}) ||
         !cycle.Execute(g_database.statement_text)) {
         MessageBoxA(dialog, g_database.statement_text, nullptr, MB_OK | MB_ICONERROR);
         return false;

@@ -60,10 +60,15 @@ TEST_F(ProgramTest, EmptyTableOpensAddDeviceInFirstRunModeBeforeTheWindowShows) 
     ASSERT_EQ(boxes.seen().size(), 1u) << boxes.Texts();
     EXPECT_EQ(boxes.seen()[0].caption, "Add Device");
     EXPECT_FALSE(boxes.seen()[0].owner_visible);
-    const Rows rows = db.Query("SELECT PID, [DEFAULT] FROM Main");
+    const Rows rows = db.Query("SELECT PID, [DEFAULT], ADDED FROM Main");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "8001");
     EXPECT_EQ(rows[0][1], "YES");
+    // The program writes when the board was added: the database has no defaults.
+    char today[16] = "";
+    GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, "yyyy-MM-dd", today, sizeof today);
+    EXPECT_EQ(rows[0][2].substr(0, 10), today);
+    EXPECT_EQ(rows[0][2].size(), 19u) << rows[0][2];
     EXPECT_EQ(Text(IDC_BOARD_BOX), "8001 - USB  SWITCHDECK");
     EXPECT_TRUE(Enabled(IDC_CONNECT));
 }
