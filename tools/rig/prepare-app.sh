@@ -3,6 +3,8 @@
 # prefix, as an installer would:
 #  - the "Microsoft Access Driver (*.mdb)" stand-in, registered with unixODBC
 #    in a project-local odbcinst.ini;
+#  - the Access Database Engine's driver name registered as missing, so a
+#    connection under it gets the answer Windows gives (SQLSTATE IM002);
 #  - .rig/empty.MDB, a database with the tables and no rows (tests copy it);
 #  - dist/Pellam.MDB, kept when it exists (--reset makes it fresh);
 #  - the installation record naming dist/Pellam.exe;
@@ -18,11 +20,17 @@ gcc -std=c11 -D_GNU_SOURCE -O2 -Wall -Wextra -Werror -shared -fPIC -I. \
   tools/odbc/access_standin.c tools/odbc/dbq_translate.c tools/odbc/counter_keys.c \
   -o "$driver.tmp" -ldl
 mv "$driver.tmp" "$driver"
+absent="$ODBCSYSINI/libpellam_absent_driver.so"
+gcc -std=c11 -O2 -Wall -Wextra -Werror -shared -fPIC tools/odbc/absent_driver.c -o "$absent"
 cat >"$ODBCSYSINI/odbcinst.ini" <<INI
 [Microsoft Access Driver (*.mdb)]
 Description = Access driver name, SQLite database (Pellam stand-in)
 Driver = $driver
 Setup = $driver
+
+[Microsoft Access Driver (*.mdb, *.accdb)]
+Description = not installed here (answers as Windows does for a missing driver)
+Driver = $absent
 INI
 : >"$ODBCSYSINI/odbc.ini"
 

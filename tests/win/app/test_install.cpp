@@ -1,5 +1,6 @@
 #include "tests/win/app/test_install.h"
 
+#include "db/access_driver.h"
 #include "db/database.h"
 
 #include <windows.h>
@@ -36,6 +37,30 @@ std::string InstallTestCopy() {
 void RemoveTestCopy(const std::string& folder) {
     DeleteFileA((folder + "\\Pellam.MDB").c_str());
     RemoveDirectoryA(folder.c_str());
+}
+
+DriverRegistration::DriverRegistration(const char* name) {
+    char sysini[MAX_PATH] = "";
+    if (GetEnvironmentVariableA("ODBCSYSINI", sysini, sizeof sysini) == 0) return;
+    ini_ = WindowsPath(std::string(sysini) + "/odbcinst.ini");
+    // The libraries tools/rig/prepare-app.sh puts beside odbcinst.ini.
+    std::string text;
+    for (const char* driver : kAccessDriverNames) {
+        const bool installed = name && std::string(name) == driver;
+        text += std::string("[") + driver + "]\nDriver = " + sysini +
+                (installed ? "/libpellam_access_odbc.so\n" : "/libpellam_absent_driver.so\n");
+    }
+    if (!MoveFileExA(ini_.c_str(), (ini_ + ".away").c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+    HANDLE file = CreateFileA(ini_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ok_ = file != INVALID_HANDLE_VALUE &&
+          WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
+
+DriverRegistration::~DriverRegistration() {
+    if (!ini_.empty())
+        MoveFileExA((ini_ + ".away").c_str(), ini_.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 namespace {

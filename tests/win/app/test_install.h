@@ -14,6 +14,24 @@ void RemoveTestCopy(const std::string& folder);
 // Windows path of a host path (Wine's Z: drive).
 std::string WindowsPath(const std::string& unix_path);
 
+// For its lifetime, the Access driver stand-in is registered with unixODBC
+// under `name` only, or under no name at all (nullptr); every other Access
+// driver name answers as a missing driver does on Windows. The rig's own
+// registration comes back when it ends. unixODBC keeps what it has read of
+// the registration, so a test makes this before its first connection.
+class DriverRegistration {
+  public:
+    explicit DriverRegistration(const char* name);
+    ~DriverRegistration();
+    DriverRegistration(const DriverRegistration&) = delete;
+    DriverRegistration& operator=(const DriverRegistration&) = delete;
+    bool ok() const { return ok_; }
+
+  private:
+    std::string ini_;
+    bool ok_ = false;
+};
+
 // Runs SQL on the copy's database through an ODBC connection of its own.
 bool ExecOnTestCopy(const std::string& folder, const std::string& sql);
 Rows QueryTestCopy(const std::string& folder, const std::string& sql);
