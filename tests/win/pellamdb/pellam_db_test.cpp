@@ -1,0 +1,162 @@
+// pellam-db.exe as the installer runs it: the database made through the
+// Access driver's setup library and ODBC, under either driver name, and its
+// refusals.
+#include "db/access_driver.h"
+#include "tests/win/app/test_install.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+const char kSetupKey[] = "Software\\ODBC\\ODBCINST.INI\\";
+
+std::string DistPath(const char* name) {
+    return WindowsPath(std::string(PELLAM_DIST_DIR) + "/" + name);
+}
+
+// Runs pellam-db with arguments; returns its exit status, output in *output.
+DWORD RunTool(const std::string& arguments, std::string* output) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read_end, write_end;
+    if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return 999;
+    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = write_end;
+    PROCESS_INFORMATION process{};
+    std::string command = "\"" + DistPath("pellam-db.exe") + "\" " + arguments;
+    const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    CloseHandle(write_end);
+    output->clear();
+    char buffer[512];
+    DWORD got = 0;
+    while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        output->append(buffer, got);
+    CloseHandle(read_end);
+    if (!started) return 999;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 999;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return status;
+}
+
+// For its lifetime the stand-in's setup library is registered for the
+// Windows side under `name` only (nullptr: under none), as the driver's
+// installation registers it; the rig's registration comes back at the end.
+class SetupRegistration {
+  public:
+    explicit SetupRegistration(const char* name)
+        : rig_(std::string(kSetupKey) + kAccessDriverNames[0]) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, rig_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return;
+        DWORD size = sizeof library_;
+        RegQueryValueExA(key, "Driver", nullptr, nullptr, reinterpret_cast<BYTE*>(library_), &size);
+        RegCloseKey(key);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, rig_.c_str());
+        if (name) Register(std::string(kSetupKey) + name);
+        moved_ = name ? std::string(kSetupKey) + name : "";
+    }
+    ~SetupRegistration() {
+        if (!moved_.empty()) RegDeleteKeyA(HKEY_LOCAL_MACHINE, moved_.c_str());
+        if (library_[0]) Register(rig_);
+    }
+
+  private:
+    void Register(const std::string& path) {
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr) != ERROR_SUCCESS)
+            return;
+        for (const char* value : {"Driver", "Setup"})
+            RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(library_),
+                           static_cast<DWORD>(strlen(library_) + 1));
+        RegCloseKey(key);
+    }
+    std::string rig_, moved_;
+    char library_[MAX_PATH] = "";
+};
+
+class PellamDb : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        folder = std::string(temp) + "pellam-db-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(folder.c_str(), nullptr);
+        path = folder + "\\Pellam.MDB";
+    }
+    void TearDown() override {
+        DeleteFileA(path.c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+    bool Exists() const { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    std::string folder, path, output;
+};
+
+// Both tables, with keys the database numbers itself and never reuses.
+TEST_F(PellamDb, CreatesBothTablesWithCountedKeys) {
+    ASSERT_EQ(RunTool("create \"" + path + "\"", &output), 0u) << output;
+    EXPECT_NE(output.find(std::string("with the ") + kAccessDriverNames[0]), std::string::npos)
+        << output;
+    for (const char* sql : {"INSERT INTO RelayScripts (PID,NAME) VALUES ('8001','a')",
+                            "INSERT INTO RelayScripts (PID,NAME) VALUES ('8001','b')",
+                            "DELETE FROM RelayScripts WHERE ID = 2",
+                            "INSERT INTO RelayScripts (PID,NAME) VALUES ('8001','c')",
+                            "INSERT INTO Main (VID,PID,ADDED) VALUES "
+                            "('0000','8001',{ts '2024-05-06 07:08:09'})"})
+        ASSERT_TRUE(ExecOnTestCopy(folder, sql)) << sql;
+    EXPECT_EQ(QueryTestCopy(folder, "SELECT ID, NAME FROM RelayScripts"),
+              (Rows{{"1", "a"}, {"3", "c"}}));
+    const Rows boards = QueryTestCopy(folder, "SELECT * FROM Main");
+    ASSERT_EQ(boards.size(), 1u);
+    ASSERT_EQ(boards[0].size(), 30u);
+    EXPECT_EQ(boards[0][0], "1");
+    EXPECT_EQ(boards[0][3], "2024-05-06 07:08:09");
+    EXPECT_EQ(boards[0][4], "<null>");
+}
+
+TEST_F(PellamDb, LeavesAnExistingFileAsItIs) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "data", 4, &written, nullptr);
+    CloseHandle(file);
+    EXPECT_EQ(RunTool("create \"" + path + "\"", &output), 1u);
+    EXPECT_NE(output.find("already exists"), std::string::npos) << output;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 4u);
+}
+
+// The reasons the installer shows when a database cannot be made.
+TEST_F(PellamDb, FailuresSayWhyAndLeaveNothing) {
+    EXPECT_EQ(RunTool("create \"" + folder + "\\missing\\Pellam.MDB\"", &output), 1u);
+    EXPECT_NE(output.find("cannot create"), std::string::npos) << output;
+    EXPECT_NE(output.find("installer error"), std::string::npos) << output;
+    EXPECT_EQ(RunTool("remove x", &output), 2u);
+    EXPECT_NE(output.find("usage: pellam-db create PATH"), std::string::npos) << output;
+    SetupRegistration none(nullptr);
+    EXPECT_EQ(RunTool("create \"" + path + "\"", &output), 1u);
+    EXPECT_NE(output.find("Access Database Engine (x64)"), std::string::npos) << output;
+    EXPECT_FALSE(Exists());
+}
+
+// A 64-bit Windows with the Access Database Engine knows only its name.
+TEST_F(PellamDb, UsesTheAccessDatabaseEnginesDriverWhereOnlyItIsInstalled) {
+    SetupRegistration setup(kAccessDriverNames[1]);
+    DriverRegistration driver(kAccessDriverNames[1]);
+    ASSERT_TRUE(driver.ok());
+    ASSERT_EQ(RunTool("create \"" + path + "\"", &output), 0u) << output;
+    EXPECT_NE(output.find(std::string("with the ") + kAccessDriverNames[1]), std::string::npos)
+        << output;
+    EXPECT_TRUE(Exists());
+}
+
+} // namespace
