@@ -7,6 +7,8 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <cstring>
+
 std::string WindowsPath(const std::string& unix_path) {
     std::string path = "Z:" + unix_path;
     for (char& c : path)
@@ -61,6 +63,42 @@ DriverRegistration::DriverRegistration(const char* name) {
 DriverRegistration::~DriverRegistration() {
     if (!ini_.empty())
         MoveFileExA((ini_ + ".away").c_str(), ini_.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+namespace {
+
+const char kDriversKey[] = "Software\\ODBC\\ODBCINST.INI\\";
+
+} // namespace
+
+SetupRegistration::SetupRegistration(const char* name)
+    : rig_(std::string(kDriversKey) + kAccessDriverNames[0]) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, rig_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    DWORD size = sizeof library_ - 1;
+    RegQueryValueExA(key, "Driver", nullptr, nullptr, reinterpret_cast<BYTE*>(library_), &size);
+    RegCloseKey(key);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, rig_.c_str());
+    if (name) {
+        moved_ = std::string(kDriversKey) + name;
+        Register(moved_);
+    }
+}
+
+SetupRegistration::~SetupRegistration() {
+    if (!moved_.empty()) RegDeleteKeyA(HKEY_LOCAL_MACHINE, moved_.c_str());
+    if (library_[0]) Register(rig_);
+}
+
+void SetupRegistration::Register(const std::string& key_path) const {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    for (const char* value : {"Driver", "Setup"})
+        RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(library_),
+                       static_cast<DWORD>(strlen(library_) + 1));
+    RegCloseKey(key);
 }
 
 namespace {

@@ -32,6 +32,23 @@ class DriverRegistration {
     bool ok_ = false;
 };
 
+// For its lifetime the stand-in's setup library, which creates database
+// files, is registered on the Windows side under `name` only (nullptr: under
+// none), as a driver's installation registers it; the rig's registration
+// comes back when it ends.
+class SetupRegistration {
+  public:
+    explicit SetupRegistration(const char* name);
+    ~SetupRegistration();
+    SetupRegistration(const SetupRegistration&) = delete;
+    SetupRegistration& operator=(const SetupRegistration&) = delete;
+
+  private:
+    void Register(const std::string& key_path) const;
+    std::string rig_, moved_;
+    char library_[260] = "";
+};
+
 // Runs SQL on the copy's database through an ODBC connection of its own.
 bool ExecOnTestCopy(const std::string& folder, const std::string& sql);
 Rows QueryTestCopy(const std::string& folder, const std::string& sql);

@@ -11,8 +11,6 @@
 
 namespace {
 
-const char kSetupKey[] = "Software\\ODBC\\ODBCINST.INI\\";
-
 std::string DistPath(const char* name) {
     return WindowsPath(std::string(PELLAM_DIST_DIR) + "/" + name);
 }
@@ -46,43 +44,6 @@ DWORD RunTool(const std::string& arguments, std::string* output) {
     CloseHandle(process.hProcess);
     return status;
 }
-
-// For its lifetime the stand-in's setup library is registered for the
-// Windows side under `name` only (nullptr: under none), as the driver's
-// installation registers it; the rig's registration comes back at the end.
-class SetupRegistration {
-  public:
-    explicit SetupRegistration(const char* name)
-        : rig_(std::string(kSetupKey) + kAccessDriverNames[0]) {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, rig_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return;
-        DWORD size = sizeof library_;
-        RegQueryValueExA(key, "Driver", nullptr, nullptr, reinterpret_cast<BYTE*>(library_), &size);
-        RegCloseKey(key);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, rig_.c_str());
-        if (name) Register(std::string(kSetupKey) + name);
-        moved_ = name ? std::string(kSetupKey) + name : "";
-    }
-    ~SetupRegistration() {
-        if (!moved_.empty()) RegDeleteKeyA(HKEY_LOCAL_MACHINE, moved_.c_str());
-        if (library_[0]) Register(rig_);
-    }
-
-  private:
-    void Register(const std::string& path) {
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                            &key, nullptr) != ERROR_SUCCESS)
-            return;
-        for (const char* value : {"Driver", "Setup"})
-            RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(library_),
-                           static_cast<DWORD>(strlen(library_) + 1));
-        RegCloseKey(key);
-    }
-    std::string rig_, moved_;
-    char library_[MAX_PATH] = "";
-};
 
 class PellamDb : public ::testing::Test {
   protected:
