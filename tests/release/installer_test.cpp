@@ -13,7 +13,6 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -44,25 +43,6 @@ std::string SetupPath() {
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Runs a command line to its end; its exit status, and the seconds it took.
-DWORD RunToEnd(std::string command, double* seconds = nullptr) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    const auto start = std::chrono::steady_clock::now();
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return 999;
-    WaitForSingleObject(process.hProcess, 120000);
-    DWORD status = 999;
-    GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    if (seconds)
-        *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return status;
 }
 
 // A value under HKEY_LOCAL_MACHINE in the 64-bit view ("<none>" if absent).
@@ -176,7 +156,7 @@ std::string Installer::saved_record_;
 // the Access Database Engine), setup says so and ends with status 2.
 TEST_F(Installer, Step0_WithoutAnAccessDriverSetupFails) {
     SetupRegistration none(nullptr);
-    EXPECT_EQ(RunToEnd("\"" + SetupPath() + "\" /S"), 2u);
+    EXPECT_EQ(RunProcess("\"" + SetupPath() + "\" /S"), 2u);
     EXPECT_TRUE(Exists(Installed("Pellam.exe")));
     EXPECT_FALSE(Exists(Installed("Pellam.MDB")));
 }
@@ -184,7 +164,7 @@ TEST_F(Installer, Step0_WithoutAnAccessDriverSetupFails) {
 // With the driver, setup run again (or for the first time) makes the database.
 TEST_F(Installer, Step1_SilentInstall) {
     double seconds = 0;
-    ASSERT_EQ(RunToEnd("\"" + SetupPath() + "\" /S", &seconds), 0u);
+    ASSERT_EQ(RunProcess("\"" + SetupPath() + "\" /S", nullptr, &seconds), 0u);
     std::printf("silent install: %.1f s\n", seconds);
     for (const char* name :
          {"Pellam.exe", "Pellam_DLL.dll", "licenses\\terminus-font-OFL.txt", "uninstall.exe"})
@@ -258,7 +238,7 @@ TEST_F(Installer, Step3_SilentReinstallKeepsTheDatabase) {
     ASSERT_TRUE(ExecOnTestCopy(Folder(), "INSERT INTO RelayScripts (PID,NAME,DESCRIPTION,COMMANDS) "
                                          "VALUES ('8001','Kept','over a reinstall','000A01')"));
     double seconds = 0;
-    ASSERT_EQ(RunToEnd("\"" + SetupPath() + "\" /S", &seconds), 0u);
+    ASSERT_EQ(RunProcess("\"" + SetupPath() + "\" /S", nullptr, &seconds), 0u);
     std::printf("silent reinstall: %.1f s\n", seconds);
     EXPECT_EQ(QueryTestCopy(Folder(), "SELECT PID, [DEFAULT] FROM Main"), (Rows{{"8001", "YES"}}));
     EXPECT_EQ(QueryTestCopy(Folder(), "SELECT NAME FROM RelayScripts"), (Rows{{"Kept"}}));
@@ -272,7 +252,7 @@ TEST_F(Installer, Step4_SilentUninstallRemovesAllButTheDatabase) {
     const std::string copy = Env("TEMP") + "\\pellam-uninstall.exe";
     ASSERT_TRUE(CopyFileA(Installed("uninstall.exe").c_str(), copy.c_str(), FALSE));
     double seconds = 0;
-    const DWORD status = RunToEnd("\"" + copy + "\" /S _?=" + Folder(), &seconds);
+    const DWORD status = RunProcess("\"" + copy + "\" /S _?=" + Folder(), nullptr, &seconds);
     DeleteFileA(copy.c_str());
     ASSERT_EQ(status, 0u);
     std::printf("silent uninstall: %.1f s\n", seconds);

@@ -65,6 +65,40 @@ DriverRegistration::~DriverRegistration() {
         MoveFileExA((ini_ + ".away").c_str(), ini_.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
+unsigned long RunProcess(std::string command, std::string* output, double* seconds) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read_end = nullptr, write_end = nullptr;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (output) {
+        output->clear();
+        if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return 999;
+        SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = write_end;
+    }
+    PROCESS_INFORMATION process{};
+    const DWORD start = GetTickCount();
+    const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, output != nullptr,
+                                        0, nullptr, nullptr, &startup, &process);
+    if (output) {
+        CloseHandle(write_end);
+        char buffer[512];
+        DWORD got = 0;
+        while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            output->append(buffer, got);
+        CloseHandle(read_end);
+    }
+    if (!started) return 999;
+    WaitForSingleObject(process.hProcess, 120000);
+    DWORD status = 999;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    if (seconds) *seconds = (GetTickCount() - start) / 1000.0;
+    return status;
+}
+
 namespace {
 
 const char kDriversKey[] = "Software\\ODBC\\ODBCINST.INI\\";

@@ -49,6 +49,12 @@ class SetupRegistration {
     char library_[260] = "";
 };
 
+// Runs a command line to its end and returns its exit status (999 when it
+// could not start); what it printed goes to *output, the seconds it took to
+// *seconds, when asked for.
+unsigned long RunProcess(std::string command, std::string* output = nullptr,
+                         double* seconds = nullptr);
+
 // Runs SQL on the copy's database through an ODBC connection of its own.
 bool ExecOnTestCopy(const std::string& folder, const std::string& sql);
 Rows QueryTestCopy(const std::string& folder, const std::string& sql);

@@ -15,34 +15,9 @@ std::string DistPath(const char* name) {
     return WindowsPath(std::string(PELLAM_DIST_DIR) + "/" + name);
 }
 
-// Runs pellam-db with arguments; returns its exit status, output in *output.
-DWORD RunTool(const std::string& arguments, std::string* output) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read_end, write_end;
-    if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return 999;
-    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = write_end;
-    PROCESS_INFORMATION process{};
-    std::string command = "\"" + DistPath("pellam-db.exe") + "\" " + arguments;
-    const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &process);
-    CloseHandle(write_end);
-    output->clear();
-    char buffer[512];
-    DWORD got = 0;
-    while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        output->append(buffer, got);
-    CloseHandle(read_end);
-    if (!started) return 999;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD status = 999;
-    GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return status;
+// Runs pellam-db with arguments; its exit status, what it printed in *output.
+unsigned long RunTool(const std::string& arguments, std::string* output) {
+    return RunProcess("\"" + DistPath("pellam-db.exe") + "\" " + arguments, output);
 }
 
 class PellamDb : public ::testing::Test {
@@ -84,7 +59,9 @@ TEST_F(PellamDb, CreatesBothTablesWithCountedKeys) {
     EXPECT_EQ(boards[0][4], "<null>");
 }
 
-TEST_F(PellamDb, LeavesAnExistingFileAsItIs) {
+// The reasons the installer shows when a database cannot be made.
+TEST_F(PellamDb, FailuresSayWhyAndLeaveNothing) {
+    // An existing file, the operator's database, is never touched.
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     DWORD written = 0;
     WriteFile(file, "data", 4, &written, nullptr);
@@ -94,10 +71,7 @@ TEST_F(PellamDb, LeavesAnExistingFileAsItIs) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(data.nFileSizeLow, 4u);
-}
-
-// The reasons the installer shows when a database cannot be made.
-TEST_F(PellamDb, FailuresSayWhyAndLeaveNothing) {
+    DeleteFileA(path.c_str());
     EXPECT_EQ(RunTool("create \"" + folder + "\\missing\\Pellam.MDB\"", &output), 1u);
     EXPECT_NE(output.find("cannot create"), std::string::npos) << output;
     EXPECT_NE(output.find("installer error"), std::string::npos) << output;
