@@ -11,9 +11,10 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# SSE2 keeps the music mixer on its vector path (every x86_64 processor has
-# it; a 32-bit build would otherwise fall back to scalar code). GCC realigns
-# the stack where vector locals need it, since Windows only keeps 4 bytes.
+# SSE2 keeps the music mixer on its vector path (without it a 32-bit build
+# falls back to scalar code). 32-bit Windows aligns the stack to 4 bytes
+# only; with SSE enabled, MinGW's GCC realigns it where vector locals need
+# more (-mstackrealign is its default then).
 set(CMAKE_C_FLAGS_INIT "-msse2")
 set(CMAKE_CXX_FLAGS_INIT "-msse2")
 # No MinGW runtime DLLs to ship: everything but system DLLs is linked in.
