@@ -1,7 +1,10 @@
 #include "db/database.h"
 
 #include "common/text_helpers.h"
+#include "db/access_driver.h"
 #include "db/location.h"
+
+#include <cstring>
 
 DatabaseState g_database;
 
@@ -19,6 +22,30 @@ void ShowError(HWND owner, const char* text, const char* caption) {
 void FreeEnvironment() {
     SQLFreeHandle(SQL_HANDLE_ENV, g_database.environment);
     g_database.environment = SQL_NULL_HENV;
+}
+
+// "DRIVER={<driver>};DBQ=<database path>", composed in the statement buffer.
+SQLRETURN ConnectWithDriver(HWND window, const char* driver) {
+    char* text = g_database.statement_text;
+    const size_t size = sizeof g_database.statement_text;
+    CopyTextBounded("DRIVER={", text, size);
+    AppendTextBounded(text, size, driver);
+    AppendTextBounded(text, size, "};DBQ=");
+    AppendTextBounded(text, size, g_database.path);
+    return SQLDriverConnect(g_database.connection, window, reinterpret_cast<SQLCHAR*>(text),
+                            SQL_NTS, g_database.completed, sizeof g_database.completed,
+                            &g_database.completed_length, SQL_DRIVER_COMPLETE);
+}
+
+// Whether the driver manager knows no driver by the name asked for (IM002).
+bool DriverNotInstalled() {
+    SQLCHAR state[6] = "";
+    SQLINTEGER native = 0;
+    SQLCHAR text[SQL_MAX_MESSAGE_LENGTH];
+    SQLSMALLINT length = 0;
+    return Succeeded(SQLGetDiagRec(SQL_HANDLE_DBC, g_database.connection, 1, state, &native, text,
+                                   sizeof text, &length)) &&
+           std::strcmp(reinterpret_cast<char*>(state), "IM002") == 0;
 }
 
 } // namespace
@@ -64,13 +91,10 @@ void OpenDatabase(HWND window) {
         FreeEnvironment();
         return;
     }
-    CopyTextBounded("DRIVER={Microsoft Access Driver (*.mdb)};DBQ=", g_database.statement_text,
-                    sizeof g_database.statement_text);
-    AppendTextBounded(g_database.statement_text, sizeof g_database.statement_text, g_database.path);
-    const SQLRETURN r = SQLDriverConnect(g_database.connection, window,
-                                         reinterpret_cast<SQLCHAR*>(g_database.statement_text),
-                                         SQL_NTS, g_database.completed, sizeof g_database.completed,
-                                         &g_database.completed_length, SQL_DRIVER_COMPLETE);
+    // A 64-bit program finds the Access driver only under its second name:
+    // that name is tried once when the first one is unknown.
+    SQLRETURN r = ConnectWithDriver(window, kAccessDriverNames[0]);
+    if (!Succeeded(r) && DriverNotInstalled()) r = ConnectWithDriver(window, kAccessDriverNames[1]);
     if (!Succeeded(r)) {
         ShowError(window, "Connection attempt failed", kDatabaseCaption);
         SQLFreeHandle(SQL_HANDLE_DBC, g_database.connection);

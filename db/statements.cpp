@@ -47,10 +47,14 @@ bool ComposeSelectBoard(char* out, size_t capacity, const char* board_id_text) {
                            values, 2);
 }
 
-bool ComposeInsertBoard(char* out, size_t capacity, const char* board_id_text) {
-    const char* values[] = {kVendorIdText, board_id_text};
-    return FormatStatement(out, capacity, "INSERT INTO Main (VID,PID) VALUES ('%s','%s');", values,
-                           2);
+bool ComposeInsertBoard(char* out, size_t capacity, const char* board_id_text,
+                        const Timestamp& added) {
+    char moment[32];
+    std::snprintf(moment, sizeof moment, "%04d-%02d-%02d %02d:%02d:%02d", added.year, added.month,
+                  added.day, added.hour, added.minute, added.second);
+    const char* values[] = {kVendorIdText, board_id_text, moment};
+    return FormatStatement(
+        out, capacity, "INSERT INTO Main (VID,PID,ADDED) VALUES ('%s','%s',{ts '%s'});", values, 3);
 }
 
 bool ComposeSetDefaultMark(char* out, size_t capacity, const char* board_id_text) {

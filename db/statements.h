@@ -14,7 +14,15 @@ extern const char kSelectAllBoards[];   // "select * from Main;"
 extern const char kClearDefaultMarks[]; // "UPDATE Main SET [DEFAULT] ='NO';"
 
 bool ComposeSelectBoard(char* out, size_t capacity, const char* board_id_text);
-bool ComposeInsertBoard(char* out, size_t capacity, const char* board_id_text);
+// A moment of local time, as the program writes it into the ADDED column.
+struct Timestamp {
+    int year, month, day, hour, minute, second;
+};
+// The row of a new board, with the moment it was added written by the
+// program (the database format has no default values): the timestamp goes
+// in as an ODBC escape, {ts 'yyyy-mm-dd hh:mm:ss'}, which drivers translate.
+bool ComposeInsertBoard(char* out, size_t capacity, const char* board_id_text,
+                        const Timestamp& added);
 bool ComposeSetDefaultMark(char* out, size_t capacity, const char* board_id_text);
 bool ComposeDeleteBoardRow(char* out, size_t capacity, const char* board_id_text);
 

@@ -113,7 +113,7 @@ void NarrowText(const uint16_t* wide, char* out, uint32_t capacity) {
     out[i] = 0;
 }
 
-PELLAM_API int32_t FindPellamBoards(char* out) {
+PELLAM_API int32_t PELLAM_CALL FindPellamBoards(char* out) {
     std::memset(g_library.board_list, 0, sizeof g_library.board_list);
     g_library.found = 0;
     uint32_t entries = 0;

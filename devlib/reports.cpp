@@ -39,7 +39,7 @@ int32_t ReadIdentityString(uint32_t id, char* out, StringReader read) {
 
 } // namespace
 
-PELLAM_API int32_t ReadPellams(uint32_t id, char* out) {
+PELLAM_API int32_t PELLAM_CALL ReadPellams(uint32_t id, char* out) {
     if (!OpenBoard(id)) return 0;
     // No answer can come to a request the board never took: fail at once
     // instead of waiting out the read bound.
@@ -58,7 +58,7 @@ PELLAM_API int32_t ReadPellams(uint32_t id, char* out) {
     return 1;
 }
 
-PELLAM_API int32_t WritePellam(uint32_t id, uint32_t type, uint32_t value) {
+PELLAM_API int32_t PELLAM_CALL WritePellam(uint32_t id, uint32_t type, uint32_t value) {
     if (!OpenBoard(id)) return 0;
     const uint8_t* report;
     if (type <= 9) {
@@ -76,15 +76,15 @@ PELLAM_API int32_t WritePellam(uint32_t id, uint32_t type, uint32_t value) {
     return written ? 1 : 0;
 }
 
-PELLAM_API int32_t GetProductString(uint32_t id, char* out) {
+PELLAM_API int32_t PELLAM_CALL GetProductString(uint32_t id, char* out) {
     return ReadIdentityString(id, out, hid::ReadProductString);
 }
 
-PELLAM_API int32_t GetManufacturerString(uint32_t id, char* out) {
+PELLAM_API int32_t PELLAM_CALL GetManufacturerString(uint32_t id, char* out) {
     return ReadIdentityString(id, out, hid::ReadManufacturerString);
 }
 
-PELLAM_API int32_t GetVersionString(uint32_t id, char* out) {
+PELLAM_API int32_t PELLAM_CALL GetVersionString(uint32_t id, char* out) {
     // Without a board the attribute record is cleared, so the text reads 0000.
     if (!OpenBoard(id)) g_library.attributes = hid::Attributes{0, 0, 0};
     char digits[9];
@@ -94,7 +94,7 @@ PELLAM_API int32_t GetVersionString(uint32_t id, char* out) {
     return 1;
 }
 
-PELLAM_API int32_t TestDLL(char* out) {
+PELLAM_API int32_t PELLAM_CALL TestDLL(char* out) {
     CopyText("OK", out);
     return 1;
 }

@@ -44,8 +44,11 @@ void Refresh(HWND dialog, AddDeviceState& state) {
 bool InsertBoard(HWND dialog, const char* board_id_text, bool mark_default) {
     StatementCycle cycle;
     char* statement = g_database.statement_text;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
     const bool composed =
-        ComposeInsertBoard(statement, sizeof g_database.statement_text, board_id_text);
+        ComposeInsertBoard(statement, sizeof g_database.statement_text, board_id_text,
+                           {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
     if (!composed || !cycle.Allocate() || !cycle.Execute(statement)) {
         ShowDatabaseError(dialog, statement, cycle.failure(), nullptr);
         return false;

@@ -18,9 +18,11 @@ finish() {
 stage() { echo; echo "== $*"; }
 
 # Adds the counts of one ctest run; a run that finds no test counts as failed.
+#   run_ctest DIR NAME JOBS [CTEST ARGUMENTS...]
 run_ctest() {
-  local dir=$1 name=$2 out="$log_dir/ctest-$2.log"
-  (cd "$dir" && ctest --output-on-failure --timeout 300 -j"${3:-1}") >"$out" 2>&1
+  local dir=$1 name=$2 jobs=${3:-1} out="$log_dir/ctest-$2.log"
+  shift $(($# < 3 ? $# : 3))
+  (cd "$dir" && ctest --output-on-failure --timeout 300 -j"$jobs" "$@") >"$out" 2>&1
   local line
   line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$out" | tail -n1)
   if [ -z "$line" ]; then
@@ -66,12 +68,22 @@ if ! build build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake; then
   tail -n 40 "$log_dir/build-win.log"; echo "Windows build failed"; failed=$((failed + 1)); finish
 fi
 
+stage "release builds (x64, x86) and installers"
+released=0
+if tools/package.sh >"$log_dir/package.log" 2>&1; then
+  released=1; passed=$((passed + 1)); sed -n '/PellamSetup/p' "$log_dir/package.log"
+else
+  tail -n 40 "$log_dir/package.log"; echo "release build failed"; failed=$((failed + 1))
+fi
+
 stage "Windows tests under Wine"
 tools/rig/make-prefix.sh || { echo "Wine prefix could not be made"; failed=$((failed + 1)); finish; }
 tools/rig/prepare-app.sh >/dev/null || { echo "ODBC stand-in or database could not be prepared"; failed=$((failed + 1)); finish; }
 source tools/rig/session.sh
 rig_session_start "$ROOT/build/win/bin"
-run_ctest build/win win 1
+run_ctest build/win win 1 -LE release
+# The release's binaries, and its x64 installer installed, run and removed.
+[ "$released" = 1 ] && run_ctest build/win release 1 -L release
 rig_session_stop
 
 finish

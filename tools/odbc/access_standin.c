@@ -1,9 +1,11 @@
 /* The "Microsoft Access Driver (*.mdb)" stand-in for unixODBC: every ODBC
    entry point jumps straight to the SQLite ODBC driver, except
    SQLDriverConnect, which first turns DBQ=<Windows path> into
-   Database=<host path> and refuses a database file that does not exist.
-   unixODBC looks functions up in this library itself, so each one the SQLite
-   driver offers is defined here. */
+   Database=<host path> and refuses a database file that does not exist, and
+   SQLExecDirect and SQLPrepare, which give CREATE statements SQLite's form
+   of Jet's COUNTER keys. unixODBC looks functions up in this library itself,
+   so each one the SQLite driver offers is defined here. */
+#include "tools/odbc/counter_keys.h"
 #include "tools/odbc/dbq_translate.h"
 
 #include <dlfcn.h>
@@ -30,13 +32,13 @@ static SQLRETURN Unavailable(void) { return SQL_ERROR; }
     X(SQLCloseCursor) X(SQLColAttribute) X(SQLColAttributes) X(SQLColumnPrivileges)             \
     X(SQLColumns) X(SQLConnect) X(SQLCopyDesc) X(SQLDataSources) X(SQLDescribeCol)              \
     X(SQLDescribeParam) X(SQLDisconnect) X(SQLDrivers) X(SQLEndTran) X(SQLError)                 \
-    X(SQLExecDirect) X(SQLExecute) X(SQLExtendedFetch) X(SQLFetch) X(SQLFetchScroll)            \
+    X(SQLExecute) X(SQLExtendedFetch) X(SQLFetch) X(SQLFetchScroll)            \
     X(SQLForeignKeys) X(SQLFreeConnect) X(SQLFreeEnv) X(SQLFreeHandle) X(SQLFreeStmt)            \
     X(SQLGetConnectAttr) X(SQLGetConnectOption) X(SQLGetCursorName) X(SQLGetData)               \
     X(SQLGetDescField) X(SQLGetDescRec) X(SQLGetDiagField) X(SQLGetDiagRec) X(SQLGetEnvAttr)     \
     X(SQLGetFunctions) X(SQLGetInfo) X(SQLGetStmtAttr) X(SQLGetStmtOption) X(SQLGetTypeInfo)     \
     X(SQLMoreResults) X(SQLNativeSql) X(SQLNumParams) X(SQLNumResultCols) X(SQLParamData)        \
-    X(SQLParamOptions) X(SQLPrepare) X(SQLPrimaryKeys) X(SQLProcedureColumns) X(SQLProcedures)   \
+    X(SQLParamOptions) X(SQLPrimaryKeys) X(SQLProcedureColumns) X(SQLProcedures)   \
     X(SQLPutData) X(SQLRowCount) X(SQLSetConnectAttr) X(SQLSetConnectOption) X(SQLSetCursorName) \
     X(SQLSetDescField) X(SQLSetDescRec) X(SQLSetEnvAttr) X(SQLSetParam) X(SQLSetPos)              \
     X(SQLSetScrollOptions) X(SQLSetStmtAttr) X(SQLSetStmtOption) X(SQLSpecialColumns)           \
@@ -47,6 +49,8 @@ FORWARDED_FUNCTIONS(FORWARD)
 typedef SQLRETURN (*DriverConnectFn)(SQLHDBC, SQLHWND, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
                                      SQLSMALLINT*, SQLUSMALLINT);
 static DriverConnectFn real_SQLDriverConnect;
+typedef SQLRETURN (*StatementTextFn)(SQLHSTMT, SQLCHAR*, SQLINTEGER);
+static StatementTextFn real_SQLExecDirect, real_SQLPrepare;
 
 __attribute__((constructor)) static void LoadSqliteDriver(void) {
     void* sqlite = dlopen(SQLITE_DRIVER, RTLD_NOW | RTLD_LOCAL);
@@ -58,6 +62,28 @@ __attribute__((constructor)) static void LoadSqliteDriver(void) {
     }
     FORWARDED_FUNCTIONS(RESOLVE)
     real_SQLDriverConnect = (DriverConnectFn)dlsym(sqlite, "SQLDriverConnect");
+    real_SQLExecDirect = (StatementTextFn)dlsym(sqlite, "SQLExecDirect");
+    real_SQLPrepare = (StatementTextFn)dlsym(sqlite, "SQLPrepare");
+}
+
+/* Hands the statement on, CREATE statements in SQLite's form. */
+static SQLRETURN WithSqliteKeys(StatementTextFn real, SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length) {
+    if (!real) return SQL_ERROR;
+    if (!text || (length < 0 && length != SQL_NTS)) return real(stmt, text, length);
+    const size_t n = length == SQL_NTS ? strlen((const char*)text) : (size_t)length;
+    char* rewritten = RewriteCounterKeys((const char*)text, n);
+    if (!rewritten) return real(stmt, text, length);
+    const SQLRETURN r = real(stmt, (SQLCHAR*)rewritten, SQL_NTS);
+    free(rewritten);
+    return r;
+}
+
+SQLRETURN SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length) {
+    return WithSqliteKeys(real_SQLExecDirect, stmt, text, length);
+}
+
+SQLRETURN SQLPrepare(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length) {
+    return WithSqliteKeys(real_SQLPrepare, stmt, text, length);
 }
 
 SQLRETURN SQLDriverConnect(SQLHDBC dbc, SQLHWND window, SQLCHAR* in, SQLSMALLINT in_length, SQLCHAR* out,

@@ -2,9 +2,13 @@
 # Prepares everything Pellam.exe needs around it in the project's Wine
 # prefix, as an installer would:
 #  - the "Microsoft Access Driver (*.mdb)" stand-in, registered with unixODBC
-#    in a project-local odbcinst.ini;
-#  - .rig/empty.MDB, a database with the tables and no rows (tests copy it);
-#  - dist/Pellam.MDB, kept when it exists (--reset makes it fresh);
+#    in a project-local odbcinst.ini, and its setup library, registered in
+#    the prefix's registry, which creates database files (CREATE_DB);
+#  - the Access Database Engine's driver name registered as missing, so a
+#    connection under it gets the answer Windows gives (SQLSTATE IM002);
+#  - .rig/empty.MDB, a database with the tables and no rows (tests copy it),
+#    and dist/Pellam.MDB, kept when it exists (--reset makes it fresh): both
+#    made by dist/pellam-db.exe through the driver, as the installer does;
 #  - the installation record naming dist/Pellam.exe;
 #  - dist/sim/Pellam.exe, the program beside the simulated-board library.
 # Usage: tools/rig/prepare-app.sh [--reset]
@@ -15,21 +19,49 @@ cd "$PELLAM_ROOT"
 mkdir -p "$ODBCSYSINI"
 driver="$ODBCSYSINI/libpellam_access_odbc.so"
 gcc -std=c11 -D_GNU_SOURCE -O2 -Wall -Wextra -Werror -shared -fPIC -I. \
-  tools/odbc/access_standin.c tools/odbc/dbq_translate.c -o "$driver.tmp" -ldl
+  tools/odbc/access_standin.c tools/odbc/dbq_translate.c tools/odbc/counter_keys.c \
+  -o "$driver.tmp" -ldl
 mv "$driver.tmp" "$driver"
+absent="$ODBCSYSINI/libpellam_absent_driver.so"
+gcc -std=c11 -O2 -Wall -Wextra -Werror -shared -fPIC tools/odbc/absent_driver.c -o "$absent"
+setup="$ODBCSYSINI/pellam_access_setup.dll"
+x86_64-w64-mingw32-gcc -std=c11 -O2 -Wall -Wextra -Werror -shared -I. -static-libgcc \
+  tools/odbc/access_setup.c tools/odbc/create_db_request.c tools/odbc/access_setup.def \
+  -lodbccp32 -o "$setup"
 cat >"$ODBCSYSINI/odbcinst.ini" <<INI
 [Microsoft Access Driver (*.mdb)]
 Description = Access driver name, SQLite database (Pellam stand-in)
 Driver = $driver
 Setup = $driver
+
+[Microsoft Access Driver (*.mdb, *.accdb)]
+Description = not installed here (answers as Windows does for a missing driver)
+Driver = $absent
 INI
 : >"$ODBCSYSINI/odbc.ini"
 
-rm -f "$PELLAM_RIG/empty.MDB"
-sqlite3 "$PELLAM_RIG/empty.MDB" <db/schema.sql
+# Wine 8.0's odbccp32 loads the setup library named by the value "Driver";
+# Windows and later Wine read "Setup".
+reg() { DISPLAY= wine reg add "$@" /f >/dev/null 2>&1; }
+access_key='HKLM\Software\ODBC\ODBCINST.INI\Microsoft Access Driver (*.mdb)'
+setup_path="$(winepath -w "$setup" 2>/dev/null)"
+reg "$access_key" /v Driver /t REG_SZ /d "$setup_path"
+reg "$access_key" /v Setup /t REG_SZ /d "$setup_path"
+reg 'HKLM\Software\ODBC\ODBCINST.INI\ODBC Drivers' /v 'Microsoft Access Driver (*.mdb)' \
+  /t REG_SZ /d Installed
+
+# Creates a database with pellam-db, as the installer does.
+create_database() {
+  rm -f "$1"
+  DISPLAY= wine dist/pellam-db.exe create "$(winepath -w "$1" 2>/dev/null)" </dev/null 2>/dev/null |
+    tr -d '\r' | grep -v '^Created ' >&2 || true
+  [ -s "$1" ] || { echo "pellam-db could not create $1" >&2; return 1; }
+}
+[ -f dist/pellam-db.exe ] || { echo "dist/pellam-db.exe is missing: build the Windows build first"; exit 1; }
+create_database "$PELLAM_RIG/empty.MDB"
 if [ "${1:-}" = "--reset" ] || [ ! -f dist/Pellam.MDB ]; then
   mkdir -p dist
-  cp "$PELLAM_RIG/empty.MDB" dist/Pellam.MDB
+  create_database "$PELLAM_ROOT/dist/Pellam.MDB"
   echo "Fresh database: dist/Pellam.MDB"
 fi
 

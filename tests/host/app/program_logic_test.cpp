@@ -22,8 +22,11 @@ TEST(Statements, CatalogueTextsForAPlainBoardId) {
     EXPECT_STREQ(kClearDefaultMarks, "UPDATE Main SET [DEFAULT] ='NO';");
     EXPECT_EQ(Compose(ComposeSelectBoard, "8001"),
               "SELECT * FROM Main WHERE VID = '0000' AND PID = '8001';");
-    EXPECT_EQ(Compose(ComposeInsertBoard, "8001"),
-              "INSERT INTO Main (VID,PID) VALUES ('0000','8001');");
+    char insert[kStatementBufferSize];
+    ASSERT_TRUE(ComposeInsertBoard(insert, sizeof insert, "8001", {2024, 3, 7, 9, 5, 0}));
+    EXPECT_STREQ(
+        insert,
+        "INSERT INTO Main (VID,PID,ADDED) VALUES ('0000','8001',{ts '2024-03-07 09:05:00'});");
     EXPECT_EQ(Compose(ComposeSetDefaultMark, "8001"),
               "UPDATE Main SET [DEFAULT] ='YES' WHERE VID = '0000' AND PID = '8001';");
     EXPECT_EQ(Compose(ComposeDeleteBoardRow, "8001"),

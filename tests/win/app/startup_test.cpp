@@ -3,6 +3,7 @@
 #include "tests/win/app/program_fixture.h"
 
 #include "app/app_state.h"
+#include "db/access_driver.h"
 #include "db/database.h"
 #include "resources/resource_ids.h"
 
@@ -34,13 +35,12 @@ TEST_F(ProgramTest, MissingDatabaseEndsTheProgram) {
 // Without the Access driver the connection fails; the window still comes up,
 // with an empty board box and no Add Device dialog.
 TEST_F(ProgramTest, UnregisteredDriverShowsBothMessagesAndKeepsTheWindow) {
-    char sysini[MAX_PATH] = "";
-    ASSERT_GT(GetEnvironmentVariableA("ODBCSYSINI", sysini, sizeof sysini), 0u);
-    const std::string ini = WindowsPath(std::string(sysini) + "/odbcinst.ini");
-    const std::string moved = ini + ".away";
-    ASSERT_TRUE(MoveFileExA(ini.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING));
-    HWND w = Start();
-    MoveFileExA(moved.c_str(), ini.c_str(), MOVEFILE_REPLACE_EXISTING);
+    HWND w;
+    {
+        DriverRegistration none(nullptr);
+        ASSERT_TRUE(none.ok());
+        w = Start();
+    }
     ASSERT_NE(w, nullptr);
     ASSERT_EQ(boxes.seen().size(), 2u) << boxes.Texts();
     EXPECT_EQ(boxes.seen()[0].text, "Connection attempt failed");
@@ -48,6 +48,22 @@ TEST_F(ProgramTest, UnregisteredDriverShowsBothMessagesAndKeepsTheWindow) {
     EXPECT_EQ(boxes.seen()[1].text, "Statement handle allocation failed");
     EXPECT_EQ(Text(IDC_BOARD_BOX), "");
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_CONNECT)));
+}
+
+// Where only the Access Database Engine's driver is installed (a 64-bit
+// Windows), the program connects under that driver's name: the empty table
+// is read, and the first-run Add Device dialog opens.
+TEST_F(ProgramTest, DriverUnderTheAccessDatabaseEnginesNameIsUsed) {
+    boxes.Queue([](HWND dialog, const SeenBox&) { PostMessageA(dialog, WM_CLOSE, 0, 0); });
+    HWND w;
+    {
+        DriverRegistration engine_only(kAccessDriverNames[1]);
+        ASSERT_TRUE(engine_only.ok());
+        w = Start();
+    }
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(boxes.seen().size(), 1u) << boxes.Texts();
+    EXPECT_EQ(boxes.seen()[0].caption, "Add Device");
 }
 
 TEST_F(ProgramTest, EmptyTableOpensAddDeviceInFirstRunModeBeforeTheWindowShows) {
@@ -60,10 +76,15 @@ TEST_F(ProgramTest, EmptyTableOpensAddDeviceInFirstRunModeBeforeTheWindowShows) 
     ASSERT_EQ(boxes.seen().size(), 1u) << boxes.Texts();
     EXPECT_EQ(boxes.seen()[0].caption, "Add Device");
     EXPECT_FALSE(boxes.seen()[0].owner_visible);
-    const Rows rows = db.Query("SELECT PID, [DEFAULT] FROM Main");
+    const Rows rows = db.Query("SELECT PID, [DEFAULT], ADDED FROM Main");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "8001");
     EXPECT_EQ(rows[0][1], "YES");
+    // The program writes when the board was added: the database has no defaults.
+    char today[16] = "";
+    GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, "yyyy-MM-dd", today, sizeof today);
+    EXPECT_EQ(rows[0][2].substr(0, 10), today);
+    EXPECT_EQ(rows[0][2].size(), 19u) << rows[0][2];
     EXPECT_EQ(Text(IDC_BOARD_BOX), "8001 - USB  SWITCHDECK");
     EXPECT_TRUE(Enabled(IDC_CONNECT));
 }

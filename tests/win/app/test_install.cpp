@@ -1,10 +1,13 @@
 #include "tests/win/app/test_install.h"
 
+#include "db/access_driver.h"
 #include "db/database.h"
 
 #include <windows.h>
 #include <sql.h>
 #include <sqlext.h>
+
+#include <cstring>
 
 std::string WindowsPath(const std::string& unix_path) {
     std::string path = "Z:" + unix_path;
@@ -36,6 +39,100 @@ std::string InstallTestCopy() {
 void RemoveTestCopy(const std::string& folder) {
     DeleteFileA((folder + "\\Pellam.MDB").c_str());
     RemoveDirectoryA(folder.c_str());
+}
+
+DriverRegistration::DriverRegistration(const char* name) {
+    char sysini[MAX_PATH] = "";
+    if (GetEnvironmentVariableA("ODBCSYSINI", sysini, sizeof sysini) == 0) return;
+    ini_ = WindowsPath(std::string(sysini) + "/odbcinst.ini");
+    // The libraries tools/rig/prepare-app.sh puts beside odbcinst.ini.
+    std::string text;
+    for (const char* driver : kAccessDriverNames) {
+        const bool installed = name && std::string(name) == driver;
+        text += std::string("[") + driver + "]\nDriver = " + sysini +
+                (installed ? "/libpellam_access_odbc.so\n" : "/libpellam_absent_driver.so\n");
+    }
+    if (!MoveFileExA(ini_.c_str(), (ini_ + ".away").c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+    HANDLE file = CreateFileA(ini_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ok_ = file != INVALID_HANDLE_VALUE &&
+          WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
+
+DriverRegistration::~DriverRegistration() {
+    if (!ini_.empty())
+        MoveFileExA((ini_ + ".away").c_str(), ini_.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+unsigned long RunProcess(std::string command, std::string* output, double* seconds) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read_end = nullptr, write_end = nullptr;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (output) {
+        output->clear();
+        if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return 999;
+        SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = write_end;
+    }
+    PROCESS_INFORMATION process{};
+    const DWORD start = GetTickCount();
+    const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, output != nullptr,
+                                        0, nullptr, nullptr, &startup, &process);
+    if (output) {
+        CloseHandle(write_end);
+        char buffer[512];
+        DWORD got = 0;
+        while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            output->append(buffer, got);
+        CloseHandle(read_end);
+    }
+    if (!started) return 999;
+    WaitForSingleObject(process.hProcess, 120000);
+    DWORD status = 999;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    if (seconds) *seconds = (GetTickCount() - start) / 1000.0;
+    return status;
+}
+
+namespace {
+
+const char kDriversKey[] = "Software\\ODBC\\ODBCINST.INI\\";
+
+} // namespace
+
+SetupRegistration::SetupRegistration(const char* name)
+    : rig_(std::string(kDriversKey) + kAccessDriverNames[0]) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, rig_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    DWORD size = sizeof library_ - 1;
+    RegQueryValueExA(key, "Driver", nullptr, nullptr, reinterpret_cast<BYTE*>(library_), &size);
+    RegCloseKey(key);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, rig_.c_str());
+    if (name) {
+        moved_ = std::string(kDriversKey) + name;
+        Register(moved_);
+    }
+}
+
+SetupRegistration::~SetupRegistration() {
+    if (!moved_.empty()) RegDeleteKeyA(HKEY_LOCAL_MACHINE, moved_.c_str());
+    if (library_[0]) Register(rig_);
+}
+
+void SetupRegistration::Register(const std::string& key_path) const {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key_path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    for (const char* value : {"Driver", "Setup"})
+        RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(library_),
+                       static_cast<DWORD>(strlen(library_) + 1));
+    RegCloseKey(key);
 }
 
 namespace {

@@ -14,6 +14,47 @@ void RemoveTestCopy(const std::string& folder);
 // Windows path of a host path (Wine's Z: drive).
 std::string WindowsPath(const std::string& unix_path);
 
+// For its lifetime, the Access driver stand-in is registered with unixODBC
+// under `name` only, or under no name at all (nullptr); every other Access
+// driver name answers as a missing driver does on Windows. The rig's own
+// registration comes back when it ends. unixODBC keeps what it has read of
+// the registration, so a test makes this before its first connection.
+class DriverRegistration {
+  public:
+    explicit DriverRegistration(const char* name);
+    ~DriverRegistration();
+    DriverRegistration(const DriverRegistration&) = delete;
+    DriverRegistration& operator=(const DriverRegistration&) = delete;
+    bool ok() const { return ok_; }
+
+  private:
+    std::string ini_;
+    bool ok_ = false;
+};
+
+// For its lifetime the stand-in's setup library, which creates database
+// files, is registered on the Windows side under `name` only (nullptr: under
+// none), as a driver's installation registers it; the rig's registration
+// comes back when it ends.
+class SetupRegistration {
+  public:
+    explicit SetupRegistration(const char* name);
+    ~SetupRegistration();
+    SetupRegistration(const SetupRegistration&) = delete;
+    SetupRegistration& operator=(const SetupRegistration&) = delete;
+
+  private:
+    void Register(const std::string& key_path) const;
+    std::string rig_, moved_;
+    char library_[260] = "";
+};
+
+// Runs a command line to its end and returns its exit status (999 when it
+// could not start); what it printed goes to *output, the seconds it took to
+// *seconds, when asked for.
+unsigned long RunProcess(std::string command, std::string* output = nullptr,
+                         double* seconds = nullptr);
+
 // Runs SQL on the copy's database through an ODBC connection of its own.
 bool ExecOnTestCopy(const std::string& folder, const std::string& sql);
 Rows QueryTestCopy(const std::string& folder, const std::string& sql);

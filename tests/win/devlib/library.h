@@ -2,15 +2,17 @@
 // exports.
 #pragma once
 
+#include "devlib/pellam_dll.h"
+
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
 struct Library {
-    using TextFn = int32_t (*)(char*);
-    using IdTextFn = int32_t (*)(uint32_t, char*);
-    using WriteFn = int32_t (*)(uint32_t, uint32_t, uint32_t);
+    using TextFn = int32_t(PELLAM_CALL*)(char*);
+    using IdTextFn = int32_t(PELLAM_CALL*)(uint32_t, char*);
+    using WriteFn = int32_t(PELLAM_CALL*)(uint32_t, uint32_t, uint32_t);
 
     explicit Library(const std::string& path) : module(LoadLibraryA(path.c_str())) {}
     ~Library() {

@@ -1,0 +1,277 @@
+// The x64 installer under Wine, as an operator's PC meets it: a silent
+// install; the installed Pellam.exe started on its own, with the record and
+// the database the installer made; a silent reinstall; a silent uninstall.
+// The steps build on each other and run in this order in one process.
+#include "resources/resource_ids.h"
+#include "tests/win/app/gui_harness.h"
+#include "tests/win/app/test_install.h"
+#include "tools/boardsim/sim_store.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const char kAppKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Pellam.exe";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pellam";
+
+std::string Env(const char* name) {
+    char value[MAX_PATH] = "";
+    GetEnvironmentVariableA(name, value, sizeof value);
+    return value;
+}
+
+const std::string& Folder() {
+    static const std::string folder = Env("ProgramFiles") + "\\Qvoxline\\Pellam";
+    return folder;
+}
+std::string Installed(const char* name) {
+    return Folder() + "\\" + name;
+}
+std::string Shortcut() {
+    return Env("ProgramData") + "\\Microsoft\\Windows\\Start Menu\\Programs\\Pellam Board.lnk";
+}
+std::string SetupPath() {
+    return WindowsPath(PELLAM_DIST_DIR "/release/PellamSetup-x64.exe");
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A value under HKEY_LOCAL_MACHINE in the 64-bit view ("<none>" if absent).
+std::string RegistryText(const char* key_path, const char* name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+        ERROR_SUCCESS)
+        return "<none>";
+    char value[1024] = "";
+    DWORD size = sizeof value - 1, type = 0;
+    const bool ok = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value),
+                                     &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (!ok) return "<none>";
+    if (type == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(value));
+    return value;
+}
+
+std::string ShortcutTarget(const std::string& link) {
+    std::string target;
+    CoInitialize(nullptr);
+    IShellLinkA* shell_link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&shell_link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(
+                shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            std::wstring wide(link.begin(), link.end());
+            char path[MAX_PATH] = "";
+            if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
+                SUCCEEDED(shell_link->GetPath(path, sizeof path, nullptr, 0)))
+                target = path;
+            file->Release();
+        }
+        shell_link->Release();
+    }
+    CoUninitialize();
+    return target;
+}
+
+// A top-level window of the process with this title, or null.
+HWND WindowOf(DWORD process_id, const char* title) {
+    struct Search {
+        DWORD process_id;
+        const char* title;
+        HWND found;
+    } search{process_id, title, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM l) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(l);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            char text[128] = "";
+            GetWindowTextA(window, text, sizeof text);
+            if (owner != s->process_id || std::string(text) != s->title) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A control's text in another process (GetWindowText reads only captions there).
+std::string ControlText(HWND control) {
+    char text[256] = "";
+    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+bool SimRelayAtNo(int relay) {
+    SimBoard board;
+    return SimGetBoard(0, &board) && board.relays[relay - 1] != 0;
+}
+
+// Whatever an installation, or a sequence that failed half-way, left.
+void RemoveInstallation() {
+    for (const char* name : {"Pellam.MDB", "Pellam.exe", "Pellam_DLL.dll", "uninstall.exe",
+                             "licenses\\terminus-font-OFL.txt"})
+        DeleteFileA(Installed(name).c_str());
+    RemoveDirectoryA(Installed("licenses").c_str());
+    RemoveDirectoryA(Folder().c_str());
+    RemoveDirectoryA((Env("ProgramFiles") + "\\Qvoxline").c_str());
+    DeleteFileA(Shortcut().c_str());
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
+}
+
+class Installer : public ::testing::Test {
+  protected:
+    // The rig's installation record is put back when the sequence ends.
+    static void SetUpTestSuite() {
+        saved_record_ = RegistryText(kAppKey, nullptr);
+        RemoveInstallation();
+    }
+    static void TearDownTestSuite() {
+        RemoveInstallation();
+        HKEY key;
+        if (saved_record_ != "<none>" &&
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAppKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                            nullptr) == ERROR_SUCCESS) {
+            RegSetValueExA(key, nullptr, 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(saved_record_.c_str()),
+                           static_cast<DWORD>(saved_record_.size() + 1));
+            RegCloseKey(key);
+        }
+    }
+    static std::string saved_record_;
+};
+std::string Installer::saved_record_;
+
+// Where no Access driver can create the database (a 64-bit Windows without
+// the Access Database Engine), setup says so and ends with status 2.
+TEST_F(Installer, Step0_WithoutAnAccessDriverSetupFails) {
+    SetupRegistration none(nullptr);
+    EXPECT_EQ(RunProcess("\"" + SetupPath() + "\" /S"), 2u);
+    EXPECT_TRUE(Exists(Installed("Pellam.exe")));
+    EXPECT_FALSE(Exists(Installed("Pellam.MDB")));
+}
+
+// With the driver, setup run again (or for the first time) makes the database.
+TEST_F(Installer, Step1_SilentInstall) {
+    double seconds = 0;
+    ASSERT_EQ(RunProcess("\"" + SetupPath() + "\" /S", nullptr, &seconds), 0u);
+    std::printf("silent install: %.1f s\n", seconds);
+    for (const char* name :
+         {"Pellam.exe", "Pellam_DLL.dll", "licenses\\terminus-font-OFL.txt", "uninstall.exe"})
+        EXPECT_TRUE(Exists(Installed(name))) << name;
+    EXPECT_FALSE(Exists(Installed("pellam-db.exe"))); // used by the installer, not installed
+    EXPECT_EQ(RegistryText(kAppKey, nullptr), Installed("Pellam.exe"));
+    EXPECT_EQ(ShortcutTarget(Shortcut()), Installed("Pellam.exe"));
+    EXPECT_EQ(RegistryText(kUninstallKey, "DisplayName"), "Pellam Board");
+    EXPECT_EQ(RegistryText(kUninstallKey, "DisplayVersion"), "0.6.7.7");
+    EXPECT_EQ(RegistryText(kUninstallKey, "Publisher"), "Qvoxline Circuits");
+    EXPECT_EQ(RegistryText(kUninstallKey, "UninstallString"),
+              "\"" + Installed("uninstall.exe") + "\"");
+    EXPECT_GT(std::stoul(RegistryText(kUninstallKey, "EstimatedSize")), 400u); // KB
+    // The database, made through the driver, with both tables and no rows.
+    EXPECT_TRUE(ExecOnTestCopy(Folder(), "SELECT * FROM Main"));
+    EXPECT_TRUE(ExecOnTestCopy(Folder(), "SELECT * FROM RelayScripts"));
+    EXPECT_TRUE(QueryTestCopy(Folder(), "SELECT * FROM Main").empty());
+}
+
+// The installed program on its own: its record, its database, no rig. The
+// board is simulated (Wine has no relay board): the simulated-board build
+// of the library takes the real one's place beside the program.
+TEST_F(Installer, Step2_InstalledProgramRegistersABoardAndSwitchesARelay) {
+    ASSERT_TRUE(CopyFileA(WindowsPath(PELLAM_DIST_DIR "/sim/Pellam_DLL.dll").c_str(),
+                          Installed("Pellam_DLL.dll").c_str(), FALSE));
+    SimResetToDefault();
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION program{};
+    std::string command = "\"" + Installed("Pellam.exe") + "\"";
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               Env("TEMP").c_str(), &startup, &program));
+    const DWORD id = program.dwProcessId;
+    // A fresh database: the program opens Add Device first. Add the board.
+    HWND add = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (add = WindowOf(id, "Add Device")) != nullptr; }, 10000));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return SendDlgItemMessageA(add, IDC_ADD_LIST, LB_GETCOUNT, 0, 0) == 1; }, 5000));
+    SendDlgItemMessageA(add, IDC_ADD_LIST, LB_SETCURSEL, 0, 0);
+    PressButton(add, IDC_ADD_ADD);
+    HWND main = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            main = WindowOf(id, "Qvoxline Circuits Pellam Board");
+            return main && IsWindowVisible(main) && !WindowOf(id, "Add Device");
+        },
+        10000));
+    EXPECT_EQ(ControlText(GetDlgItem(main, IDC_BOARD_BOX)), "8001 - USB  SWITCHDECK");
+    PressButton(main, IDC_CONNECT);
+    // Connected once the first poll has shown the board's firmware.
+    ASSERT_TRUE(PumpUntil(
+        [&] { return ControlText(GetDlgItem(main, IDC_FIRMWARE_VERSION)) == "0123"; }, 5000));
+    EXPECT_EQ(ControlText(GetDlgItem(main, IDC_BUILD_NUMBER)), "0.6.7.7");
+    // A click on relay 1's picture switches it to NO.
+    HWND relay1 = GetDlgItem(main, IDC_RELAY1_PICTURE);
+    PostMessageA(relay1, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(relay1, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(PumpUntil([] { return SimRelayAtNo(1); }, 5000));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(program.hProcess, 10000), WAIT_OBJECT_0);
+    DWORD status = 999;
+    GetExitCodeProcess(program.hProcess, &status);
+    EXPECT_EQ(status, 0u);
+    CloseHandle(program.hThread);
+    CloseHandle(program.hProcess);
+    const Rows rows = QueryTestCopy(Folder(), "SELECT PID, [DEFAULT] FROM Main");
+    EXPECT_EQ(rows, (Rows{{"8001", "YES"}}));
+}
+
+TEST_F(Installer, Step3_SilentReinstallKeepsTheDatabase) {
+    ASSERT_TRUE(ExecOnTestCopy(Folder(), "INSERT INTO RelayScripts (PID,NAME,DESCRIPTION,COMMANDS) "
+                                         "VALUES ('8001','Kept','over a reinstall','000A01')"));
+    double seconds = 0;
+    ASSERT_EQ(RunProcess("\"" + SetupPath() + "\" /S", nullptr, &seconds), 0u);
+    std::printf("silent reinstall: %.1f s\n", seconds);
+    EXPECT_EQ(QueryTestCopy(Folder(), "SELECT PID, [DEFAULT] FROM Main"), (Rows{{"8001", "YES"}}));
+    EXPECT_EQ(QueryTestCopy(Folder(), "SELECT NAME FROM RelayScripts"), (Rows{{"Kept"}}));
+    EXPECT_EQ(RegistryText(kAppKey, nullptr), Installed("Pellam.exe"));
+}
+
+// The uninstaller runs from a copy in the temporary folder, as it does
+// itself when started from Add/Remove Programs; started this way it can be
+// waited for.
+TEST_F(Installer, Step4_SilentUninstallRemovesAllButTheDatabase) {
+    const std::string copy = Env("TEMP") + "\\pellam-uninstall.exe";
+    ASSERT_TRUE(CopyFileA(Installed("uninstall.exe").c_str(), copy.c_str(), FALSE));
+    double seconds = 0;
+    const DWORD status = RunProcess("\"" + copy + "\" /S _?=" + Folder(), nullptr, &seconds);
+    DeleteFileA(copy.c_str());
+    ASSERT_EQ(status, 0u);
+    std::printf("silent uninstall: %.1f s\n", seconds);
+    for (const char* name : {"Pellam.exe", "Pellam_DLL.dll", "licenses", "uninstall.exe"})
+        EXPECT_FALSE(Exists(Installed(name))) << name;
+    EXPECT_FALSE(Exists(Shortcut()));
+    EXPECT_EQ(RegistryText(kAppKey, nullptr), "<none>");
+    EXPECT_EQ(RegistryText(kUninstallKey, "DisplayName"), "<none>");
+    EXPECT_EQ(QueryTestCopy(Folder(), "SELECT NAME FROM RelayScripts"), (Rows{{"Kept"}}));
+}
+
+} // namespace
+
+// Without a release there is nothing to test (ctest reports it skipped).
+int main(int argc, char** argv) {
+    if (!Exists(SetupPath())) {
+        std::printf("%s is missing: run tools/package.sh first\n", SetupPath().c_str());
+        return 77;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
