@@ -95,7 +95,16 @@ bool ReadManufacturerString(Device device, uint16_t* buffer, size_t bytes) {
 int WriteReport(Device device, const uint8_t* report, size_t length) {
     SimLock lock;
     SimBoard* b = OwnedBoard(device);
+    const uint32_t commands_before = b ? b->commands_received : 0;
     if (!b || !BoardReceive(b, report, length)) return -1;
+    if (b->commands_received != commands_before) {
+        LARGE_INTEGER now, frequency;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&frequency);
+        b->command_times_us[commands_before % kSimReportLog] =
+            now.QuadPart / frequency.QuadPart * 1000000 +
+            now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+    }
     ++SimTableView()->changes;
     return static_cast<int>(length);
 }

@@ -42,9 +42,9 @@ void SendCommand(void* context, uint32_t type) {
     WritePellam(static_cast<ExecutorState*>(context)->request->board_id, type, 0);
 }
 
-// Milliseconds from the performance counter: exact to the millisecond,
-// where the tick count may be up to 16 ms stale.
-uint64_t ClockMs(void*) {
+// Microseconds from the performance counter (the tick count may be up to
+// 16 ms stale).
+uint64_t ClockUs(void*) {
     static const LARGE_INTEGER frequency = [] {
         LARGE_INTEGER f;
         QueryPerformanceFrequency(&f);
@@ -52,18 +52,18 @@ uint64_t ClockMs(void*) {
     }();
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    return static_cast<uint64_t>(now.QuadPart / frequency.QuadPart * 1000 +
-                                 now.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart);
+    return static_cast<uint64_t>(now.QuadPart / frequency.QuadPart * 1000000 +
+                                 now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
 }
 
 // Waits out the last milliseconds of a delay on this thread.
 void WaitUntil(void*, uint64_t deadline) {
-    for (uint64_t now = ClockMs(nullptr); now < deadline; now = ClockMs(nullptr))
-        Sleep(deadline - now > 1 ? 1 : 0);
+    for (uint64_t now = ClockUs(nullptr); now < deadline; now = ClockUs(nullptr))
+        Sleep(deadline - now > 1500 ? 1 : 0);
 }
 
 ScriptRunOutput OutputOf(ExecutorState& state) {
-    return {LogLine, SendCommand, ClockMs, &state, WaitUntil, kFinishAheadMs};
+    return {LogLine, SendCommand, ClockUs, &state, WaitUntil, kFinishAheadMs};
 }
 
 void ScheduleNextStep(ExecutorState& state, uint64_t wait) {

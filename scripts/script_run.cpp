@@ -49,6 +49,15 @@ void FinishDelay(ScriptRun& run, const RelaySettings relays[5], const ScriptRunO
     }
 }
 
+// Milliseconds from `now` to `deadline` (microseconds), rounded up.
+uint64_t MsUntil(uint64_t deadline, uint64_t now) {
+    return (deadline - now + 999) / 1000;
+}
+
+bool WithinFinish(const ScriptRun& run, uint64_t now, const ScriptRunOutput& out) {
+    return out.wait_until && run.deadline - now <= out.finish_ahead_ms * 1000;
+}
+
 } // namespace
 
 uint64_t AdvanceScriptRun(ScriptRun& run, const RelaySettings relays[5],
@@ -56,7 +65,7 @@ uint64_t AdvanceScriptRun(ScriptRun& run, const RelaySettings relays[5],
     if (!run.started || run.finished) return 0;
     const uint64_t now = out.clock(out.context);
     if (now < run.deadline) {
-        if (!out.wait_until || run.deadline - now > out.finish_ahead_ms) return run.deadline - now;
+        if (!WithinFinish(run, now, out)) return MsUntil(run.deadline, now);
         FinishDelay(run, relays, out);
     }
     const char* text = run.commands.c_str();
@@ -66,7 +75,8 @@ uint64_t AdvanceScriptRun(ScriptRun& run, const RelaySettings relays[5],
         if (index < 0) continue; // an unknown pair does nothing and writes no line
         const ScriptCommand& command = kScriptCommands[index];
         // A delay counts from here: after the command before it was sent.
-        if (command.relay == 0) run.deadline = out.clock(out.context) + command.delay_ms;
+        if (command.relay == 0)
+            run.deadline = out.clock(out.context) + uint64_t{command.delay_ms} * 1000;
         char line[kCommandTextSize];
         CommandText(index, relays, line);
         out.log(out.context, line);
@@ -76,8 +86,7 @@ uint64_t AdvanceScriptRun(ScriptRun& run, const RelaySettings relays[5],
         }
         const uint64_t after = out.clock(out.context);
         if (after >= run.deadline) continue;
-        if (!out.wait_until || run.deadline - after > out.finish_ahead_ms)
-            return run.deadline - after;
+        if (!WithinFinish(run, after, out)) return MsUntil(run.deadline, after);
         FinishDelay(run, relays, out);
     }
     out.log(out.context, kScriptSeparator);

@@ -12,7 +12,8 @@
 #include <string>
 
 // What a run does to the world: log lines (without CR LF), relay commands,
-// and the clock it reads (milliseconds, monotonic). With wait_until, a run
+// and the clock it reads (microseconds, monotonic: whole milliseconds would
+// let a gap come up to one short). With wait_until, a run
 // that is called within `finish_ahead_ms` of a delay's end writes the next
 // relay command's line at once, waits out the rest of the delay and sends
 // the command on time: writing the log (slow where the log is drawn at
@@ -29,7 +30,7 @@ struct ScriptRunOutput {
 struct ScriptRun {
     std::string commands;  // the script's COMMANDS text
     size_t next = 0;       // offset of the next pair
-    uint64_t deadline = 0; // when the current delay ends (clock time)
+    uint64_t deadline = 0; // when the current delay ends (clock time, microseconds)
     bool started = false;
     bool finished = false;
 };
@@ -42,7 +43,7 @@ void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char
 
 // Does every step that is due now: logs and sends relay commands up to the
 // next delay, logs the delay and starts it; after the last pair writes the
-// closing lines and marks the run finished. Returns the time until the next
-// step is due (0 when finished).
+// closing lines and marks the run finished. Returns the milliseconds until
+// the next step is due, rounded up (0 when finished).
 uint64_t AdvanceScriptRun(ScriptRun& run, const RelaySettings relays[5],
                           const ScriptRunOutput& out);

@@ -5,7 +5,6 @@
 //   source tools/rig/session.sh; rig_session_start
 //   wine build/win/bin/script_timing_bench.exe; rig_session_stop
 #include "bench/app/bench_program.h"
-#include "bench/common/bench_clock.h"
 #include "scripts/script_executor.h"
 #include "tools/boardsim/sim_store.h"
 
@@ -20,23 +19,20 @@
 
 namespace {
 
-double NowMs() {
-    return NowUs() / 1e3;
-}
-
 std::atomic<bool> g_stop{false};
 std::vector<double> g_command_times; // when each relay command reached the board
 
-// Watches the board's count of relay commands (status requests aside) every
-// millisecond. The count is read without the table's lock, so watching
-// makes the program wait for nothing.
+// Collects the times at which the board received its relay commands (the
+// simulated transport stamps each on arrival), every 100 ms.
 void Monitor() {
-    const volatile uint32_t& received = SimTableView()->boards[0].commands_received;
-    uint32_t seen = received;
+    SimBoard b;
+    SimGetBoard(0, &b);
+    uint32_t seen = b.commands_received;
     while (!g_stop) {
-        for (const uint32_t now = received; seen < now; ++seen)
-            g_command_times.push_back(NowMs());
-        Sleep(1);
+        Sleep(100);
+        SimGetBoard(0, &b);
+        for (; seen < b.commands_received; ++seen)
+            g_command_times.push_back(b.command_times_us[seen % kSimReportLog] / 1e3);
     }
 }
 

@@ -24,6 +24,9 @@ struct SimBoard : BoardFirmware {
     uint8_t held;             // held open by "another program": opens fail
     uint32_t owner_pid;       // process that has the device open, 0 = closed
     uint32_t heartbeat_ticks; // advanced by the panel to blink the heartbeat LED
+    // When each command of the command log arrived (performance counter in
+    // microseconds, the same clock in every process), for timing measurements.
+    int64_t command_times_us[kSimReportLog];
 };
 
 // Fills a slot with a board in its power-on state: all relays at NC.

@@ -8,9 +8,9 @@ namespace {
 
 // The layout's version is in the magic and the names: a table of another
 // layout is never mapped as this one.
-constexpr uint32_t kMagic = 0x50534233; // "PSB3"
-const char kSectionName[] = "Local\\PellamSimulatedBoards.v3";
-const char kLockName[] = "Local\\PellamSimulatedBoards.v3.lock";
+constexpr uint32_t kMagic = 0x50534234; // "PSB4"
+const char kSectionName[] = "Local\\PellamSimulatedBoards.v4";
+const char kLockName[] = "Local\\PellamSimulatedBoards.v4.lock";
 
 HANDLE g_lock = nullptr;
 SimTable* g_table = nullptr;
@@ -58,7 +58,7 @@ HANDLE OpenBackingFile() {
     if (n == 0 || n >= sizeof path) {
         n = GetEnvironmentVariableA("ProgramData", path, sizeof path);
         if (n == 0 || n + 32 >= sizeof path) return INVALID_HANDLE_VALUE;
-        std::strcat(path, "\\PellamBoardSimulator.v3.bin");
+        std::strcat(path, "\\PellamBoardSimulator.v4.bin");
     }
     return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

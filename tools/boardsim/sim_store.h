@@ -1,7 +1,7 @@
 // The simulated boards of this machine, kept in a named shared-memory
 // section so that every process of the Wine prefix (Pellam.exe, the panel,
 // tests) sees and changes the same boards. The section is backed by a file
-// (%ProgramData%\PellamBoardSimulator.v3.bin, or $PELLAM_SIM_FILE), so the
+// (%ProgramData%\PellamBoardSimulator.v4.bin, or $PELLAM_SIM_FILE), so the
 // boards outlive the processes that set them up. A new file offers the
 // default board: product id 0x8001, "SWITCHDECK 5s", version 0x0100,
 // firmware "0123", ready, all relays at NC, LED mask 0x3F.

@@ -105,7 +105,7 @@ struct Recorder {
                     r->sent.push_back({r->now, type});
                     r->now += r->send_ms;
                 },
-                [](void* c) { return static_cast<Recorder*>(c)->now; }, this};
+                [](void* c) { return static_cast<Recorder*>(c)->now * 1000; }, this};
     }
 };
 
@@ -172,7 +172,7 @@ TEST(ScriptRun, EveryDelayIsAFullGapAndTenHoursIsTenHours) {
     out.wait_until = [](void* c, uint64_t deadline) {
         auto* r = static_cast<Recorder*>(c);
         r->log.push_back("(waited)");
-        r->now = deadline;
+        r->now = deadline / 1000;
     };
     out.finish_ahead_ms = 40;
     StartScriptRun(run, "5", "exact", "000A01", out);
