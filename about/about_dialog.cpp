@@ -6,7 +6,7 @@
 #include "about/music/music.h"
 #include "about/surface.h"
 #include "app/app_state.h"
-#include "app/connection.h"
+#include "app/relay_panel.h"
 #include "resources/resource_ids.h"
 
 namespace {

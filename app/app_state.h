@@ -1,50 +1,46 @@
-// The main window's process-wide state and the connection state it owns.
+// The main window's process-wide state: its handles, what it loaded at
+// start-up and what its timers advance.
 #pragma once
 
 #include "app/panel_logic.h"
 
 #include <windows.h>
 
-#include <cstdint>
+// Timers of the main window and their periods.
+enum MainTimer : UINT_PTR {
+    kCreditTimer = 1,   // rotates the credit line, always
+    kProgressTimer = 2, // the polling progress text, while connected
+    kPollTimer = 3,     // polls the board, while connected
+    kTooltipTimer = 4   // refreshes the relay tooltips, while connected
+};
+constexpr UINT kCreditPeriodMs = 2000;
+constexpr UINT kProgressPeriodMs = 1000;
+constexpr UINT kPollPeriodMs = 100;
+constexpr UINT kTooltipPeriodMs = 1000;
+
+constexpr int kPictureCount = 5; // pictures 100..104
+constexpr size_t kBuildTextSize = 32;
 
 struct MainWindowState {
     HINSTANCE instance = nullptr;
     HWND window = nullptr;
     HWND status_bar = nullptr;
-    HBITMAP images[5] = {}; // pictures 100..104, kept for the life of the process
+    HBITMAP images[kPictureCount] = {}; // kept for the life of the process
     HICON icon = nullptr;
     HCURSOR arrow = nullptr;
     HCURSOR hand = nullptr;
     int credit_counter = 0;
-    char build_text[32] = "";
+    char maker_line[kMakerLineSize] = ""; // the credit line with the current year
+    char build_text[kBuildTextSize] = "";
+    int progress = 0;                        // polling progress, 0..19
+    HWND tooltips[kRelayCount] = {};         // made at the first Connect, kept
     WNDPROC logo_proc = nullptr;             // the logo's procedure before subclassing
     WNDPROC picture_procs[kRelayCount] = {}; // the relay pictures' procedures
 };
 
-struct ConnectionState {
-    int connected = 0;
-    int board_ready = 0;
-    int relay_at_nc[kRelayCount] = {};
-    uint8_t led_mask = 0;
-    char firmware[5] = "";
-    char board_id_text[5] = "";
-    uint32_t board_id = 0;
-    int progress = 0;
-    uint8_t status[1024] = {};
-    HWND tooltips[kRelayCount] = {};
-};
-
 extern MainWindowState g_main;
-extern ConnectionState g_connection;
 
 // Image handle of picture 100..104.
 inline HBITMAP Picture(int id) {
     return g_main.images[id - 100];
 }
-
-enum MainTimer : UINT_PTR {
-    kCreditTimer = 1,
-    kProgressTimer = 2,
-    kPollTimer = 3,
-    kTooltipTimer = 4
-};

@@ -3,14 +3,15 @@
 #include "about/about_dialog.h"
 #include "about/credits_animation.h"
 #include "app/app_state.h"
-#include "app/connection.h"
+#include "app/board_box.h"
+#include "app/relay_panel.h"
 #include "app/relay_pictures.h"
-#include "app/static_colour.h"
+#include "app/session.h"
 #include "app/status_bar.h"
+#include "common/error_box.h"
+#include "common/static_colour.h"
 #include "common/text_helpers.h"
-#include "db/board_table.h"
 #include "db/database.h"
-#include "dialogs/add_device.h"
 #include "dialogs/edit_relay.h"
 #include "dialogs/relay_options.h"
 #include "resources/resource_ids.h"
@@ -26,22 +27,62 @@ MainWindowState g_main;
 namespace {
 
 const char kWindowClass[] = "DLGCLASS";
+constexpr size_t kVersionBlockSize = 64;
 
+// The current year over the closing year of both credit texts (the maker's
+// line of the status bar and of the About box); they keep their lengths.
 void WriteCurrentYear() {
-    char year[8] = "";
-    if (GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, "yyyy", year, sizeof year) != 5) return;
-    WriteCreditYear(gCreditText, year);
-    WriteStatusCreditYear(year);
+    char year[8] = "2026";
+    const bool known =
+        GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, "yyyy", year, sizeof year) == 5;
+    MakerLine(known ? year : "2026", g_main.maker_line);
+    if (known) WriteCreditYear(gCreditText, year);
+}
+
+// The database at start-up: without the installation record or the file
+// the program ends; without a connection it goes on, and every action that
+// needs the database says so.
+bool OpenTheDatabase(HWND window) {
+    switch (LocateDatabase()) {
+    case LocateResult::kNotInstalled:
+        MessageBoxA(window, "Pogram not installed properly! Please run installer again.", nullptr,
+                    MB_OK | MB_ICONERROR);
+        return false;
+    case LocateResult::kNotFound:
+        MessageBoxA(window, "Shazbot !  Database not found!", "Database Error",
+                    MB_OK | MB_ICONERROR);
+        return false;
+    case LocateResult::kFound:
+        break;
+    }
+    const char* failure = nullptr;
+    switch (OpenDatabase()) {
+    case OpenResult::kOpen:
+        break;
+    case OpenResult::kNoEnvironment:
+        failure = "Environment handle allocation failed";
+        break;
+    case OpenResult::kNoOdbcVersion:
+        failure = "Cannot set desired ODBC version";
+        break;
+    case OpenResult::kNoConnectionHandle:
+        failure = "Connection handle allocation failed";
+        break;
+    case OpenResult::kNotConnected:
+        failure = "Connection attempt failed";
+        break;
+    }
+    if (failure) MessageBoxA(window, failure, kErrorCaption, MB_OK | MB_ICONERROR);
+    return true;
 }
 
 void SetUp(HWND window) {
     g_main.window = window;
-    if (!LocateDatabase(window)) {
+    if (!OpenTheDatabase(window)) {
         DestroyWindow(window);
         return;
     }
-    OpenDatabase(window);
-    FillBoardBox(window);
+    FillBoardBox();
     g_main.icon = LoadIconA(g_main.instance, MAKEINTRESOURCEA(IDI_PELLAM));
     SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_main.icon));
     for (int id = IDB_RELAY_NC; id <= IDB_RELAY_BLANK; ++id)
@@ -55,7 +96,7 @@ void SetUp(HWND window) {
     SubclassPictures();
     g_main.arrow = LoadCursorA(nullptr, IDC_ARROW);
     g_main.hand = LoadCursorA(g_main.instance, MAKEINTRESOURCEA(IDR_HAND_CURSOR));
-    SetTimer(window, kCreditTimer, 2000, nullptr);
+    SetTimer(window, kCreditTimer, kCreditPeriodMs, nullptr);
     ReadBuildNumber(g_main.build_text, sizeof g_main.build_text);
     SetDlgItemTextA(window, IDC_BUILD_NUMBER, g_main.build_text);
 }
@@ -65,10 +106,9 @@ void SetUp(HWND window) {
 void ShowRelayScripts() {
     ReadBoardSelection();
     ScriptListRequest request{};
-    CopyTextBounded(g_connection.board_id_text, request.board_id_text,
-                    sizeof request.board_id_text);
-    request.board_id = g_connection.board_id;
-    request.relays = g_board_record.relays;
+    CopyTextBounded(g_session.board_id_text, request.board_id_text, sizeof request.board_id_text);
+    request.board_id = g_session.board_id;
+    request.relays = g_session.record.relays;
     if (OpenRelayScriptsList(g_main.instance, g_main.window, request)) RefreshRelayLabels();
 }
 
@@ -78,9 +118,8 @@ void ShowRelayScripts() {
 void EditRelay(int relay) {
     EditRelayRequest request{};
     request.relay = relay;
-    CopyTextBounded(g_connection.board_id_text, request.board_id_text,
-                    sizeof request.board_id_text);
-    request.settings = g_board_record.relays[relay - 1];
+    CopyTextBounded(g_session.board_id_text, request.board_id_text, sizeof request.board_id_text);
+    request.settings = g_session.record.relays[relay - 1];
     switch (OpenEditRelayDialog(g_main.instance, g_main.window, request)) {
     case EditRelayResult::kSaved:
         RefreshRelayLabels();
@@ -94,45 +133,51 @@ void EditRelay(int relay) {
     }
 }
 
-void OnCommand(HWND window, int id, int code) {
-    switch (id) {
-    case IDC_CONNECT:
-        Connect();
-        break;
-    case IDC_DISCONNECT:
-        Disconnect();
-        break;
-    case IDC_EXIT:
-    case IDM_EXIT:
-        DestroyWindow(window);
-        break;
-    case IDC_BOARD_BOX:
+void ShowRelayOptions() {
+    const RelayOptionsRequest request{g_session.connected != 0, g_session.board_id,
+                                      g_session.led_mask, g_main.icon};
+    OpenRelayOptionsDialog(g_main.instance, g_main.window, request);
+}
+
+void AddDevice() {
+    Disconnect();
+    AddBoard(kAddDeviceNormal);
+}
+
+void Exit() {
+    DestroyWindow(g_main.window);
+}
+
+// The buttons and menu commands: one line each.
+struct Command {
+    int id;
+    void (*run)();
+};
+const Command kCommands[] = {
+    {IDC_CONNECT, Connect},
+    {IDC_DISCONNECT, Disconnect},
+    {IDC_EXIT, Exit},
+    {IDM_EXIT, Exit},
+    {IDC_ADD_DEVICE, AddDevice},
+    {IDC_SET_DEFAULT, SetDefaultBoard},
+    {IDC_DELETE_DEVICE, DeleteBoard},
+    {IDC_RELAY_SCRIPTS, ShowRelayScripts},
+    {IDM_RELAY_OPTIONS, ShowRelayOptions},
+    {IDM_ABOUT, OpenAboutDialog},
+};
+
+void OnCommand(int id, int code) {
+    // Opening the board box's list disconnects; its other notifications do nothing.
+    if (id == IDC_BOARD_BOX) {
         if (code == CBN_DROPDOWN) Disconnect();
-        break;
-    case IDC_ADD_DEVICE:
-        Disconnect();
-        AddBoard(kAddDeviceNormal);
-        break;
-    case IDC_SET_DEFAULT:
-        SetDefaultBoard();
-        break;
-    case IDC_DELETE_DEVICE:
-        DeleteBoard();
-        break;
-    case IDC_RELAY_SCRIPTS:
-        ShowRelayScripts();
-        break;
-    case IDM_RELAY_OPTIONS:
-        OpenRelayOptionsDialog();
-        break;
-    case IDM_ABOUT:
-        OpenAboutDialog();
-        break;
-    default:
-        if (id >= IDC_RELAY1_EDIT && id < IDC_RELAY1_EDIT + kRelayCount)
-            EditRelay(id - IDC_RELAY1_EDIT + 1);
-        break;
+        return;
     }
+    if (id >= IDC_RELAY1_EDIT && id < IDC_RELAY1_EDIT + kRelayCount) {
+        EditRelay(id - IDC_RELAY1_EDIT + 1);
+        return;
+    }
+    for (const Command& command : kCommands)
+        if (command.id == id) command.run();
 }
 
 void OnTimer(UINT_PTR id) {
@@ -176,7 +221,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM w, LPARAM l) {
         SetUp(window);
         return TRUE;
     case WM_COMMAND:
-        OnCommand(window, LOWORD(w), HIWORD(w));
+        OnCommand(LOWORD(w), HIWORD(w));
         return TRUE;
     case WM_TIMER:
         OnTimer(w);
@@ -233,7 +278,7 @@ void ReadBuildNumber(char* out, int capacity) {
                         reinterpret_cast<void**>(&translation), &length) ||
         length < 4)
         return;
-    char block[64];
+    char block[kVersionBlockSize];
     std::snprintf(block, sizeof block, "\\StringFileInfo\\%04X%04X\\FileVersion", translation[0],
                   translation[1]);
     char* version = nullptr;

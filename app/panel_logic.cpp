@@ -1,23 +1,12 @@
 #include "app/panel_logic.h"
 
 #include "common/text_helpers.h"
+#include "devlib/protocol.h"
 
 #include <cstring>
 
-void BoardEntryText(const char* board_id_text, char* out, size_t capacity) {
-    CopyTextBounded(board_id_text, out, capacity);
-    AppendTextBounded(out, capacity, " - USB  SWITCHDECK");
-}
-
-bool ParseBoardSelection(const char* box_text, char id_text[5], uint32_t* id) {
-    if (box_text[0] == 0) return false;
-    CopyTextBounded(box_text, id_text, 5);
-    *id = HexToNumber(id_text);
-    return true;
-}
-
 uint32_t RelayClickCommand(int relay, bool at_nc) {
-    return static_cast<uint32_t>(2 * (relay - 1) + (at_nc ? 1 : 0));
+    return at_nc ? RelayToNoType(relay) : RelayToNcType(relay);
 }
 
 void ProgressText(int progress, char* out, size_t capacity) {
@@ -26,26 +15,27 @@ void ProgressText(int progress, char* out, size_t capacity) {
         AppendTextBounded(out, capacity, "*");
 }
 
-StatusView ReadStatusBlock(const uint8_t block[12]) {
+StatusView ReadStatusBlock(const uint8_t block[kStatusBlockSize]) {
     StatusView v{};
-    v.ready = block[5] != 0;
+    v.ready = block[kBlockReady] != 0;
     for (int i = 0; i < kRelayCount; ++i)
         v.relay_at_nc[i] = block[i] == 0x00;
-    v.led_mask = block[6];
-    std::memcpy(v.firmware, block + 7, 4);
-    v.firmware[4] = 0;
+    v.led_mask = block[kBlockLedMask];
+    std::memcpy(v.firmware, block + kBlockFirmware, kFirmwareChars);
+    v.firmware[kFirmwareChars] = 0;
     return v;
 }
 
 namespace {
 
 // The maker's line keeps its closing year at a fixed place.
-char g_maker_line[] = "   (c) 2004 - 2026 Qvoxline Circuits";
+const char kMakerLineTemplate[] = "   (c) 2004 - 2026 Qvoxline Circuits";
 constexpr size_t kMakerYearOffset = 14;
+static_assert(sizeof kMakerLineTemplate <= kMakerLineSize, "the maker's line fits its buffer");
 
 const char* const kCreditLines[5] = {
     "   Pellam Board Windows Client",
-    g_maker_line,
+    nullptr, // the maker's line, with the current year
     "   Visit us on the web at:  www.qvoxline-circuits.example",
     "   Email us at:  sales@qvoxline-circuits.example",
     "   Remote control made easy!",
@@ -55,7 +45,8 @@ const char* const kCreditLines[5] = {
 
 const char kAuthorCredit[] = "   Pellam Board client by the Qvoxline software team";
 
-const char* CreditLine(int counter) {
+const char* CreditLine(int counter, const char* maker_line) {
+    if (counter == 2) return maker_line;
     return (counter >= 1 && counter <= 5) ? kCreditLines[counter - 1] : "";
 }
 
@@ -63,6 +54,7 @@ int NextCreditCounter(int counter) {
     return counter >= 5 ? 1 : counter + 1;
 }
 
-void WriteStatusCreditYear(const char year[4]) {
-    std::memcpy(g_maker_line + kMakerYearOffset, year, 4);
+void MakerLine(const char year[4], char out[kMakerLineSize]) {
+    std::memcpy(out, kMakerLineTemplate, sizeof kMakerLineTemplate);
+    std::memcpy(out + kMakerYearOffset, year, 4);
 }

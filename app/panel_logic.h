@@ -6,14 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/board_entry.h"
+
 constexpr int kRelayCount = 5;
-
-// "8001" -> "8001 - USB  SWITCHDECK" (out: at least 23 bytes).
-void BoardEntryText(const char* board_id_text, char* out, size_t capacity);
-
-// The board box text's first four characters (all of it when shorter) and
-// their hexadecimal value. False for an empty text.
-bool ParseBoardSelection(const char* box_text, char id_text[5], uint32_t* id);
 
 // WritePellam type for a click on relay 1..5: to NO when at NC, else to NC.
 uint32_t RelayClickCommand(int relay, bool at_nc);
@@ -31,11 +26,14 @@ struct StatusView {
     uint8_t led_mask;
     char firmware[5];
 };
+// `block`: the 12 bytes of ReadPellams (relays, ready, LED mask, firmware).
 StatusView ReadStatusBlock(const uint8_t block[12]);
 
-// Credit line of the status bar: the text for counter 1..5.
-const char* CreditLine(int counter);
+// Credit line of the status bar: the text for counter 1..5, where the
+// second is the maker's line with its years (made by MakerLine).
+const char* CreditLine(int counter, const char* maker_line);
 int NextCreditCounter(int counter); // 1..5, then 1 again
-// Writes the four digits of year over the closing year of the maker's line.
-void WriteStatusCreditYear(const char year[4]);
+constexpr size_t kMakerLineSize = 40;
+// The maker's line whose span of years ends in `year` (four digits).
+void MakerLine(const char year[4], char out[kMakerLineSize]);
 extern const char kAuthorCredit[];

@@ -2,7 +2,7 @@
 
 #include "app/app_state.h"
 #include "common/text_helpers.h"
-#include "db/board_table.h"
+#include "app/session.h"
 #include "devlib/pellam_dll.h"
 #include "resources/resource_ids.h"
 
@@ -16,8 +16,8 @@ namespace {
 
 // A click switches the relay to its other position; the next poll shows it.
 void ClickRelay(int relay) {
-    if (!g_connection.connected || !g_connection.board_ready) return;
-    if (CompareText(g_board_record.relays[relay - 1].confirm, "YES")) {
+    if (!g_session.connected || !g_session.board_ready) return;
+    if (CompareText(g_session.record.relays[relay - 1].confirm, "YES")) {
         char caption[16];
         std::snprintf(caption, sizeof caption, "Relay %d", relay);
         if (MessageBoxA(g_main.window, "Execute Relay Action ?  ", caption,
@@ -25,8 +25,8 @@ void ClickRelay(int relay) {
             return;
     }
     // The state is read after the confirmation: polls go on while it is open.
-    WritePellam(g_connection.board_id,
-                RelayClickCommand(relay, g_connection.relay_at_nc[relay - 1] != 0), 0);
+    WritePellam(g_session.board_id, RelayClickCommand(relay, g_session.relay_at_nc[relay - 1] != 0),
+                0);
 }
 
 // The pictures act as links: the hand cursor over them, an action when the

@@ -5,12 +5,18 @@
 
 #include <commctrl.h>
 
+namespace {
+
+constexpr int kStatusParts = 4;
+
+} // namespace
+
 void CreateMainStatusBar() {
     g_main.status_bar = CreateWindowExA(
         0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, g_main.window,
         reinterpret_cast<HMENU>(IDC_STATUS_BAR), g_main.instance, nullptr);
-    int edges[4] = {50, 140, 360, -1};
-    SendMessageA(g_main.status_bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+    int edges[kStatusParts] = {50, 140, 360, -1}; // the last part reaches the right edge
+    SendMessageA(g_main.status_bar, SB_SETPARTS, kStatusParts, reinterpret_cast<LPARAM>(edges));
     SetStatusText(0, "STATUS:");
     SetStatusText(1, "Not Connected");
     SetStatusText(2, "MSG:   Click on connect");
@@ -24,5 +30,5 @@ void SetStatusText(int part, const char* text) {
 
 void AdvanceCreditLine() {
     g_main.credit_counter = NextCreditCounter(g_main.credit_counter);
-    SetStatusText(3, CreditLine(g_main.credit_counter));
+    SetStatusText(3, CreditLine(g_main.credit_counter, g_main.maker_line));
 }

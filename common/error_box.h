@@ -7,8 +7,11 @@
 
 #include <windows.h>
 
+// The caption of the program's error and confirmation boxes (two blanks first).
+constexpr char kErrorCaption[] = "  Pellam Board";
+
 inline void ShowDatabaseError(HWND owner, const char* what, const char* why,
-                              const char* caption = "  Pellam Board") {
+                              const char* caption = kErrorCaption) {
     char text[1024];
     CopyTextBounded(what, text, sizeof text);
     AppendTextBounded(text, sizeof text, "\r\n\r\n");

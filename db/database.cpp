@@ -8,31 +8,28 @@
 
 DatabaseState g_database;
 
-const char kDatabaseCaption[] = "  Pellam Board";
 const char kInstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Pellam.exe";
 const char kNoConnectionText[] = "There is no connection to the database.";
 const char kNoRowText[] = "The row to change is not in the database.";
 
 namespace {
 
-void ShowError(HWND owner, const char* text, const char* caption) {
-    MessageBoxA(owner, text, caption, MB_OK | MB_ICONERROR);
-}
+constexpr size_t kConnectionTextSize = kStatementBufferSize;
 
 void FreeEnvironment() {
     SQLFreeHandle(SQL_HANDLE_ENV, g_database.environment);
     g_database.environment = SQL_NULL_HENV;
 }
 
-// "DRIVER={<driver>};DBQ=<database path>", composed in the statement buffer.
-SQLRETURN ConnectWithDriver(HWND window, const char* driver) {
-    char* text = g_database.statement_text;
-    const size_t size = sizeof g_database.statement_text;
-    CopyTextBounded("DRIVER={", text, size);
-    AppendTextBounded(text, size, driver);
-    AppendTextBounded(text, size, "};DBQ=");
-    AppendTextBounded(text, size, g_database.path);
-    return SQLDriverConnect(g_database.connection, window, reinterpret_cast<SQLCHAR*>(text),
+// "DRIVER={<driver>};DBQ=<database path>". The text is complete, so the
+// driver never needs a window to prompt over.
+SQLRETURN ConnectWithDriver(const char* driver) {
+    char text[kConnectionTextSize];
+    CopyTextBounded("DRIVER={", text, sizeof text);
+    AppendTextBounded(text, sizeof text, driver);
+    AppendTextBounded(text, sizeof text, "};DBQ=");
+    AppendTextBounded(text, sizeof text, g_database.path);
+    return SQLDriverConnect(g_database.connection, nullptr, reinterpret_cast<SQLCHAR*>(text),
                             SQL_NTS, g_database.completed, sizeof g_database.completed,
                             &g_database.completed_length, SQL_DRIVER_COMPLETE);
 }
@@ -50,57 +47,50 @@ bool DriverNotInstalled() {
 
 } // namespace
 
-bool LocateDatabase(HWND main_window) {
+LocateResult LocateDatabase() {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        ShowError(main_window, "Pogram not installed properly! Please run installer again.",
-                  nullptr);
-        return false;
-    }
-    // At most 250 bytes are read; a longer record (or none) leaves the path empty.
-    DWORD size = 250;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return LocateResult::kNotInstalled;
+    // A longer record (or none) leaves the path empty.
+    DWORD size = kInstallRecordReadSize;
     g_database.path[0] = 0;
     if (RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(g_database.path),
                          &size) != ERROR_SUCCESS)
         g_database.path[0] = 0;
-    g_database.path[250] = 0;
+    g_database.path[kInstallRecordReadSize] = 0;
     RegCloseKey(key);
-    if (!DatabasePathFromInstallRecord(g_database.path) || !FileExists(g_database.path)) {
-        ShowError(main_window, "Shazbot !  Database not found!", "Database Error");
-        return false;
-    }
-    return true;
+    if (!DatabasePathFromInstallRecord(g_database.path) || !FileExists(g_database.path))
+        return LocateResult::kNotFound;
+    return LocateResult::kFound;
 }
 
-void OpenDatabase(HWND window) {
+OpenResult OpenDatabase() {
     if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &g_database.environment))) {
         g_database.environment = SQL_NULL_HENV;
-        ShowError(window, "Environment handle allocation failed", kDatabaseCaption);
-        return;
+        return OpenResult::kNoEnvironment;
     }
     if (!Succeeded(SQLSetEnvAttr(g_database.environment, SQL_ATTR_ODBC_VERSION,
                                  reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
-        ShowError(window, "Cannot set desired ODBC version", kDatabaseCaption);
         FreeEnvironment();
-        return;
+        return OpenResult::kNoOdbcVersion;
     }
     if (!Succeeded(
             SQLAllocHandle(SQL_HANDLE_DBC, g_database.environment, &g_database.connection))) {
         g_database.connection = SQL_NULL_HDBC;
-        ShowError(window, "Connection handle allocation failed", kDatabaseCaption);
         FreeEnvironment();
-        return;
+        return OpenResult::kNoConnectionHandle;
     }
     // A 64-bit program finds the Access driver only under its second name:
     // that name is tried once when the first one is unknown.
-    SQLRETURN r = ConnectWithDriver(window, kAccessDriverNames[0]);
-    if (!Succeeded(r) && DriverNotInstalled()) r = ConnectWithDriver(window, kAccessDriverNames[1]);
+    SQLRETURN r = ConnectWithDriver(kAccessDriverNames[0]);
+    if (!Succeeded(r) && DriverNotInstalled()) r = ConnectWithDriver(kAccessDriverNames[1]);
     if (!Succeeded(r)) {
-        ShowError(window, "Connection attempt failed", kDatabaseCaption);
         SQLFreeHandle(SQL_HANDLE_DBC, g_database.connection);
         g_database.connection = SQL_NULL_HDBC;
         FreeEnvironment();
+        return OpenResult::kNotConnected;
     }
+    return OpenResult::kOpen;
 }
 
 void CloseDatabase() {
@@ -112,7 +102,27 @@ void CloseDatabase() {
     if (g_database.environment != SQL_NULL_HENV) FreeEnvironment();
 }
 
-void StatementCycle::RecordFailure(SQLSMALLINT handle_type, SQLHANDLE handle) {
+Statement::Statement() {
+    // Without a connection there is nothing to allocate on.
+    if (g_database.connection == SQL_NULL_HDBC) {
+        failed_at_ = DbStage::kAllocate;
+        CopyTextBounded(kNoConnectionText, failure_, sizeof failure_);
+        return;
+    }
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, g_database.connection, &handle_))) {
+        handle_ = SQL_NULL_HSTMT;
+        failed_at_ = DbStage::kAllocate;
+        RecordFailure(SQL_HANDLE_DBC, g_database.connection);
+    }
+}
+
+Statement::~Statement() {
+    if (handle_ == SQL_NULL_HSTMT) return;
+    SQLCloseCursor(handle_);
+    SQLFreeHandle(SQL_HANDLE_STMT, handle_);
+}
+
+void Statement::RecordFailure(SQLSMALLINT handle_type, SQLHANDLE handle) {
     SQLCHAR state[6] = "";
     SQLINTEGER native = 0;
     SQLCHAR text[kDiagnosticSize - 32] = "";
@@ -129,56 +139,53 @@ void StatementCycle::RecordFailure(SQLSMALLINT handle_type, SQLHANDLE handle) {
     AppendTextBounded(failure_, sizeof failure_, ")");
 }
 
-bool StatementCycle::Allocate() {
-    Finish();
-    failure_[0] = 0;
-    // Without a connection there is nothing to allocate on.
-    if (g_database.connection == SQL_NULL_HDBC) {
-        CopyTextBounded(kNoConnectionText, failure_, sizeof failure_);
-        return false;
-    }
-    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, g_database.connection, &g_database.statement))) {
-        g_database.statement = SQL_NULL_HSTMT;
-        RecordFailure(SQL_HANDLE_DBC, g_database.connection);
-        return false;
-    }
-    return true;
+void Statement::ComposeFailed(const char* why) {
+    failed_at_ = DbStage::kCompose;
+    CopyTextBounded(why, failure_, sizeof failure_);
 }
 
-bool StatementCycle::Execute(const char* text) {
-    if (g_database.statement == SQL_NULL_HSTMT) return false;
-    const SQLRETURN r = SQLExecDirect(g_database.statement,
-                                      reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS);
+bool Statement::Execute() {
+    if (handle_ == SQL_NULL_HSTMT || failed_at_ != DbStage::kNone) return false;
+    const SQLRETURN r = SQLExecDirect(handle_, reinterpret_cast<SQLCHAR*>(text_), SQL_NTS);
     if (Succeeded(r)) return true;
+    failed_at_ = DbStage::kExecute;
     // An UPDATE or DELETE that found no row to change: nothing was written.
     if (r == SQL_NO_DATA)
         CopyTextBounded(kNoRowText, failure_, sizeof failure_);
     else
-        RecordFailure(SQL_HANDLE_STMT, g_database.statement);
+        RecordFailure(SQL_HANDLE_STMT, handle_);
     return false;
 }
 
-void StatementCycle::BindText(SQLUSMALLINT column, char* buffer, SQLLEN size) {
-    if (g_database.statement == SQL_NULL_HSTMT || column == 0 || column > 32) return;
-    SQLBindCol(g_database.statement, column, SQL_C_CHAR, buffer, size, &indicators_[column - 1]);
+void Statement::BindText(SQLUSMALLINT column, char* buffer, SQLLEN size) {
+    if (handle_ == SQL_NULL_HSTMT || column == 0 || column > kMaxColumns) return;
+    buffers_[column - 1] = buffer;
+    sizes_[column - 1] = size;
+    SQLBindCol(handle_, column, SQL_C_CHAR, buffer, size, &indicators_[column - 1]);
 }
 
-bool StatementCycle::Fetch() {
-    return g_database.statement != SQL_NULL_HSTMT && Succeeded(SQLFetch(g_database.statement));
+bool Statement::Fetch() {
+    if (handle_ == SQL_NULL_HSTMT) return false;
+    for (int i = 0; i < kMaxColumns; ++i)
+        if (buffers_[i]) buffers_[i][0] = 0;
+    if (!Succeeded(SQLFetch(handle_))) return false;
+    for (int i = 0; i < kMaxColumns; ++i) {
+        if (!buffers_[i]) continue;
+        if (indicators_[i] == SQL_NULL_DATA)
+            buffers_[i][0] = 0;
+        else if (indicators_[i] == SQL_NO_TOTAL || indicators_[i] >= sizes_[i])
+            cut_columns_ |= 1u << i;
+    }
+    return true;
 }
 
-void StatementCycle::Finish() {
-    if (g_database.statement == SQL_NULL_HSTMT) return;
-    SQLCloseCursor(g_database.statement);
-    SQLFreeHandle(SQL_HANDLE_STMT, g_database.statement);
-    g_database.statement = SQL_NULL_HSTMT;
-}
-
-bool RunStatement(const char* text, char* failure) {
-    StatementCycle cycle;
-    if (cycle.Allocate() && cycle.Execute(text)) return true;
-    if (failure) CopyTextBounded(cycle.failure(), failure, kDiagnosticSize);
-    return false;
+DbResult Statement::Result() const {
+    DbResult result;
+    result.ok = failed_at_ == DbStage::kNone;
+    result.failed_at = failed_at_;
+    CopyTextBounded(failure_, result.failure, sizeof result.failure);
+    CopyTextBounded(text_, result.statement, sizeof result.statement);
+    return result;
 }
 
 Transaction::Transaction() {

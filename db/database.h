@@ -1,6 +1,7 @@
-// The one database connection of the program and the statement cycle every
-// SQL statement goes through: allocate, execute, bind and fetch, close the
-// cursor and free. One statement exists at a time.
+// The one database connection of the program and the statement every SQL
+// statement goes through. Nothing here knows of windows: each operation
+// returns whether it worked and, if not, the driver's own reason, and the
+// caller decides what the operator sees.
 #pragma once
 
 #include "db/statements.h"
@@ -9,65 +10,108 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <cstddef>
+#include <cstdint>
+
+constexpr size_t kDatabasePathSize = 512;
+constexpr DWORD kInstallRecordReadSize = 250; // bytes of the record read, terminator included
+constexpr size_t kDiagnosticSize = 512;
+
+extern const char kInstallKey[];       // under HKEY_LOCAL_MACHINE
+extern const char kNoConnectionText[]; // why every statement fails without a connection
+extern const char kNoRowText[];        // why an UPDATE or DELETE that matched nothing fails
+
+// The connection, kept from start-up to the end of the process.
 struct DatabaseState {
-    char path[512]; // from the installation record
+    char path[kDatabasePathSize]; // from the installation record
     SQLHENV environment = SQL_NULL_HENV;
     SQLHDBC connection = SQL_NULL_HDBC;
-    SQLHSTMT statement = SQL_NULL_HSTMT;                  // never two at once
-    char statement_text[kStatementBufferSize];            // boards, Add Device, script list query
-    char large_statement_text[kLargeStatementBufferSize]; // relay settings, script changes
-    SQLCHAR completed[256];                               // driver's completed connection text
+    SQLCHAR completed[256]; // the driver's completed connection text
     SQLSMALLINT completed_length = 0;
 };
 extern DatabaseState g_database;
-
-extern const char kDatabaseCaption[]; // "  Pellam Board"
-extern const char kInstallKey[];      // under HKEY_LOCAL_MACHINE
 
 inline bool Succeeded(SQLRETURN r) {
     return r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO;
 }
 
-// Fills g_database.path with the existing database's path, or shows why not
-// and returns false (the caller then closes the main window).
-bool LocateDatabase(HWND main_window);
-// Connects; failures are shown to the operator and leave no handles.
-void OpenDatabase(HWND window);
+enum class LocateResult { kFound, kNotInstalled, kNotFound };
+// Fills g_database.path from the installation record: the executable's path
+// with "MDB" for its last three characters, when that file exists.
+LocateResult LocateDatabase();
+
+enum class OpenResult { kOpen, kNoEnvironment, kNoOdbcVersion, kNoConnectionHandle, kNotConnected };
+// Connects to g_database.path; a failure leaves no handles behind.
+OpenResult OpenDatabase();
 void CloseDatabase();
 
-// One statement's cycle on the shared statement handle. Finishing (cursor
-// closed, handle freed) happens on every path, at the latest when the cycle
-// goes out of scope.
-constexpr size_t kDiagnosticSize = 512;
-extern const char kNoConnectionText[]; // why every statement fails without a connection
-extern const char kNoRowText[];        // why an UPDATE or DELETE that matched nothing fails
+// Where an operation failed, for callers that tell the stages apart.
+enum class DbStage { kNone, kCompose, kAllocate, kExecute };
 
-class StatementCycle {
-  public:
-    StatementCycle() = default;
-    ~StatementCycle() { Finish(); }
-    StatementCycle(const StatementCycle&) = delete;
-    StatementCycle& operator=(const StatementCycle&) = delete;
-
-    bool Allocate();
-    bool Execute(const char* text);
-    // Binds result column `column` (1-based) as text into buffer.
-    void BindText(SQLUSMALLINT column, char* buffer, SQLLEN size);
-    bool Fetch();
-    void Finish();
-    // Why the last Allocate or Execute failed: the driver's own text with
-    // its SQLSTATE, or that there is no connection ("" after success).
-    const char* failure() const { return failure_; }
-
-  private:
-    void RecordFailure(SQLSMALLINT handle_type, SQLHANDLE handle);
-    SQLLEN indicators_[32] = {};
-    char failure_[kDiagnosticSize] = "";
+// The outcome of one operation on the database.
+struct DbResult {
+    bool ok = true;
+    DbStage failed_at = DbStage::kNone;
+    char failure[kDiagnosticSize] = "";        // the driver's text and SQLSTATE, or why not
+    char statement[kStatementBufferSize] = ""; // the statement that failed, as composed
 };
 
-// Runs one statement that returns no rows; true when it executed. On
-// failure `failure` (kDiagnosticSize bytes, optional) gets the reason.
-bool RunStatement(const char* text, char* failure = nullptr);
+// One statement: it owns its handle (allocated on the connection when made,
+// its cursor closed and the handle freed when it goes) and the buffer its
+// text is composed in. Bound columns are checked at every fetch: a NULL
+// reads as an empty text, and a value cut by its buffer is counted.
+class Statement {
+  public:
+    Statement();
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    char* text() { return text_; }
+    static constexpr size_t kTextCapacity = kLargeStatementBufferSize;
+
+    bool allocated() const { return handle_ != SQL_NULL_HSTMT; }
+    // Runs text(); false on failure (the reason is kept).
+    bool Execute();
+    // Binds result column `column` (1-based) as text into `buffer`.
+    void BindText(SQLUSMALLINT column, char* buffer, SQLLEN size);
+    // The next row into the bound buffers (emptied first); false at the end
+    // of the rows or on an error.
+    bool Fetch();
+    // Columns cut by their buffers in the rows fetched so far.
+    uint32_t cut_columns() const { return cut_columns_; }
+    // The outcome so far, with the statement's text.
+    DbResult Result() const;
+    // Marks the statement as not composed, for the reason given.
+    void ComposeFailed(const char* why = "The statement does not fit its buffer.");
+
+  private:
+    static constexpr int kMaxColumns = 32;
+    void RecordFailure(SQLSMALLINT handle_type, SQLHANDLE handle);
+
+    SQLHSTMT handle_ = SQL_NULL_HSTMT;
+    DbStage failed_at_ = DbStage::kNone;
+    char failure_[kDiagnosticSize] = "";
+    char text_[kTextCapacity] = "";
+    char* buffers_[kMaxColumns] = {};
+    SQLLEN sizes_[kMaxColumns] = {};
+    SQLLEN indicators_[kMaxColumns] = {};
+    uint32_t cut_columns_ = 0;
+};
+
+// The statement cycle of a statement that returns no rows: composed by
+// compose(text, capacity) (false: it cannot be, for the reason given),
+// executed, finished.
+template <typename Compose>
+DbResult RunStatement(Compose compose,
+                      const char* not_composed = "The statement does not fit its buffer.") {
+    Statement statement;
+    if (!compose(statement.text(), Statement::kTextCapacity))
+        statement.ComposeFailed(not_composed);
+    else
+        statement.Execute();
+    return statement.Result();
+}
 
 // Runs statements as one unit: autocommit is off for its scope, and what it
 // ran is undone unless Commit() was called and succeeded.

@@ -17,9 +17,9 @@ template <typename Visitor> bool WalkDevices(Visitor visit) {
     if (!hid::BeginWalk()) return false;
     for (g_library.interface_index = 0;; ++g_library.interface_index) {
         // The detail buffer starts with a 32-bit size field; the path follows.
-        char* path = g_library.detail + 4;
-        const hid::InterfaceResult r =
-            hid::FetchInterface(g_library.interface_index, path, kDetailBufferSize - 4);
+        char* path = g_library.detail + kDetailPathOffset;
+        const hid::InterfaceResult r = hid::FetchInterface(g_library.interface_index, path,
+                                                           kDetailBufferSize - kDetailPathOffset);
         if (r == hid::InterfaceResult::End) break;
         if (r == hid::InterfaceResult::Skip) continue;
         const hid::Device device = hid::OpenExclusive(path);
@@ -48,7 +48,7 @@ void RememberPath(uint16_t product_id) {
         entry = &g_library.paths[g_library.next_path];
         g_library.next_path = (g_library.next_path + 1) % kRememberedPaths;
     }
-    const char* path = g_library.detail + 4;
+    const char* path = g_library.detail + kDetailPathOffset;
     if (TextLength(path) >= sizeof entry->path) return;
     CopyText(path, entry->path);
     entry->product_id = product_id;
@@ -79,9 +79,9 @@ LibraryState g_library = [] {
     LibraryState s{};
     s.board = hid::kNoDevice;
     for (uint32_t command = 0; command < kReportCount; ++command) {
-        s.reports[command][0] = 0x00;
-        std::memcpy(&s.reports[command][1], "Qvox", 4);
-        s.reports[command][5] = static_cast<uint8_t>(command);
+        s.reports[command][0] = 0x00; // no report id
+        std::memcpy(&s.reports[command][kReportTagOffset], "Qvox", kReportTagSize);
+        s.reports[command][kReportCommandOffset] = static_cast<uint8_t>(command);
     }
     return s;
 }();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "devlib/hid_seam.h"
+#include "devlib/protocol.h"
 
 #include <cstdint>
 
@@ -11,11 +12,10 @@
 constexpr uint32_t kStatusReadTimeoutMs = 300;
 
 constexpr uint32_t kDetailBufferSize = 500; // size field + path of 495 chars + NUL
+constexpr uint32_t kDetailPathOffset = 4;   // the path follows the 32-bit size field
 constexpr uint32_t kBoardListSize = 1024;   // room for 204 entries and the terminator
 constexpr uint32_t kBoardListMaxEntries = 204;
-constexpr uint32_t kInputReportSize = 128;
-constexpr uint32_t kOutputReportSize = 33;
-constexpr uint32_t kReportCount = 13;
+constexpr uint32_t kReportCount = kCommandCount; // one ready-made report per command byte
 constexpr uint32_t kRememberedPaths = 8;
 
 // The device path of a board found before. A call opens the board there
@@ -25,7 +25,7 @@ constexpr uint32_t kRememberedPaths = 8;
 struct RememberedPath {
     bool used;
     uint16_t product_id;
-    char path[kDetailBufferSize - 4];
+    char path[kDetailBufferSize - kDetailPathOffset];
 };
 
 // The library's one process-wide state record.

@@ -15,7 +15,7 @@ extern "C" {
 namespace hid {
 namespace {
 
-HDEVINFO g_set = INVALID_HANDLE_VALUE;
+HDEVINFO g_device_set = INVALID_HANDLE_VALUE;
 GUID g_hid_guid;
 constexpr DWORD kDetailBufferSize = 500;
 constexpr DWORD kWriteTimeoutMs = 1000;
@@ -42,25 +42,25 @@ struct Event {
 
 bool BeginWalk() {
     HidD_GetHidGuid(&g_hid_guid);
-    g_set =
+    g_device_set =
         SetupDiGetClassDevsA(&g_hid_guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    return g_set != INVALID_HANDLE_VALUE;
+    return g_device_set != INVALID_HANDLE_VALUE;
 }
 
 InterfaceResult FetchInterface(uint32_t index, char* path, size_t capacity) {
     SP_DEVICE_INTERFACE_DATA data;
     data.cbSize = sizeof data; // 28 on 32-bit Windows, 32 on 64-bit
-    if (!SetupDiEnumDeviceInterfaces(g_set, nullptr, &g_hid_guid, index, &data))
+    if (!SetupDiEnumDeviceInterfaces(g_device_set, nullptr, &g_hid_guid, index, &data))
         return InterfaceResult::End;
     DWORD required = 0;
-    SetupDiGetDeviceInterfaceDetailA(g_set, &data, nullptr, 0, &required, nullptr);
+    SetupDiGetDeviceInterfaceDetailA(g_device_set, &data, nullptr, 0, &required, nullptr);
     // Paths that do not fit the fixed detail buffer are skipped.
     if (required == 0 || required > kDetailBufferSize) return InterfaceResult::Skip;
     alignas(8) char buffer[kDetailBufferSize];
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer);
     // The size field holds the fixed part's size: 5 for 32-bit code, 8 for 64-bit.
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-    if (!SetupDiGetDeviceInterfaceDetailA(g_set, &data, detail, required, nullptr, nullptr))
+    if (!SetupDiGetDeviceInterfaceDetailA(g_device_set, &data, detail, required, nullptr, nullptr))
         return InterfaceResult::Skip;
     if (std::strlen(detail->DevicePath) + 1 > capacity) return InterfaceResult::Skip;
     std::strcpy(path, detail->DevicePath);
@@ -68,8 +68,8 @@ InterfaceResult FetchInterface(uint32_t index, char* path, size_t capacity) {
 }
 
 void EndWalk() {
-    if (g_set != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(g_set);
-    g_set = INVALID_HANDLE_VALUE;
+    if (g_device_set != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(g_device_set);
+    g_device_set = INVALID_HANDLE_VALUE;
 }
 
 Device OpenExclusive(const char* path) {

@@ -9,12 +9,11 @@
 
 namespace {
 
-constexpr uint8_t kStatusRequest = 0x0A;
-constexpr uint8_t kSetLedMask = 0x0B;
 constexpr uint32_t kWideStringBytes = 512;
 constexpr uint32_t kIdentityTextSize = 128;
+constexpr uint32_t kVersionDigits = 4; // the last four of eight hexadecimal digits
 
-constexpr uint32_t kStatusBytesUsed = 13; // input bytes 0 to 12; the status block is 2 to 12
+constexpr uint32_t kStatusBytesUsed = kStatusOffset + kStatusBytes; // input bytes 0 to 12
 
 using StringReader = bool (*)(hid::Device, uint16_t*, size_t);
 
@@ -43,7 +42,7 @@ PELLAM_API int32_t PELLAM_CALL ReadPellams(uint32_t id, char* out) {
     if (!OpenBoard(id)) return 0;
     // No answer can come to a request the board never took: fail at once
     // instead of waiting out the read bound.
-    if (!WriteWhole(g_library.reports[kStatusRequest])) {
+    if (!WriteWhole(g_library.reports[kCommandStatusRequest])) {
         CloseBoard();
         return 0;
     }
@@ -53,20 +52,21 @@ PELLAM_API int32_t PELLAM_CALL ReadPellams(uint32_t id, char* out) {
     CloseBoard();
     // A report too short to hold the status block is no status.
     if (got < static_cast<int>(kStatusBytesUsed)) return 0;
-    std::memcpy(out, &g_library.input[2], 11);
-    out[11] = 0;
+    std::memcpy(out, &g_library.input[kStatusOffset], kStatusBytes);
+    out[kStatusBytes] = 0;
     return 1;
 }
 
 PELLAM_API int32_t PELLAM_CALL WritePellam(uint32_t id, uint32_t type, uint32_t value) {
     if (!OpenBoard(id)) return 0;
     const uint8_t* report;
-    if (type <= 9) {
+    if (type < kWriteRelayTypes) {
         report = g_library.reports[type];
-    } else if (type == kSetLedMask) {
+    } else if (type == kWriteLedMask) {
         // The new mask stays in the table for later calls.
-        g_library.reports[kSetLedMask][6] = static_cast<uint8_t>(value & 0xFF);
-        report = g_library.reports[kSetLedMask];
+        g_library.reports[kCommandSetLedMask][kReportParameterOffset] =
+            static_cast<uint8_t>(value & 0xFF);
+        report = g_library.reports[kCommandSetLedMask];
     } else {
         CloseBoard();
         return 0;
@@ -89,7 +89,7 @@ PELLAM_API int32_t PELLAM_CALL GetVersionString(uint32_t id, char* out) {
     if (!OpenBoard(id)) g_library.attributes = hid::Attributes{0, 0, 0};
     char digits[9];
     HexText8(g_library.attributes.version_number, digits);
-    CopyTextPart(digits, out, 4, 4);
+    CopyTextPart(digits, out, 8 - kVersionDigits, kVersionDigits);
     CloseBoard();
     return 1;
 }

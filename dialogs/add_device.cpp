@@ -1,10 +1,10 @@
 #include "dialogs/add_device.h"
 
-#include "app/panel_logic.h"
+#include "common/board_entry.h"
 #include "common/error_box.h"
 #include "common/modal_dialog.h"
 #include "common/text_helpers.h"
-#include "db/database.h"
+#include "db/board_store.h"
 #include "devlib/pellam_dll.h"
 #include "dialogs/board_list.h"
 #include "resources/resource_ids.h"
@@ -42,21 +42,13 @@ void Refresh(HWND dialog, AddDeviceState& state) {
 // Inserts the board and, for the first board of a fresh table, marks it as
 // the default. A failure shows the statement and the driver's reason.
 bool InsertBoard(HWND dialog, const char* board_id_text, bool mark_default) {
-    StatementCycle cycle;
-    char* statement = g_database.statement_text;
     SYSTEMTIME now;
     GetLocalTime(&now);
-    const bool composed =
-        ComposeInsertBoard(statement, sizeof g_database.statement_text, board_id_text,
-                           {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
-    if (!composed || !cycle.Allocate() || !cycle.Execute(statement)) {
-        ShowDatabaseError(dialog, statement, cycle.failure(), nullptr);
-        return false;
-    }
-    if (mark_default &&
-        ComposeSetDefaultMark(statement, sizeof g_database.statement_text, board_id_text))
-        cycle.Execute(statement);
-    return true;
+    const DbResult inserted = InsertBoardRow(
+        board_id_text, {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond},
+        mark_default);
+    if (!inserted.ok) ShowDatabaseError(dialog, inserted.statement, inserted.failure, nullptr);
+    return inserted.ok;
 }
 
 enum class DuplicateCheck { Registered, Free, Failed };
@@ -64,19 +56,14 @@ enum class DuplicateCheck { Registered, Free, Failed };
 // Normal mode: whether the board already has a row. A query that cannot run
 // shows its text and says Failed.
 DuplicateCheck CheckRegistered(HWND dialog, const char* board_id_text) {
-    StatementCycle cycle;
-    char* statement = g_database.statement_text;
-    if (!ComposeSelectBoard(statement, sizeof g_database.statement_text, board_id_text) ||
-        !cycle.Allocate())
-        return DuplicateCheck::Failed;
-    if (!cycle.Execute(statement)) {
-        ShowDatabaseError(dialog, statement, cycle.failure(), nullptr);
+    bool found = false;
+    const DbResult checked = FindBoardRow(board_id_text, &found);
+    if (!checked.ok) {
+        if (checked.failed_at == DbStage::kExecute)
+            ShowDatabaseError(dialog, checked.statement, checked.failure, nullptr);
         return DuplicateCheck::Failed;
     }
-    char vid[32] = "", pid[32] = "";
-    cycle.BindText(2, vid, sizeof vid);
-    cycle.BindText(3, pid, sizeof pid);
-    return cycle.Fetch() ? DuplicateCheck::Registered : DuplicateCheck::Free;
+    return found ? DuplicateCheck::Registered : DuplicateCheck::Free;
 }
 
 void Add(HWND dialog, AddDeviceState& state) {

@@ -1,10 +1,10 @@
 #include "dialogs/edit_relay.h"
 
-#include "app/static_colour.h"
+#include "common/static_colour.h"
 #include "common/error_box.h"
 #include "common/modal_dialog.h"
 #include "common/text_helpers.h"
-#include "db/database.h"
+#include "db/board_store.h"
 #include "dialogs/restricted_text_field.h"
 #include "resources/resource_ids.h"
 
@@ -65,14 +65,10 @@ bool Save(HWND dialog, const EditRelayState& state) {
     GetDlgItemTextA(dialog, IDC_EDIT_NC_LABEL, nc_label, sizeof nc_label);
     GetDlgItemTextA(dialog, IDC_EDIT_NO_LABEL, no_label, sizeof no_label);
     const bool confirm = IsDlgButtonChecked(dialog, IDC_EDIT_CONFIRM) == BST_CHECKED;
-    char* statement = g_database.large_statement_text;
-    std::memset(statement, 0, sizeof g_database.large_statement_text);
-    char failure[kDiagnosticSize] = "The statement does not fit its buffer.";
-    if (!ComposeUpdateRelaySettings(
-            statement, sizeof g_database.large_statement_text, state.request->relay,
-            {notes, name, nc_label, no_label, confirm}, state.request->board_id_text) ||
-        !RunStatement(statement, failure)) {
-        ShowDatabaseError(dialog, "The relay settings were not saved.", failure);
+    const DbResult saved = UpdateRelaySettings(state.request->board_id_text, state.request->relay,
+                                               {notes, name, nc_label, no_label, confirm});
+    if (!saved.ok) {
+        ShowDatabaseError(dialog, "The relay settings were not saved.", saved.failure);
         return false;
     }
     MessageBoxA(dialog, "Settings Saved", "Relay Settings", MB_OK);

@@ -5,14 +5,13 @@
 #pragma once
 
 #include "db/board_record.h"
+#include "db/script_row.h"
 
 #include <cstddef>
 #include <cstdint>
 
 constexpr int kCommandCount = 36;
 constexpr size_t kCommandTextSize = 76; // "Relay n - " + 31 + " - " + 31 + NUL fits
-constexpr int kMaxScriptCommands = 256;
-constexpr size_t kCommandsTextSize = 2 * kMaxScriptCommands + 1;
 
 struct ScriptCommand {
     char code[3];

@@ -2,8 +2,9 @@
 
 #include "common/error_box.h"
 #include "common/modal_dialog.h"
-#include "db/database.h"
+#include "db/script_store.h"
 #include "dialogs/restricted_text_field.h"
+#include "scripts/command_codes.h"
 #include "resources/resource_ids.h"
 
 #include <cstring>
@@ -73,7 +74,7 @@ void RemoveSelectedCommand(HWND dialog) {
 }
 
 bool Refuse(HWND dialog, const char* text) {
-    MessageBoxA(dialog, text, kDatabaseCaption, MB_OK | MB_ICONERROR);
+    MessageBoxA(dialog, text, kErrorCaption, MB_OK | MB_ICONERROR);
     return false;
 }
 
@@ -90,17 +91,12 @@ bool Save(HWND dialog, const ScriptEditorRequest& request) {
     char commands[kCommandsTextSize] = "";
     for (LRESULT i = 0; i < count; ++i)
         AppendCommandCode(CommandAt(selected, i), commands, sizeof commands);
-    char* statement = g_database.large_statement_text;
-    std::memset(statement, 0, sizeof g_database.large_statement_text);
-    const bool composed =
+    const DbResult saved =
         request.mode == kEditorEdit
-            ? ComposeUpdateScript(statement, sizeof g_database.large_statement_text,
-                                  request.board_id_text, name, note, commands, request.row.id)
-            : ComposeInsertScript(statement, sizeof g_database.large_statement_text,
-                                  request.board_id_text, name, note, commands);
-    char failure[kDiagnosticSize] = "The statement could not be composed.";
-    if (!composed || !RunStatement(statement, failure)) {
-        ShowDatabaseError(dialog, "The relay script was not saved.", failure);
+            ? UpdateScript(request.board_id_text, name, note, commands, request.row.id)
+            : InsertScript(request.board_id_text, name, note, commands);
+    if (!saved.ok) {
+        ShowDatabaseError(dialog, "The relay script was not saved.", saved.failure);
         return false;
     }
     MessageBoxA(dialog, "Relay Script Saved", "Relay Script", MB_OK);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "db/board_record.h"
-#include "scripts/script_table.h"
+#include "db/script_row.h"
 
 #include <windows.h>
 

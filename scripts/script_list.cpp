@@ -2,17 +2,18 @@
 
 #include "common/error_box.h"
 #include "common/modal_dialog.h"
-#include "db/database.h"
+#include "db/script_store.h"
 #include "grid/grid_messages.h"
 #include "resources/resource_ids.h"
 #include "scripts/script_editor.h"
 #include "scripts/script_executor.h"
-#include "scripts/script_table.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -25,6 +26,8 @@ enum ImageButton { kExecuteImage = 0, kDeleteImage = 1, kEditImage = 2 };
 // included (an ID of up to ten digits; the whole of every stored text).
 constexpr int32_t kIdSize = 11, kNameSize = 149, kDescriptionSize = 249,
                   kCommandsSize = kCommandsTextSize;
+constexpr int kListColumns = 7;
+constexpr int kRowHeight = 20;
 
 struct ListState {
     HINSTANCE instance;
@@ -45,7 +48,7 @@ void SetUpGrid(ListState& state) {
     HBITMAP buttons = LoadBitmapA(state.instance, MAKEINTRESOURCEA(IDB_SCRIPT_BUTTONS));
     ImageList_AddMasked(state.images, buttons, RGB(255, 255, 255));
     DeleteObject(buttons);
-    SendMessageA(grid, GRM_SETROWHEIGHT, 0, 20);
+    SendMessageA(grid, GRM_SETROWHEIGHT, 0, kRowHeight);
     const uintptr_t images = reinterpret_cast<uintptr_t>(state.images);
     AddGridColumn(grid, GCT_DATA, 40, "ID", GCA_CENTER, kIdSize);
     AddGridColumn(grid, GCT_DATA, 175, "Name", GCA_LEFT, kNameSize);
@@ -60,35 +63,28 @@ void SetUpGrid(ListState& state) {
 // Fills the grid with the board's scripts. A list that cannot be read says
 // so: an empty grid would look like a board without scripts.
 void LoadRows(const ListState& state) {
-    StatementCycle cycle;
-    bool read = ComposeSelectScripts(g_database.statement_text, sizeof g_database.statement_text,
-                                     state.request->board_id_text) &&
-                cycle.Allocate() && cycle.Execute(g_database.statement_text);
-    if (!read) {
-        ShowDatabaseError(state.dialog, "The relay scripts could not be read.", cycle.failure());
+    std::vector<ScriptRow> scripts;
+    const DbResult listed = ListScripts(state.request->board_id_text, &scripts);
+    if (!listed.ok) {
+        ShowDatabaseError(state.dialog, "The relay scripts could not be read.", listed.failure);
         return;
     }
-    // Fixed-size cells copy exactly their size, so each value is handed over
-    // in a zero-filled buffer at least that large.
-    char id[32], pid[32], name[kNameSize], description[kDescriptionSize], commands[kCommandsSize];
-    cycle.BindText(1, id, sizeof id);
-    cycle.BindText(2, pid, sizeof pid);
-    cycle.BindText(3, name, 32);
-    cycle.BindText(4, description, 128);
-    cycle.BindText(5, commands, sizeof commands);
-    for (;;) {
-        std::memset(id, 0, sizeof id);
-        std::memset(name, 0, sizeof name);
-        std::memset(description, 0, sizeof description);
-        std::memset(commands, 0, sizeof commands);
-        if (!cycle.Fetch()) break;
-        const LPARAM values[7] = {reinterpret_cast<LPARAM>(id),
-                                  reinterpret_cast<LPARAM>(name),
-                                  reinterpret_cast<LPARAM>(description),
-                                  kEditImage,
-                                  kDeleteImage,
-                                  kExecuteImage,
-                                  reinterpret_cast<LPARAM>(commands)};
+    for (const ScriptRow& script : scripts) {
+        // Fixed-size cells copy exactly their size, so each value is handed
+        // over in a zero-filled buffer at least that large.
+        char id[kIdSize] = {}, name[kNameSize] = {}, description[kDescriptionSize] = {},
+             commands[kCommandsSize] = {};
+        std::memcpy(id, script.id, std::min(sizeof id - 1, std::strlen(script.id)));
+        std::memcpy(name, script.name, std::strlen(script.name));
+        std::memcpy(description, script.description, std::strlen(script.description));
+        std::memcpy(commands, script.commands, std::strlen(script.commands));
+        const LPARAM values[kListColumns] = {reinterpret_cast<LPARAM>(id),
+                                             reinterpret_cast<LPARAM>(name),
+                                             reinterpret_cast<LPARAM>(description),
+                                             kEditImage,
+                                             kDeleteImage,
+                                             kExecuteImage,
+                                             reinterpret_cast<LPARAM>(commands)};
         SendMessageA(state.grid, GRM_ADDROW, 0, reinterpret_cast<LPARAM>(values));
     }
 }
@@ -113,7 +109,7 @@ ScriptRow CurrentRow(HWND grid) {
 bool Ask(HWND dialog, const char* question, const char* id) {
     char text[96];
     std::snprintf(text, sizeof text, "%s%s ?", question, id);
-    return MessageBoxA(dialog, text, kDatabaseCaption, MB_YESNO) == IDYES;
+    return MessageBoxA(dialog, text, kErrorCaption, MB_YESNO) == IDYES;
 }
 
 void End(ListState& state, ListResult result) {
@@ -122,13 +118,10 @@ void End(ListState& state, ListResult result) {
 }
 
 // Deletes the script; the list closes only when it is gone.
-void DeleteScript(ListState& state, const ScriptRow& row) {
-    std::memset(g_database.large_statement_text, 0, sizeof g_database.large_statement_text);
-    char failure[kDiagnosticSize] = "The script's number is not a number.";
-    if (!ComposeDeleteScript(g_database.large_statement_text,
-                             sizeof g_database.large_statement_text, row.id) ||
-        !RunStatement(g_database.large_statement_text, failure)) {
-        ShowDatabaseError(state.dialog, "The relay script was not deleted.", failure);
+void RemoveScript(ListState& state, const ScriptRow& row) {
+    const DbResult deleted = DeleteScript(row.id);
+    if (!deleted.ok) {
+        ShowDatabaseError(state.dialog, "The relay script was not deleted.", deleted.failure);
         return;
     }
     End(state, ListResult::kDeleted);
@@ -140,7 +133,7 @@ void OnImageClick(ListState& state, int32_t image) {
     const ScriptRow row = CurrentRow(state.grid);
     switch (image) {
     case kDeleteImage:
-        if (Ask(state.dialog, "Delete Script Number ", row.id)) DeleteScript(state, row);
+        if (Ask(state.dialog, "Delete Script Number ", row.id)) RemoveScript(state, row);
         break;
     case kEditImage:
         state.chosen = row;

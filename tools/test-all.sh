@@ -47,6 +47,13 @@ stage "dependencies"
 tools/rig/install-deps.sh || { echo "installing packages failed"; failed=1; finish; }
 mkdir -p "$log_dir"
 
+stage "include layering"
+if python3 tools/check-includes.py >"$log_dir/includes.log" 2>&1; then
+  passed=$((passed + 1)); tail -n1 "$log_dir/includes.log"
+else
+  cat "$log_dir/includes.log"; failed=$((failed + 1))
+fi
+
 stage "host build and tests"
 if build build/host; then
   run_ctest build/host host "$JOBS"

@@ -1,6 +1,6 @@
 #include "bench/app/bench_program.h"
 
-#include "app/connection.h"
+#include "app/relay_panel.h"
 #include "app/main_window.h"
 #include "db/database.h"
 #include "grid/grid_messages.h"

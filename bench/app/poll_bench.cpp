@@ -5,7 +5,7 @@
 //   source tools/rig/session.sh; rig_session_start
 //   wine build/win/bin/poll_bench.exe; rig_session_stop
 #include "app/app_state.h"
-#include "app/connection.h"
+#include "app/relay_panel.h"
 #include "bench/app/bench_program.h"
 #include "bench/common/bench_clock.h"
 #include "tools/boardsim/sim_store.h"

@@ -134,21 +134,24 @@ TEST(PanelLogic, ProgressRunsFromOneToTwentyAsterisks) {
 }
 
 TEST(PanelLogic, CreditLinesCycleAndCarryTheYear) {
+    char maker[kMakerLineSize];
+    MakerLine("2026", maker);
     int counter = 0;
     std::vector<std::string> lines;
     for (int i = 0; i < 6; ++i) {
         counter = NextCreditCounter(counter);
-        lines.push_back(CreditLine(counter));
+        lines.push_back(CreditLine(counter, maker));
     }
     EXPECT_EQ(lines[0], "   Pellam Board Windows Client");
     EXPECT_EQ(lines[4], "   Remote control made easy!");
     EXPECT_EQ(lines[5], lines[0]);
     for (const std::string& line : lines)
         EXPECT_EQ(line.substr(0, 3), "   ");
-    const size_t length = std::strlen(CreditLine(2));
-    WriteStatusCreditYear("2031");
-    EXPECT_NE(std::string(CreditLine(2)).find("- 2031 "), std::string::npos) << CreditLine(2);
-    EXPECT_EQ(std::strlen(CreditLine(2)), length);
+    const size_t length = std::strlen(CreditLine(2, maker));
+    MakerLine("2031", maker);
+    EXPECT_NE(std::string(CreditLine(2, maker)).find("- 2031 "), std::string::npos)
+        << CreditLine(2, maker);
+    EXPECT_EQ(std::strlen(CreditLine(2, maker)), length);
 }
 
 TEST(BoardList, EntriesInOrderTrailingTextIgnoredLongEntriesCut) {

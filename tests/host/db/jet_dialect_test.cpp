@@ -3,7 +3,7 @@
 // Jet here, so these rules are what keeps SQLite-only text from reaching a
 // Windows PC.
 #include "db/statements.h"
-#include "scripts/script_table.h"
+#include "db/script_statements.h"
 #include "tools/pellamdb/schema_statements.h"
 
 #include <gtest/gtest.h>

@@ -198,7 +198,7 @@ TEST(ScriptRun, EveryDelayIsAFullGapAndTenHoursIsTenHours) {
 } // namespace
 
 #include "db/statements.h"
-#include "scripts/script_table.h"
+#include "db/script_statements.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "about/music/music.h"
 #include "about/surface.h"
 #include "app/app_state.h"
+#include "app/session.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -41,7 +42,7 @@ TEST_F(AboutTest, OpeningDisconnectsAndFramesReachTheWindow) {
     ASSERT_TRUE(ConnectAndPoll());
     WithAbout([this](HWND dialog) {
         EXPECT_EQ(WindowText(dialog), "About Qvoxline Relay Board");
-        EXPECT_EQ(g_connection.connected, 0);
+        EXPECT_EQ(g_session.connected, 0);
         EXPECT_EQ(StatusPart(g_main.status_bar, 1), "Not Connected");
         PumpFor(200);
         EXPECT_GT(WhitePixelsOfVersionLine(dialog), 50);
@@ -52,7 +53,7 @@ TEST_F(AboutTest, OpeningDisconnectsAndFramesReachTheWindow) {
     });
     EXPECT_EQ(SurfBackBuffer(), nullptr); // torn down
     EXPECT_STREQ(MusicGetTitle(), "");    // no song left playing
-    EXPECT_EQ(g_connection.connected, 0); // closing does not reconnect
+    EXPECT_EQ(g_session.connected, 0);    // closing does not reconnect
 }
 
 TEST_F(AboutTest, CommandsLeaveItOpenOnlyCloseEndsIt) {

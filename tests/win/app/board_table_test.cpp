@@ -2,6 +2,7 @@
 #include "tests/win/app/program_fixture.h"
 
 #include "app/app_state.h"
+#include "app/session.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -56,7 +57,7 @@ TEST_F(ProgramTest, DeleteDeviceAsksThenDeletesAndRefills) {
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].text, "Are You Sure you want to Delete this Database Entry ? ");
     EXPECT_EQ(boxes.seen()[0].caption, "Delete Relay Board");
-    EXPECT_EQ(g_connection.connected, 0); // disconnected before asking
+    EXPECT_EQ(g_session.connected, 0); // disconnected before asking
     EXPECT_EQ(db.Query("SELECT * FROM Main").size(), 2u);
 
     boxes.QueueButton(IDYES);
@@ -128,7 +129,7 @@ TEST_F(ProgramTest, AddDeviceNormalModeRefusesDuplicatesAndKeepsTheDefault) {
         PostMessageA(add_dialog, WM_COMMAND, MAKEWPARAM(IDC_ADD_ADD, BN_CLICKED), 0);
     });
     Click(IDC_ADD_DEVICE);
-    EXPECT_EQ(g_connection.connected, 0);
+    EXPECT_EQ(g_session.connected, 0);
     ASSERT_EQ(boxes.seen().size(), 3u) << boxes.Texts();
     EXPECT_EQ(boxes.seen()[1].text, "No Device Selected!");
     EXPECT_EQ(boxes.seen()[1].caption, "Error");

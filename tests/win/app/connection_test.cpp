@@ -3,6 +3,7 @@
 #include "tests/win/app/program_fixture.h"
 
 #include "app/app_state.h"
+#include "app/session.h"
 #include "resources/resource_ids.h"
 
 #include <commctrl.h>
@@ -41,7 +42,7 @@ TEST_F(ConnectedTest, ConnectPollsAndShowsTheBoard) {
     EXPECT_TRUE(Enabled(IDC_DISCONNECT));
     EXPECT_TRUE(Enabled(IDC_RELAY1_EDIT + 3));
     EXPECT_FALSE(Enabled(IDC_RELAY_SCRIPTS)); // until a poll reports ready
-    ASSERT_TRUE(PumpUntil([] { return g_connection.board_ready == 1; }, 2000));
+    ASSERT_TRUE(PumpUntil([] { return g_session.board_ready == 1; }, 2000));
     EXPECT_TRUE(Enabled(IDC_RELAY_SCRIPTS));
     const int expected_image[5] = {IDB_RELAY_NC, IDB_RELAY_NO, IDB_RELAY_NC, IDB_RELAY_NC,
                                    IDB_RELAY_NO};
@@ -56,7 +57,7 @@ TEST_F(ConnectedTest, ConnectPollsAndShowsTheBoard) {
         EXPECT_EQ(Text(IDC_RELAY1_LABEL + n), labels[n]);
     }
     EXPECT_EQ(Text(IDC_FIRMWARE_VERSION), "0123");
-    EXPECT_EQ(g_connection.led_mask, 0x21);
+    EXPECT_EQ(g_session.led_mask, 0x21);
     ASSERT_TRUE(
         PumpUntil([] { return StatusPart(g_main.status_bar, 2) == " MSG: Data Polling *"; }, 1600));
     ASSERT_TRUE(PumpUntil(
@@ -67,7 +68,7 @@ TEST_F(ConnectedTest, NotReadyBlanksPicturesAndKeepsLabels) {
     ASSERT_TRUE(ConnectAndPoll());
     board.SetReady(false);
     board.SetFirmware("9999");
-    ASSERT_TRUE(PumpUntil([] { return g_connection.board_ready == 0; }, 1000));
+    ASSERT_TRUE(PumpUntil([] { return g_session.board_ready == 0; }, 1000));
     for (int n = 0; n < 5; ++n)
         EXPECT_EQ(PictureShown(IDC_RELAY1_PICTURE + n), Picture(IDB_RELAY_BLANK));
     EXPECT_EQ(PictureShown(IDC_READY_INDICATOR), Picture(IDB_NOT_READY));
@@ -86,7 +87,7 @@ TEST_F(ConnectedTest, UnpluggedOrSilentBoardDisconnectsWithinOnePeriod) {
     ASSERT_TRUE(ConnectAndPoll());
     board.SetPlugged(false);
     const DWORD start = GetTickCount();
-    ASSERT_TRUE(PumpUntil([] { return g_connection.connected == 0; }, 1000));
+    ASSERT_TRUE(PumpUntil([] { return g_session.connected == 0; }, 1000));
     EXPECT_LT(GetTickCount() - start, 400u);
     EXPECT_EQ(StatusPart(g_main.status_bar, 1), "Not Connected");
     EXPECT_EQ(StatusPart(g_main.status_bar, 2), "MSG:   Click on connect");
@@ -99,14 +100,14 @@ TEST_F(ConnectedTest, UnpluggedOrSilentBoardDisconnectsWithinOnePeriod) {
     board.SetPlugged(true);
     board.SetSilent(true);
     Click(IDC_CONNECT);
-    ASSERT_TRUE(PumpUntil([] { return g_connection.connected == 0; }, 2000));
+    ASSERT_TRUE(PumpUntil([] { return g_session.connected == 0; }, 2000));
 }
 
 TEST_F(ConnectedTest, OpeningTheBoardListDisconnects) {
     ASSERT_TRUE(ConnectAndPoll());
     SendMessageA(Item(IDC_BOARD_BOX), CB_SHOWDROPDOWN, TRUE, 0);
     PumpFor(50);
-    EXPECT_EQ(g_connection.connected, 0);
+    EXPECT_EQ(g_session.connected, 0);
     EXPECT_EQ(StatusPart(g_main.status_bar, 1), "Not Connected");
     SendMessageA(Item(IDC_BOARD_BOX), CB_SHOWDROPDOWN, FALSE, 0);
 }
@@ -115,7 +116,7 @@ TEST_F(ConnectedTest, EmptyBoardBoxStaysDisconnected) {
     SetWindowTextA(Item(IDC_BOARD_BOX), "");
     Click(IDC_CONNECT);
     PumpFor(300);
-    EXPECT_EQ(g_connection.connected, 0);
+    EXPECT_EQ(g_session.connected, 0);
     EXPECT_TRUE(Enabled(IDC_CONNECT));
     EXPECT_EQ(StatusPart(g_main.status_bar, 1), "Not Connected");
 }
@@ -123,10 +124,10 @@ TEST_F(ConnectedTest, EmptyBoardBoxStaysDisconnected) {
 TEST_F(ConnectedTest, TypedBoardTextTakesItsFirstFourCharacters) {
     SetWindowTextA(Item(IDC_BOARD_BOX), "80a5 - anything");
     Click(IDC_CONNECT);
-    EXPECT_STREQ(g_connection.board_id_text, "80a5");
-    EXPECT_EQ(g_connection.board_id, 0x80A5u);
+    EXPECT_STREQ(g_session.board_id_text, "80a5");
+    EXPECT_EQ(g_session.board_id, 0x80A5u);
     // No such board: the first poll disconnects silently.
-    ASSERT_TRUE(PumpUntil([] { return g_connection.connected == 0; }, 1000));
+    ASSERT_TRUE(PumpUntil([] { return g_session.connected == 0; }, 1000));
     EXPECT_TRUE(boxes.seen().empty());
 }
 
@@ -198,11 +199,10 @@ TEST_F(ConnectedTest, RelayNotesBecomeTooltipsWithLineBreaks) {
     tool.hwnd = window;
     tool.uId = reinterpret_cast<UINT_PTR>(Item(IDC_RELAY1_PICTURE + 1));
     tool.lpszText = text;
-    SendMessageA(g_connection.tooltips[1], TTM_GETTEXTA, sizeof text,
-                 reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(g_main.tooltips[1], TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ(text, "first line\r\nsecond line");
     Click(IDC_DISCONNECT);
-    EXPECT_EQ(SendMessageA(g_connection.tooltips[1], TTM_GETTOOLCOUNT, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(g_main.tooltips[1], TTM_GETTOOLCOUNT, 0, 0), 0);
 }
 
 } // namespace

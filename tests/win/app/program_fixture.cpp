@@ -1,6 +1,7 @@
 #include "tests/win/app/program_fixture.h"
 
 #include "app/app_state.h"
+#include "app/session.h"
 #include "app/main_window.h"
 #include "db/database.h"
 #include "grid/grid_messages.h"
@@ -73,5 +74,5 @@ void ProgramTest::Click(int id) {
 
 bool ProgramTest::ConnectAndPoll() {
     Click(1006);
-    return PumpUntil([] { return g_connection.board_ready == 1; }, 3000);
+    return PumpUntil([] { return g_session.board_ready == 1; }, 3000);
 }

@@ -2,6 +2,7 @@
 #include "tests/win/app/program_fixture.h"
 
 #include "app/app_state.h"
+#include "app/session.h"
 #include "dialogs/restricted_text_field.h"
 #include "resources/resource_ids.h"
 
@@ -218,8 +219,7 @@ TEST_F(RelayDialogTest, NotesWithLineBreaksBecomeTheTooltip) {
     tool.hwnd = window;
     tool.uId = reinterpret_cast<UINT_PTR>(Item(IDC_RELAY1_PICTURE));
     tool.lpszText = text;
-    SendMessageA(g_connection.tooltips[0], TTM_GETTEXTA, sizeof text,
-                 reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(g_main.tooltips[0], TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ(text, "Line one\r\nLine two");
 }
 
@@ -312,7 +312,7 @@ TEST_F(SecondBoardTest, EditRelayShowsAndSavesTheConnectedBoardsOwnRow) {
     SetWindowTextA(Item(IDC_BOARD_BOX), "8002 - USB  SWITCHDECK");
     Click(IDC_CONNECT);
     PumpFor(300); // polls: connected, not ready
-    ASSERT_EQ(g_connection.connected, 1);
+    ASSERT_EQ(g_session.connected, 1);
     WithEditRelay(1, [](HWND dialog) {
         EXPECT_EQ(ItemText(dialog, IDC_EDIT_NAME), "Second");
         EXPECT_EQ(ItemText(dialog, IDC_EDIT_NOTES), "Notes2");

@@ -4,6 +4,7 @@
 #include "tests/win/app/program_fixture.h"
 
 #include "app/app_state.h"
+#include "app/session.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -20,7 +21,7 @@ class ReplugTest : public ProgramTest {
 TEST_F(ReplugTest, BoardPluggedBackConnectsAgain) {
     ASSERT_TRUE(ConnectAndPoll());
     board.SetPlugged(false);
-    ASSERT_TRUE(PumpUntil([] { return g_connection.connected == 0; }, 1000));
+    ASSERT_TRUE(PumpUntil([] { return g_session.connected == 0; }, 1000));
     EXPECT_TRUE(boxes.seen().empty()) << boxes.Texts();
 
     board.SetPlugged(true);
@@ -32,7 +33,7 @@ TEST_F(ReplugTest, BoardPluggedBackConnectsAgain) {
     EXPECT_EQ(CommandsSince(before), std::vector<uint8_t>{7}); // relay 4 to NO
     ASSERT_TRUE(PumpUntil(
         [this] { return PictureShown(IDC_RELAY1_PICTURE + 3) == Picture(IDB_RELAY_NO); }, 1000));
-    EXPECT_EQ(g_connection.connected, 1);
+    EXPECT_EQ(g_session.connected, 1);
 }
 
 } // namespace

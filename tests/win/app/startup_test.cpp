@@ -122,12 +122,12 @@ TEST_F(ProgramTest, WindowAfterStartUp) {
         [] { return StatusPart(g_main.status_bar, 3) == "   Pellam Board Windows Client"; }, 3000));
     char year[8] = "";
     GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, "yyyy", year, sizeof year);
-    EXPECT_NE(std::string(CreditLine(2)).find(year), std::string::npos) << CreditLine(2);
+    auto line = [](int counter) { return std::string(CreditLine(counter, g_main.maker_line)); };
+    EXPECT_NE(line(2).find(year), std::string::npos) << line(2);
     for (int i = 2; i <= 5; ++i)
-        ASSERT_TRUE(
-            PumpUntil([i] { return StatusPart(g_main.status_bar, 3) == CreditLine(i); }, 2600))
+        ASSERT_TRUE(PumpUntil([&] { return StatusPart(g_main.status_bar, 3) == line(i); }, 2600))
             << i;
-    ASSERT_TRUE(PumpUntil([] { return StatusPart(g_main.status_bar, 3) == CreditLine(1); }, 2600));
+    ASSERT_TRUE(PumpUntil([&] { return StatusPart(g_main.status_bar, 3) == line(1); }, 2600));
 }
 
 TEST_F(ProgramTest, TextColoursOfNamesFramesAndLabels) {

@@ -1,19 +1,18 @@
-#include "app/connection.h"
+#include "app/relay_panel.h"
 
 #include "app/app_state.h"
+#include "app/session.h"
 #include "app/status_bar.h"
-#include "common/text_helpers.h"
-#include "db/board_table.h"
-#include "devlib/pellam_dll.h"
 #include "resources/resource_ids.h"
 
 #include <commctrl.h>
 
 #include <cstring>
 
-ConnectionState g_connection;
-
 namespace {
+
+constexpr int kTooltipMaxWidth = 32767; // far beyond the screen: multi-line tips
+constexpr int kShownTextSize = 64;
 
 HWND Item(int id) {
     return GetDlgItem(g_main.window, id);
@@ -28,6 +27,14 @@ void ShowPicture(int control, int image) {
         SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, bitmap);
 }
 
+// Sets a control's text only when it changed, so ten polls a second cause no
+// needless repaints.
+void SetTextIfChanged(HWND control, const char* text) {
+    char current[kShownTextSize];
+    GetWindowTextA(control, current, sizeof current);
+    if (std::strcmp(current, text) != 0) SetWindowTextA(control, text);
+}
+
 void EnableRelayEditButtons(BOOL enable) {
     for (int n = 0; n < kRelayCount; ++n)
         EnableWindow(Item(IDC_RELAY1_EDIT + n), enable);
@@ -39,7 +46,7 @@ TOOLINFOA ToolFor(int relay) {
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = g_main.window;
     tool.uId = reinterpret_cast<UINT_PTR>(Item(IDC_RELAY1_PICTURE + relay));
-    tool.lpszText = g_board_record.relays[relay].notes;
+    tool.lpszText = g_session.record.relays[relay].notes;
     return tool;
 }
 
@@ -47,7 +54,7 @@ TOOLINFOA ToolFor(int relay) {
 // connection; Disconnect only removes the tools.
 void AddRelayTooltips() {
     for (int n = 0; n < kRelayCount; ++n) {
-        HWND& tip = g_connection.tooltips[n];
+        HWND& tip = g_main.tooltips[n];
         if (!tip) {
             tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                   WS_POPUP | TTS_BALLOON | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -58,16 +65,27 @@ void AddRelayTooltips() {
         SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
         // A width far beyond the screen puts the tip in multi-line mode, so
         // line breaks in the notes are kept.
-        SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, 32767);
+        SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, kTooltipMaxWidth);
+    }
+}
+
+void ShowRelayLabels() {
+    for (int n = 0; n < kRelayCount; ++n) {
+        const RelaySettings& relay = g_session.record.relays[n];
+        SetTextIfChanged(Item(IDC_RELAY1_NAME + n), relay.name);
+        const char* label = !g_session.board_ready     ? ""
+                            : g_session.relay_at_nc[n] ? relay.nc_label
+                                                       : relay.no_label;
+        SetTextIfChanged(Item(IDC_RELAY1_LABEL + n), label);
     }
 }
 
 } // namespace
 
 bool ReadBoardSelection() {
-    char text[64];
+    char text[kShownTextSize];
     GetWindowTextA(Item(IDC_BOARD_BOX), text, sizeof text);
-    if (!ParseBoardSelection(text, g_connection.board_id_text, &g_connection.board_id)) {
+    if (!SelectBoard(text)) {
         Disconnect();
         return false;
     }
@@ -78,25 +96,23 @@ void Connect() {
     // With nothing in the board box there is no board to talk to: stay
     // disconnected rather than poll a board chosen earlier.
     if (!ReadBoardSelection()) return;
-    // The relay settings are this board's before EDIT is enabled, even
-    // while the board reports not ready and no poll reloads them.
-    g_board_record = BoardRecord{};
-    LoadBoardRecord();
-    SetTimer(g_main.window, kPollTimer, 100, nullptr);
+    SetTimer(g_main.window, kPollTimer, kPollPeriodMs, nullptr);
     SetStatusText(1, "Connected");
     SetStatusText(2, " MSG: Data Polling Started");
     EnableWindow(Item(IDC_CONNECT), FALSE);
     EnableWindow(Item(IDC_DISCONNECT), TRUE);
+    // The relay settings are this board's before EDIT is enabled, even
+    // while the board reports not ready and no poll reloads them.
+    BeginSession();
     EnableRelayEditButtons(TRUE);
-    g_connection.progress = 0;
-    SetTimer(g_main.window, kProgressTimer, 1000, nullptr);
+    g_main.progress = 0;
+    SetTimer(g_main.window, kProgressTimer, kProgressPeriodMs, nullptr);
     AddRelayTooltips();
-    SetTimer(g_main.window, kTooltipTimer, 1000, nullptr);
-    g_connection.connected = 1;
+    SetTimer(g_main.window, kTooltipTimer, kTooltipPeriodMs, nullptr);
 }
 
 void Disconnect() {
-    g_connection.connected = 0;
+    EndSession();
     KillTimer(g_main.window, kProgressTimer);
     KillTimer(g_main.window, kPollTimer);
     KillTimer(g_main.window, kTooltipTimer);
@@ -114,9 +130,9 @@ void Disconnect() {
     }
     SetWindowTextA(Item(IDC_FIRMWARE_VERSION), "");
     for (int n = 0; n < kRelayCount; ++n) {
-        if (!g_connection.tooltips[n]) continue;
+        if (!g_main.tooltips[n]) continue;
         TOOLINFOA tool = ToolFor(n);
-        SendMessageA(g_connection.tooltips[n], TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageA(g_main.tooltips[n], TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
@@ -125,65 +141,44 @@ void BlankRelayPictures() {
         ShowPicture(IDC_RELAY1_PICTURE + n, IDB_RELAY_BLANK);
 }
 
-// Sets a control's text only when it changed, so ten polls a second cause no
-// needless repaints.
-static void SetTextIfChanged(HWND control, const char* text) {
-    char current[64];
-    GetWindowTextA(control, current, sizeof current);
-    if (std::strcmp(current, text) != 0) SetWindowTextA(control, text);
-}
-
 void RefreshRelayLabels() {
-    LoadBoardRecord();
-    for (int n = 0; n < kRelayCount; ++n) {
-        const RelaySettings& relay = g_board_record.relays[n];
-        SetTextIfChanged(Item(IDC_RELAY1_NAME + n), relay.name);
-        const char* label = !g_connection.board_ready     ? ""
-                            : g_connection.relay_at_nc[n] ? relay.nc_label
-                                                          : relay.no_label;
-        SetTextIfChanged(Item(IDC_RELAY1_LABEL + n), label);
-    }
+    ReloadBoardRecord();
+    ShowRelayLabels();
 }
 
 void PollBoard() {
-    std::memset(g_connection.status, 0, sizeof g_connection.status);
-    if (!ReadPellams(g_connection.board_id, reinterpret_cast<char*>(g_connection.status))) {
+    switch (PollSession()) {
+    case PollResult::kLost:
         Disconnect();
         return;
-    }
-    const StatusView view = ReadStatusBlock(g_connection.status);
-    if (!view.ready) {
+    case PollResult::kNotReady:
         ShowPicture(IDC_READY_INDICATOR, IDB_NOT_READY);
         BlankRelayPictures();
-        g_connection.board_ready = 0;
         EnableWindow(Item(IDC_RELAY_SCRIPTS), FALSE);
         return;
+    case PollResult::kReady:
+        ShowPicture(IDC_READY_INDICATOR, IDB_READY);
+        EnableWindow(Item(IDC_RELAY_SCRIPTS), TRUE);
+        for (int n = 0; n < kRelayCount; ++n)
+            ShowPicture(IDC_RELAY1_PICTURE + n,
+                        g_session.relay_at_nc[n] ? IDB_RELAY_NC : IDB_RELAY_NO);
+        ShowRelayLabels();
+        SetTextIfChanged(Item(IDC_FIRMWARE_VERSION), g_session.firmware);
+        return;
     }
-    ShowPicture(IDC_READY_INDICATOR, IDB_READY);
-    g_connection.board_ready = 1;
-    EnableWindow(Item(IDC_RELAY_SCRIPTS), TRUE);
-    for (int n = 0; n < kRelayCount; ++n) {
-        g_connection.relay_at_nc[n] = view.relay_at_nc[n] ? 1 : 0;
-        ShowPicture(IDC_RELAY1_PICTURE + n, view.relay_at_nc[n] ? IDB_RELAY_NC : IDB_RELAY_NO);
-    }
-    RefreshRelayLabels();
-    g_connection.led_mask = view.led_mask;
-    std::memcpy(g_connection.firmware, view.firmware, sizeof g_connection.firmware);
-    SetTextIfChanged(Item(IDC_FIRMWARE_VERSION), g_connection.firmware);
 }
 
 void AdvanceProgressText() {
-    char text[64];
-    ProgressText(g_connection.progress, text, sizeof text);
+    char text[kShownTextSize];
+    ProgressText(g_main.progress, text, sizeof text);
     SetStatusText(2, text);
-    g_connection.progress = NextProgress(g_connection.progress);
+    g_main.progress = NextProgress(g_main.progress);
 }
 
 void RefreshTooltips() {
     for (int n = 0; n < kRelayCount; ++n) {
-        if (!g_connection.tooltips[n]) continue;
+        if (!g_main.tooltips[n]) continue;
         TOOLINFOA tool = ToolFor(n);
-        SendMessageA(g_connection.tooltips[n], TTM_UPDATETIPTEXTA, 0,
-                     reinterpret_cast<LPARAM>(&tool));
+        SendMessageA(g_main.tooltips[n], TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }

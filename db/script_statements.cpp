@@ -1,4 +1,4 @@
-#include "scripts/script_table.h"
+#include "db/script_statements.h"
 
 #include "db/statements.h"
 

@@ -1,5 +1,6 @@
-// The connection with the selected board: Connect, Disconnect, the poll ten
-// times a second and what it shows.
+// The relay panel of the main window while connecting, connected and
+// disconnecting: the buttons' states, the pictures, names, contact labels,
+// firmware text, progress text and tooltips, shown from the session.
 #pragma once
 
 void Connect();

@@ -1,0 +1,103 @@
+#include "db/board_store.h"
+
+#include "common/text_helpers.h"
+
+#include <cstring>
+
+DbResult ListBoards(std::vector<BoardListEntry>* boards) {
+    Statement statement;
+    CopyText(kSelectAllBoards, statement.text());
+    if (!statement.Execute()) return statement.Result();
+    char vid[32];
+    BoardListEntry entry;
+    statement.BindText(2, vid, sizeof vid);
+    statement.BindText(3, entry.pid, sizeof entry.pid);
+    statement.BindText(5, entry.is_default, sizeof entry.is_default);
+    while (statement.Fetch())
+        boards->push_back(entry);
+    return statement.Result();
+}
+
+DbResult LoadBoardRow(const char* board_id_text, BoardRecord* record) {
+    Statement statement;
+    if (!ComposeSelectBoard(statement.text(), Statement::kTextCapacity, board_id_text)) {
+        statement.ComposeFailed();
+        return statement.Result();
+    }
+    if (!statement.Execute()) return statement.Result();
+    BoardRecord row;
+    SQLUSMALLINT column = 1;
+    for (auto& header : row.header)
+        statement.BindText(column++, header, sizeof header);
+    for (RelaySettings& relay : row.relays) {
+        statement.BindText(column++, relay.notes, sizeof relay.notes);
+        statement.BindText(column++, relay.name, sizeof relay.name);
+        statement.BindText(column++, relay.nc_label, sizeof relay.nc_label);
+        statement.BindText(column++, relay.no_label, sizeof relay.no_label);
+        statement.BindText(column++, relay.confirm, sizeof relay.confirm);
+    }
+    // No matching row leaves every field empty.
+    statement.Fetch();
+    *record = row;
+    return statement.Result();
+}
+
+DbResult FindBoardRow(const char* board_id_text, bool* found) {
+    Statement statement;
+    if (!ComposeSelectBoard(statement.text(), Statement::kTextCapacity, board_id_text)) {
+        statement.ComposeFailed();
+        return statement.Result();
+    }
+    if (!statement.Execute()) return statement.Result();
+    char vid[32], pid[32];
+    statement.BindText(2, vid, sizeof vid);
+    statement.BindText(3, pid, sizeof pid);
+    *found = statement.Fetch();
+    return statement.Result();
+}
+
+DbResult InsertBoardRow(const char* board_id_text, const Timestamp& added, bool mark_default) {
+    Statement statement;
+    if (!ComposeInsertBoard(statement.text(), Statement::kTextCapacity, board_id_text, added)) {
+        statement.ComposeFailed();
+        return statement.Result();
+    }
+    if (!statement.Execute()) return statement.Result();
+    const DbResult inserted = statement.Result();
+    // The mark goes through the same statement handle; its outcome is not
+    // examined, as the board is registered either way.
+    if (mark_default &&
+        ComposeSetDefaultMark(statement.text(), Statement::kTextCapacity, board_id_text))
+        statement.Execute();
+    return inserted;
+}
+
+DbResult MakeDefaultBoard(const char* board_id_text) {
+    Transaction transaction;
+    DbResult result = RunStatement([](char* out, size_t capacity) {
+        return CopyTextBounded(kClearDefaultMarks, out, capacity);
+    });
+    if (result.ok)
+        result = RunStatement([board_id_text](char* out, size_t capacity) {
+            return ComposeSetDefaultMark(out, capacity, board_id_text);
+        });
+    if (result.ok && !transaction.Commit()) {
+        result.ok = false;
+        CopyTextBounded("The change could not be committed.", result.failure,
+                        sizeof result.failure);
+    }
+    return result;
+}
+
+DbResult DeleteBoardRow(const char* board_id_text) {
+    return RunStatement([board_id_text](char* out, size_t capacity) {
+        return ComposeDeleteBoardRow(out, capacity, board_id_text);
+    });
+}
+
+DbResult UpdateRelaySettings(const char* board_id_text, int relay,
+                             const RelaySettingsText& values) {
+    return RunStatement([&](char* out, size_t capacity) {
+        return ComposeUpdateRelaySettings(out, capacity, relay, values, board_id_text);
+    });
+}
