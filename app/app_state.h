@@ -21,6 +21,20 @@ constexpr UINT kTooltipPeriodMs = 1000;
 constexpr int kPictureCount = 5; // pictures 100..104
 constexpr size_t kBuildTextSize = 32;
 
+// The relay panel's controls, looked up once: under Wine every GetDlgItem
+// and every read of a picture's image is a round trip to the window server,
+// which ten polls a second would pay again and again. The images shown are
+// remembered for the same reason.
+struct PanelControls {
+    HWND names[kRelayCount];
+    HWND labels[kRelayCount];
+    HWND pictures[kRelayCount];
+    HWND edit_buttons[kRelayCount];
+    HWND indicator, firmware, scripts, connect, disconnect, board_box;
+    int shown_images[kRelayCount]; // picture id each relay picture shows, 0 before any
+    int shown_indicator;
+};
+
 struct MainWindowState {
     HINSTANCE instance = nullptr;
     HWND window = nullptr;
@@ -36,6 +50,7 @@ struct MainWindowState {
     HWND tooltips[kRelayCount] = {};         // made at the first Connect, kept
     WNDPROC logo_proc = nullptr;             // the logo's procedure before subclassing
     WNDPROC picture_procs[kRelayCount] = {}; // the relay pictures' procedures
+    PanelControls panel = {};
 };
 
 extern MainWindowState g_main;

@@ -78,6 +78,7 @@ bool OpenTheDatabase(HWND window) {
 
 void SetUp(HWND window) {
     g_main.window = window;
+    FindPanelControls();
     if (!OpenTheDatabase(window)) {
         DestroyWindow(window);
         return;
@@ -89,8 +90,7 @@ void SetUp(HWND window) {
         g_main.images[id - IDB_RELAY_NC] = LoadBitmapA(g_main.instance, MAKEINTRESOURCEA(id));
     // The pictures show the loaded images from now on (the disconnected state).
     BlankRelayPictures();
-    SendDlgItemMessageA(window, IDC_READY_INDICATOR, STM_SETIMAGE, IMAGE_BITMAP,
-                        reinterpret_cast<LPARAM>(Picture(IDB_NOT_READY)));
+    ShowReadyIndicator(false);
     WriteCurrentYear();
     CreateMainStatusBar();
     SubclassPictures();

@@ -14,17 +14,24 @@ namespace {
 constexpr int kTooltipMaxWidth = 32767; // far beyond the screen: multi-line tips
 constexpr int kShownTextSize = 64;
 
-HWND Item(int id) {
-    return GetDlgItem(g_main.window, id);
+PanelControls& Panel() {
+    return g_main.panel;
 }
 
 // Shows an image in a picture control; an unchanged image is not set again,
 // so the ten polls a second repaint only what changed.
-void ShowPicture(int control, int image) {
-    HWND picture = Item(control);
-    const LPARAM bitmap = reinterpret_cast<LPARAM>(Picture(image));
-    if (SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0) != bitmap)
-        SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, bitmap);
+void ShowPicture(HWND picture, int* shown, int image) {
+    if (*shown == image) return;
+    SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(Picture(image)));
+    *shown = image;
+}
+
+void ShowRelayPicture(int relay, int image) {
+    ShowPicture(Panel().pictures[relay], &Panel().shown_images[relay], image);
+}
+
+void ShowIndicator(int image) {
+    ShowPicture(Panel().indicator, &Panel().shown_indicator, image);
 }
 
 // Sets a control's text only when it changed, so ten polls a second cause no
@@ -35,9 +42,15 @@ void SetTextIfChanged(HWND control, const char* text) {
     if (std::strcmp(current, text) != 0) SetWindowTextA(control, text);
 }
 
+// Enables or disables a control only when its state changes: each change
+// of a window's style is a round trip to the window server.
+void EnableIfChanged(HWND control, bool enable) {
+    if ((IsWindowEnabled(control) != FALSE) != enable) EnableWindow(control, enable);
+}
+
 void EnableRelayEditButtons(BOOL enable) {
-    for (int n = 0; n < kRelayCount; ++n)
-        EnableWindow(Item(IDC_RELAY1_EDIT + n), enable);
+    for (HWND button : Panel().edit_buttons)
+        EnableWindow(button, enable);
 }
 
 TOOLINFOA ToolFor(int relay) {
@@ -45,7 +58,7 @@ TOOLINFOA ToolFor(int relay) {
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = g_main.window;
-    tool.uId = reinterpret_cast<UINT_PTR>(Item(IDC_RELAY1_PICTURE + relay));
+    tool.uId = reinterpret_cast<UINT_PTR>(Panel().pictures[relay]);
     tool.lpszText = g_session.record.relays[relay].notes;
     return tool;
 }
@@ -72,19 +85,37 @@ void AddRelayTooltips() {
 void ShowRelayLabels() {
     for (int n = 0; n < kRelayCount; ++n) {
         const RelaySettings& relay = g_session.record.relays[n];
-        SetTextIfChanged(Item(IDC_RELAY1_NAME + n), relay.name);
+        SetTextIfChanged(Panel().names[n], relay.name);
         const char* label = !g_session.board_ready     ? ""
                             : g_session.relay_at_nc[n] ? relay.nc_label
                                                        : relay.no_label;
-        SetTextIfChanged(Item(IDC_RELAY1_LABEL + n), label);
+        SetTextIfChanged(Panel().labels[n], label);
     }
 }
 
 } // namespace
 
+void FindPanelControls() {
+    PanelControls& panel = Panel();
+    for (int n = 0; n < kRelayCount; ++n) {
+        panel.names[n] = GetDlgItem(g_main.window, IDC_RELAY1_NAME + n);
+        panel.labels[n] = GetDlgItem(g_main.window, IDC_RELAY1_LABEL + n);
+        panel.pictures[n] = GetDlgItem(g_main.window, IDC_RELAY1_PICTURE + n);
+        panel.edit_buttons[n] = GetDlgItem(g_main.window, IDC_RELAY1_EDIT + n);
+        panel.shown_images[n] = 0;
+    }
+    panel.indicator = GetDlgItem(g_main.window, IDC_READY_INDICATOR);
+    panel.firmware = GetDlgItem(g_main.window, IDC_FIRMWARE_VERSION);
+    panel.scripts = GetDlgItem(g_main.window, IDC_RELAY_SCRIPTS);
+    panel.connect = GetDlgItem(g_main.window, IDC_CONNECT);
+    panel.disconnect = GetDlgItem(g_main.window, IDC_DISCONNECT);
+    panel.board_box = GetDlgItem(g_main.window, IDC_BOARD_BOX);
+    panel.shown_indicator = 0;
+}
+
 bool ReadBoardSelection() {
     char text[kShownTextSize];
-    GetWindowTextA(Item(IDC_BOARD_BOX), text, sizeof text);
+    GetWindowTextA(Panel().board_box, text, sizeof text);
     if (!SelectBoard(text)) {
         Disconnect();
         return false;
@@ -99,8 +130,8 @@ void Connect() {
     SetTimer(g_main.window, kPollTimer, kPollPeriodMs, nullptr);
     SetStatusText(1, "Connected");
     SetStatusText(2, " MSG: Data Polling Started");
-    EnableWindow(Item(IDC_CONNECT), FALSE);
-    EnableWindow(Item(IDC_DISCONNECT), TRUE);
+    EnableWindow(Panel().connect, FALSE);
+    EnableWindow(Panel().disconnect, TRUE);
     // The relay settings are this board's before EDIT is enabled, even
     // while the board reports not ready and no poll reloads them.
     BeginSession();
@@ -118,17 +149,17 @@ void Disconnect() {
     KillTimer(g_main.window, kTooltipTimer);
     SetStatusText(1, "Not Connected");
     SetStatusText(2, "MSG:   Click on connect");
-    EnableWindow(Item(IDC_CONNECT), TRUE);
-    EnableWindow(Item(IDC_DISCONNECT), FALSE);
-    EnableWindow(Item(IDC_RELAY_SCRIPTS), FALSE);
+    EnableWindow(Panel().connect, TRUE);
+    EnableWindow(Panel().disconnect, FALSE);
+    EnableWindow(Panel().scripts, FALSE);
     EnableRelayEditButtons(FALSE);
     BlankRelayPictures();
-    ShowPicture(IDC_READY_INDICATOR, IDB_NOT_READY);
+    ShowIndicator(IDB_NOT_READY);
     for (int n = 0; n < kRelayCount; ++n) {
-        SetWindowTextA(Item(IDC_RELAY1_NAME + n), "");
-        SetWindowTextA(Item(IDC_RELAY1_LABEL + n), "");
+        SetWindowTextA(Panel().names[n], "");
+        SetWindowTextA(Panel().labels[n], "");
     }
-    SetWindowTextA(Item(IDC_FIRMWARE_VERSION), "");
+    SetWindowTextA(Panel().firmware, "");
     for (int n = 0; n < kRelayCount; ++n) {
         if (!g_main.tooltips[n]) continue;
         TOOLINFOA tool = ToolFor(n);
@@ -138,7 +169,11 @@ void Disconnect() {
 
 void BlankRelayPictures() {
     for (int n = 0; n < kRelayCount; ++n)
-        ShowPicture(IDC_RELAY1_PICTURE + n, IDB_RELAY_BLANK);
+        ShowRelayPicture(n, IDB_RELAY_BLANK);
+}
+
+void ShowReadyIndicator(bool ready) {
+    ShowIndicator(ready ? IDB_READY : IDB_NOT_READY);
 }
 
 void RefreshRelayLabels() {
@@ -152,18 +187,17 @@ void PollBoard() {
         Disconnect();
         return;
     case PollResult::kNotReady:
-        ShowPicture(IDC_READY_INDICATOR, IDB_NOT_READY);
+        ShowIndicator(IDB_NOT_READY);
         BlankRelayPictures();
-        EnableWindow(Item(IDC_RELAY_SCRIPTS), FALSE);
+        EnableIfChanged(Panel().scripts, false);
         return;
     case PollResult::kReady:
-        ShowPicture(IDC_READY_INDICATOR, IDB_READY);
-        EnableWindow(Item(IDC_RELAY_SCRIPTS), TRUE);
+        ShowIndicator(IDB_READY);
+        EnableIfChanged(Panel().scripts, true);
         for (int n = 0; n < kRelayCount; ++n)
-            ShowPicture(IDC_RELAY1_PICTURE + n,
-                        g_session.relay_at_nc[n] ? IDB_RELAY_NC : IDB_RELAY_NO);
+            ShowRelayPicture(n, g_session.relay_at_nc[n] ? IDB_RELAY_NC : IDB_RELAY_NO);
         ShowRelayLabels();
-        SetTextIfChanged(Item(IDC_FIRMWARE_VERSION), g_session.firmware);
+        SetTextIfChanged(Panel().firmware, g_session.firmware);
         return;
     }
 }

@@ -19,10 +19,12 @@ void BeginSession() {
 
 void EndSession() {
     g_session.connected = 0;
+    // The prepared statement is let go with the connection to the board.
+    g_session.row_reader.Reset();
 }
 
 void ReloadBoardRecord() {
-    LoadBoardRow(g_session.board_id_text, &g_session.record);
+    g_session.row_reader.Load(g_session.board_id_text, &g_session.record);
 }
 
 PollResult PollSession() {

@@ -8,6 +8,7 @@
 #include "app/panel_logic.h"
 #include "common/board_entry.h"
 #include "db/board_record.h"
+#include "db/board_store.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +25,7 @@ struct Session {
     uint32_t board_id = 0;
     BoardRecord record{}; // the selected board's row, as last loaded
     uint8_t status[kStatusBufferSize] = {};
+    BoardRowReader row_reader; // reads `record` ten times a second
 };
 extern Session g_session;
 

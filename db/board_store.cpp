@@ -1,5 +1,6 @@
 #include "db/board_store.h"
 
+#include "common/board_entry.h"
 #include "common/text_helpers.h"
 
 #include <cstring>
@@ -18,14 +19,10 @@ DbResult ListBoards(std::vector<BoardListEntry>* boards) {
     return statement.Result();
 }
 
-DbResult LoadBoardRow(const char* board_id_text, BoardRecord* record) {
-    Statement statement;
-    if (!ComposeSelectBoard(statement.text(), Statement::kTextCapacity, board_id_text)) {
-        statement.ComposeFailed();
-        return statement.Result();
-    }
-    if (!statement.Execute()) return statement.Result();
-    BoardRecord row;
+namespace {
+
+// Binds the 30 columns of a Main row, in order, to the fields of `row`.
+void BindBoardRow(Statement& statement, BoardRecord& row) {
     SQLUSMALLINT column = 1;
     for (auto& header : row.header)
         statement.BindText(column++, header, sizeof header);
@@ -36,6 +33,60 @@ DbResult LoadBoardRow(const char* board_id_text, BoardRecord* record) {
         statement.BindText(column++, relay.no_label, sizeof relay.no_label);
         statement.BindText(column++, relay.confirm, sizeof relay.confirm);
     }
+}
+
+} // namespace
+
+struct BoardRowReader::Prepared {
+    Statement statement;
+    char board_id_text[kBoardIdTextSize] = "";
+    BoardRecord row;
+};
+
+BoardRowReader::BoardRowReader() = default;
+
+BoardRowReader::~BoardRowReader() {
+    Reset();
+}
+
+void BoardRowReader::Reset() {
+    prepared_.reset();
+}
+
+DbResult BoardRowReader::Load(const char* board_id_text, BoardRecord* record) {
+    if (prepared_ && std::strcmp(prepared_->board_id_text, board_id_text) != 0) Reset();
+    if (!prepared_) {
+        prepared_ = std::make_unique<Prepared>();
+        Statement& statement = prepared_->statement;
+        CopyTextBounded(board_id_text, prepared_->board_id_text, sizeof prepared_->board_id_text);
+        if (!ComposeSelectBoard(statement.text(), Statement::kTextCapacity, board_id_text))
+            statement.ComposeFailed();
+        else if (statement.Prepare())
+            BindBoardRow(statement, prepared_->row);
+    }
+    Statement& statement = prepared_->statement;
+    if (!statement.ExecutePrepared()) {
+        // A statement that failed is made anew by the next read.
+        const DbResult failed = statement.Result();
+        Reset();
+        return failed;
+    }
+    // No matching row leaves every field empty.
+    statement.Fetch();
+    *record = prepared_->row;
+    statement.CloseCursor();
+    return statement.Result();
+}
+
+DbResult LoadBoardRow(const char* board_id_text, BoardRecord* record) {
+    Statement statement;
+    if (!ComposeSelectBoard(statement.text(), Statement::kTextCapacity, board_id_text)) {
+        statement.ComposeFailed();
+        return statement.Result();
+    }
+    if (!statement.Execute()) return statement.Result();
+    BoardRecord row;
+    BindBoardRow(statement, row);
     // No matching row leaves every field empty.
     statement.Fetch();
     *record = row;

@@ -6,6 +6,7 @@
 #include "db/database.h"
 #include "db/statements.h"
 
+#include <memory>
 #include <vector>
 
 // One row of the board list: its PID and its default mark (columns 3, 5).
@@ -19,6 +20,24 @@ DbResult ListBoards(std::vector<BoardListEntry>* boards);
 // The board's row. When no row matches, every field is empty; when the
 // statement fails, `record` is left as it was.
 DbResult LoadBoardRow(const char* board_id_text, BoardRecord* record);
+// The board's row, read again and again (ten times a second while
+// connected): its statement is prepared once per board, its columns bound
+// once, and every read only executes it. Same results as LoadBoardRow.
+class BoardRowReader {
+  public:
+    BoardRowReader();
+    ~BoardRowReader();
+    BoardRowReader(const BoardRowReader&) = delete;
+    BoardRowReader& operator=(const BoardRowReader&) = delete;
+    DbResult Load(const char* board_id_text, BoardRecord* record);
+    // Drops the prepared statement (the next read prepares it again).
+    void Reset();
+
+  private:
+    struct Prepared;
+    std::unique_ptr<Prepared> prepared_;
+};
+
 // Whether the board has a row.
 DbResult FindBoardRow(const char* board_id_text, bool* found);
 // A new row for the board, registered at `added`; marked as the default

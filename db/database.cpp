@@ -157,6 +157,26 @@ bool Statement::Execute() {
     return false;
 }
 
+bool Statement::Prepare() {
+    if (handle_ == SQL_NULL_HSTMT || failed_at_ != DbStage::kNone) return false;
+    if (Succeeded(SQLPrepare(handle_, reinterpret_cast<SQLCHAR*>(text_), SQL_NTS))) return true;
+    failed_at_ = DbStage::kExecute;
+    RecordFailure(SQL_HANDLE_STMT, handle_);
+    return false;
+}
+
+bool Statement::ExecutePrepared() {
+    if (handle_ == SQL_NULL_HSTMT || failed_at_ != DbStage::kNone) return false;
+    if (Succeeded(SQLExecute(handle_))) return true;
+    failed_at_ = DbStage::kExecute;
+    RecordFailure(SQL_HANDLE_STMT, handle_);
+    return false;
+}
+
+void Statement::CloseCursor() {
+    if (handle_ != SQL_NULL_HSTMT) SQLFreeStmt(handle_, SQL_CLOSE);
+}
+
 void Statement::BindText(SQLUSMALLINT column, char* buffer, SQLLEN size) {
     if (handle_ == SQL_NULL_HSTMT || column == 0 || column > kMaxColumns) return;
     buffers_[column - 1] = buffer;

@@ -73,6 +73,11 @@ class Statement {
     bool allocated() const { return handle_ != SQL_NULL_HSTMT; }
     // Runs text(); false on failure (the reason is kept).
     bool Execute();
+    // Prepares text() to be run many times (ExecutePrepared), and closes
+    // the cursor of the last run so that it can run again.
+    bool Prepare();
+    bool ExecutePrepared();
+    void CloseCursor();
     // Binds result column `column` (1-based) as text into `buffer`.
     void BindText(SQLUSMALLINT column, char* buffer, SQLLEN size);
     // The next row into the bound buffers (emptied first); false at the end

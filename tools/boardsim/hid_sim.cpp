@@ -44,6 +44,7 @@ bool BeginWalk() {
     if (!t) return false;
     SimLock lock;
     g_walk_count = 0;
+    if (!SimFileIntact()) return true; // the boards' file is gone: no board is attached
     for (int i = 0; i < kSimMaxBoards; ++i)
         if (t->boards[i].in_use && t->boards[i].plugged) g_walk_slots[g_walk_count++] = i;
     return true;
@@ -68,7 +69,7 @@ void EndWalk() {
 Device OpenExclusive(const char* path) {
     const char* at = std::strstr(path, "#sim&");
     int slot = -1;
-    if (!at || std::sscanf(at, "#sim&%d#", &slot) != 1) return kNoDevice;
+    if (!at || std::sscanf(at, "#sim&%d#", &slot) != 1 || !SimFileIntact()) return kNoDevice;
     return SimClaim(slot) ? static_cast<Device>(slot + 1) : kNoDevice;
 }
 
@@ -106,6 +107,8 @@ int WriteReport(Device device, const uint8_t* report, size_t length) {
             now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
     }
     ++SimTableView()->changes;
+    // A relay or LED change is kept for the next run.
+    if (b->commands_received != commands_before) SimSaveBoard(static_cast<int>(device) - 1);
     return static_cast<int>(length);
 }
 

@@ -8,12 +8,16 @@ namespace {
 
 // The layout's version is in the magic and the names: a table of another
 // layout is never mapped as this one.
-constexpr uint32_t kMagic = 0x50534234; // "PSB4"
-const char kSectionName[] = "Local\\PellamSimulatedBoards.v4";
-const char kLockName[] = "Local\\PellamSimulatedBoards.v4.lock";
+constexpr uint32_t kMagic = 0x50534235; // "PSB5"
+const char kSectionName[] = "Local\\PellamSimulatedBoards.v5";
+const char kFileName[] = "\\PellamBoardSimulator.v5.bin";
+constexpr int kSpinsBeforeSleep = 64;
+constexpr DWORD kLockStaleAfterMs = 200; // then a holder that has ended is found out
 
-HANDLE g_lock = nullptr;
 SimTable* g_table = nullptr;
+char g_file_path[MAX_PATH] = "";
+HANDLE g_file = INVALID_HANDLE_VALUE; // the file, kept open for quick saves of one board
+thread_local int g_lock_depth = 0;    // the lock is held this many times by this thread
 
 void FillDefault(SimTable* table) {
     std::memset(table->boards, 0, sizeof table->boards);
@@ -23,65 +27,166 @@ void FillDefault(SimTable* table) {
     ++table->changes;
 }
 
+// %ProgramData%\PellamBoardSimulator.v5.bin, or $PELLAM_SIM_FILE.
+const char* FilePath() {
+    if (g_file_path[0]) return g_file_path;
+    DWORD n = GetEnvironmentVariableA("PELLAM_SIM_FILE", g_file_path, sizeof g_file_path);
+    if (n == 0 || n >= sizeof g_file_path) {
+        n = GetEnvironmentVariableA("ProgramData", g_file_path, sizeof g_file_path);
+        if (n == 0 || n + sizeof kFileName >= sizeof g_file_path) return g_file_path;
+        std::strcat(g_file_path, kFileName);
+    }
+    return g_file_path;
+}
+
+// The boards as last saved, when the file holds a whole table of this layout.
+bool LoadFromFile(SimTable* table) {
+    HANDLE file = CreateFileA(FilePath(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD read = 0;
+    const bool whole = ReadFile(file, table, sizeof(SimTable), &read, nullptr) &&
+                       read == sizeof(SimTable) && table->magic == kMagic;
+    CloseHandle(file);
+    return whole;
+}
+
+bool ThreadAlive(DWORD thread_id) {
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, thread_id);
+    if (!thread) return false;
+    const bool alive = WaitForSingleObject(thread, 0) == WAIT_TIMEOUT;
+    CloseHandle(thread);
+    return alive;
+}
+
 SimBoard* Slot(int slot) {
     if (slot < 0 || slot >= kSimMaxBoards) return nullptr;
     SimBoard* b = &SimTableView()->boards[slot];
     return b->in_use ? b : nullptr;
 }
 
+// A change made through the control API: counted, and saved for the next
+// process.
 template <typename Change> bool ChangeSlot(int slot, Change change) {
     SimLock lock;
     SimBoard* b = Slot(slot);
     if (!b) return false;
     change(b);
     ++g_table->changes;
+    SimSaveBoard(slot);
     return true;
 }
 
 } // namespace
 
+// The lock is a word in the shared table: taking and giving it back costs
+// no call to the Wine server (a named mutex cost two a lock, and the
+// device calls take it several times each). The word holds the holding
+// thread's id (thread ids are unique across processes), so a holder that
+// ended is found out and its lock taken over.
 SimLock::SimLock() {
-    if (!g_lock) g_lock = CreateMutexA(nullptr, FALSE, kLockName);
-    // An abandoned lock (its holder died) is still ours to take.
-    WaitForSingleObject(g_lock, INFINITE);
+    // Mapping the table first may take and give back the lock itself.
+    SimTable* table = SimTableView();
+    if (g_lock_depth++ > 0 || !table) return;
+    volatile LONG* word = &table->lock_owner;
+    const LONG me = static_cast<LONG>(GetCurrentThreadId());
+    const DWORD start = GetTickCount();
+    for (int spins = 0;; ++spins) {
+        const LONG holder = InterlockedCompareExchange(word, me, 0);
+        if (holder == 0) return;
+        if (spins < kSpinsBeforeSleep) {
+            YieldProcessor();
+            continue;
+        }
+        if (GetTickCount() - start > kLockStaleAfterMs &&
+            !ThreadAlive(static_cast<DWORD>(holder)) &&
+            InterlockedCompareExchange(word, me, holder) == holder)
+            return;
+        Sleep(spins < 4 * kSpinsBeforeSleep ? 0 : 1);
+    }
 }
 
 SimLock::~SimLock() {
-    ReleaseMutex(g_lock);
+    if (--g_lock_depth > 0 || !g_table) return;
+    InterlockedExchange(&g_table->lock_owner, 0);
 }
 
-// The table is backed by a file so that boards set up by one short-lived
-// process (simctl, a test) are still there for the next one.
-HANDLE OpenBackingFile() {
-    char path[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA("PELLAM_SIM_FILE", path, sizeof path);
-    if (n == 0 || n >= sizeof path) {
-        n = GetEnvironmentVariableA("ProgramData", path, sizeof path);
-        if (n == 0 || n + 32 >= sizeof path) return INVALID_HANDLE_VALUE;
-        std::strcat(path, "\\PellamBoardSimulator.v4.bin");
-    }
-    return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
+// The live table is a named section in the paging file, so no process can
+// lose it under another (a mapped file that is truncated would fault). The
+// file keeps the boards between runs: it is read when the section is made
+// afresh, and written after every change made through the control API.
 SimTable* SimTableView() {
     if (g_table) return g_table;
-    HANDLE file = OpenBackingFile();
-    HANDLE section =
-        CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, sizeof(SimTable), kSectionName);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file); // the section keeps the file
+    HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        sizeof(SimTable), kSectionName);
     if (!section) return nullptr;
     // The mapping stays for the life of the process: the handle is kept.
     g_table = static_cast<SimTable*>(MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    if (!g_table) return nullptr;
     SimLock lock;
-    if (g_table->magic != kMagic) FillDefault(g_table);
+    if (g_table->magic != kMagic && !LoadFromFile(g_table)) {
+        FillDefault(g_table);
+        SimSaveTable();
+    }
+    // Loading replaced the lock word too: it is ours until the scope ends.
+    g_table->lock_owner = static_cast<LONG>(GetCurrentThreadId());
     return g_table;
+}
+
+namespace {
+
+// Writes `size` bytes of the table from `offset` to the file, at the same
+// offset.
+bool WriteToFile(DWORD offset, DWORD size) {
+    OVERLAPPED at{};
+    at.Offset = offset;
+    DWORD written = 0;
+    return WriteFile(g_file, reinterpret_cast<const char*>(g_table) + offset, size, &written,
+                     &at) &&
+           written == size;
+}
+
+} // namespace
+
+void SimSaveTable() {
+    SimTable* t = SimTableView();
+    if (!t) return;
+    SimLock lock;
+    if (g_file != INVALID_HANDLE_VALUE) CloseHandle(g_file);
+    // Made anew: a file that was removed or cut short is whole again.
+    g_file = CreateFileA(FilePath(), GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (g_file != INVALID_HANDLE_VALUE) WriteToFile(0, sizeof(SimTable));
+}
+
+void SimSaveBoard(int slot) {
+    if (slot < 0 || slot >= kSimMaxBoards || !SimTableView()) return;
+    SimLock lock;
+    if (g_file == INVALID_HANDLE_VALUE || !SimFileIntact()) {
+        SimSaveTable();
+        return;
+    }
+    const DWORD offset = static_cast<DWORD>(reinterpret_cast<char*>(&g_table->boards[slot]) -
+                                            reinterpret_cast<char*>(g_table));
+    const DWORD header = static_cast<DWORD>(reinterpret_cast<char*>(&g_table->boards[0]) -
+                                            reinterpret_cast<char*>(g_table));
+    WriteToFile(0, header); // the change count
+    WriteToFile(offset, sizeof(SimBoard));
+}
+
+bool SimFileIntact() {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return GetFileAttributesExA(FilePath(), GetFileExInfoStandard, &data) &&
+           data.nFileSizeHigh == 0 && data.nFileSizeLow == sizeof(SimTable);
 }
 
 void SimResetToDefault() {
     SimTable* t = SimTableView();
     SimLock lock;
     FillDefault(t);
+    SimSaveTable();
 }
 
 void SimRemoveAll() {
@@ -89,6 +194,7 @@ void SimRemoveAll() {
     SimLock lock;
     std::memset(t->boards, 0, sizeof t->boards);
     ++t->changes;
+    SimSaveTable();
 }
 
 int SimAddBoard(uint16_t vendor_id, uint16_t product_id, const char* product,
@@ -100,6 +206,7 @@ int SimAddBoard(uint16_t vendor_id, uint16_t product_id, const char* product,
         SimFirmwareInit(&t->boards[i], vendor_id, product_id, product, manufacturer, version_number,
                         firmware);
         ++t->changes;
+        SimSaveTable();
         return i;
     }
     return -1;

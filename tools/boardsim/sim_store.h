@@ -1,24 +1,35 @@
 // The simulated boards of this machine, kept in a named shared-memory
 // section so that every process of the Wine prefix (Pellam.exe, the panel,
-// tests) sees and changes the same boards. The section is backed by a file
-// (%ProgramData%\PellamBoardSimulator.v4.bin, or $PELLAM_SIM_FILE), so the
-// boards outlive the processes that set them up. A new file offers the
-// default board: product id 0x8001, "SWITCHDECK 5s", version 0x0100,
-// firmware "0123", ready, all relays at NC, LED mask 0x3F.
+// tests) sees and changes the same boards. A file
+// (%ProgramData%\PellamBoardSimulator.v5.bin, or $PELLAM_SIM_FILE) keeps
+// them between runs, so the boards outlive the processes that set them up.
+// Without a file the simulator offers the default board: product id 0x8001,
+// "SWITCHDECK 5s", version 0x0100, firmware "0123", ready, all relays at NC,
+// LED mask 0x3F.
 #pragma once
 
 #include "tools/boardsim/sim_firmware.h"
 
 struct SimTable {
     uint32_t magic;
-    uint32_t changes; // bumped by every change, so viewers can tell
+    uint32_t changes;         // bumped by every change, so viewers can tell
+    volatile long lock_owner; // the thread holding the table's lock, 0 when free
     SimBoard boards[kSimMaxBoards];
 };
 
 // The mapped table (mapped once per process, kept until the process ends).
 SimTable* SimTableView();
 
-// Holds the table's lock for one scope.
+// Writes the table to its file, made anew (the control API does after each
+// change); SimSaveBoard writes one board's record into it.
+void SimSaveTable();
+void SimSaveBoard(int slot);
+// Whether the file is there, whole. The simulated device library sees no
+// board while it is not (removed or cut short); the next change made
+// through the control API writes it again.
+bool SimFileIntact();
+
+// Holds the table's lock for one scope (a thread may take it again).
 class SimLock {
   public:
     SimLock();
