@@ -70,28 +70,28 @@ void WriteCreditYear(char* credit, int year) {
 }
 
 void OpenAboutAnimation(AboutAnimation& state) {
-    state.creditX = kCreditStartX;
+    state.credit_x = kCreditStartX;
 }
 
 void AdvanceCredit(AboutAnimation& state) {
-    if (state.creditX < kCreditWrapLow || state.creditX > kCreditStartX)
-        state.creditX = kCreditStartX;
+    if (state.credit_x < kCreditWrapLow || state.credit_x > kCreditStartX)
+        state.credit_x = kCreditStartX;
     for (int32_t pause : kCreditPauses) {
-        if (state.creditX != pause) continue;
+        if (state.credit_x != pause) continue;
         if (state.hold == kCreditHoldFrames) {
             state.hold = 0;
-            state.creditX -= kCreditStep;
+            state.credit_x -= kCreditStep;
         } else {
             ++state.hold;
         }
         return;
     }
-    state.creditX -= kCreditStep;
+    state.credit_x -= kCreditStep;
 }
 
 void DrawStarfield(AboutAnimation& state) {
     uint32_t s = kStarSeed;
-    int32_t z = state.starPhase + 3215;
+    int32_t z = state.star_phase + 3215;
     for (int32_t i = 0; i < kStarCount; ++i) {
         s = s * 214013u + 2531011u;
         int32_t x = int32_t(s) >> 16;
@@ -100,18 +100,18 @@ void DrawStarfield(AboutAnimation& state) {
         z = ((z + 3243561) & 1023) + 1;
         SurfPutPixel(x / z + 200, y / z + 150, 0xFFFFFF);
     }
-    state.starPhase = (state.starPhase + 10) & 1023;
+    state.star_phase = (state.star_phase + 10) & 1023;
 }
 
-void ComposeAboutFrame(AboutAnimation& state, const char* credit, const char* buildText) {
+void ComposeAboutFrame(AboutAnimation& state, const char* credit, const char* build_text) {
     SurfFillRect(0, 0, kAboutWidth, kAboutHeight, 0x000000);
     SurfDrawText(40, 40, kAboutClientVersion, 0xFFFFFF);
     SurfDrawText(240, 40, "Build:", 0xFFFFFF);
-    SurfDrawText(295, 40, buildText, 0xFFFFFF);
+    SurfDrawText(295, 40, build_text, 0xFFFFFF);
 
     AdvanceCredit(state);
     char one[2] = {0, 0};
-    int32_t x = state.creditX;
+    int32_t x = state.credit_x;
     for (const char* p = credit; p && *p; ++p) {
         one[0] = *p;
         for (const CreditRow& row : kCreditRows)
@@ -124,10 +124,10 @@ void ComposeAboutFrame(AboutAnimation& state, const char* credit, const char* bu
     x = kTitleX;
     for (const char* p = kAboutTitle; *p; ++p) {
         one[0] = *p;
-        state.waveAngle += kWaveStep;
+        state.wave_angle += kWaveStep;
         // Halves round to even under the default rounding mode.
         int32_t y =
-            int32_t(std::nearbyint(std::sin(state.waveAngle) * kWaveAmplitude + kWaveBaseY));
+            int32_t(std::nearbyint(std::sin(state.wave_angle) * kWaveAmplitude + kWaveBaseY));
         SurfDrawText(x, y, one, 0x00FF00);
         uint32_t width, height;
         SurfMeasureText(one, &width, &height);

@@ -27,10 +27,10 @@ extern const char kAboutTitle[];         // "  Pellam Board"
 extern const char kAboutClientVersion[]; // "Client Version: 1.0"
 
 struct AboutAnimation {
-    int32_t creditX = kCreditStartX; // P: x of the first credit character
-    int32_t hold = 0;                // H: frames held so far at a pause
-    double waveAngle = 0.0;          // A: running phase of the title wave
-    int32_t starPhase = 0;           // S: depth offset of the starfield, 0..1023
+    int32_t credit_x = kCreditStartX; // P: x of the first credit character
+    int32_t hold = 0;                 // H: frames held so far at a pause
+    double wave_angle = 0.0;          // A: running phase of the title wave
+    int32_t star_phase = 0;           // S: depth offset of the starfield, 0..1023
 };
 
 // The animation state of the process: H, A and S carry over from one
@@ -56,7 +56,7 @@ void AdvanceCredit(AboutAnimation& state);
 // draws the version texts, moves and draws the credit line, the title wave
 // and the starfield, advancing `state`. The caller brackets it with
 // SurfBeginFrame / SurfEndFrame and skips it when SurfBeginFrame fails.
-void ComposeAboutFrame(AboutAnimation& state, const char* credit, const char* buildText);
+void ComposeAboutFrame(AboutAnimation& state, const char* credit, const char* build_text);
 
 // The starfield alone (draws its 200 pixels and advances S).
 void DrawStarfield(AboutAnimation& state);

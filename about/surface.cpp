@@ -19,42 +19,42 @@ uint32_t ReadU32(const uint8_t* p) {
 } // namespace
 
 SurfImage* SurfBackBuffer() {
-    return gSurf.backBuffer;
+    return gSurf.back_buffer;
 }
 
 void SurfSetClip(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    if (gSurf.backBuffer == nullptr) {
+    if (gSurf.back_buffer == nullptr) {
         gSurf.clip = SurfRect{0, 0, 0, 0};
         return;
     }
-    gSurf.clip = RasterClipToImage(*gSurf.backBuffer, SurfRect{left, top, right, bottom});
+    gSurf.clip = RasterClipToImage(*gSurf.back_buffer, SurfRect{left, top, right, bottom});
 }
 
 void SurfFillRect(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t colour) {
-    if (gSurf.backBuffer)
-        RasterFillRect(*gSurf.backBuffer, gSurf.clip, x, y, width, height, colour);
+    if (gSurf.back_buffer)
+        RasterFillRect(*gSurf.back_buffer, gSurf.clip, x, y, width, height, colour);
 }
 
 void SurfPutPixel(int32_t x, int32_t y, uint32_t colour) {
-    if (gSurf.backBuffer) RasterPutPixel(*gSurf.backBuffer, gSurf.clip, x, y, colour);
+    if (gSurf.back_buffer) RasterPutPixel(*gSurf.back_buffer, gSurf.clip, x, y, colour);
 }
 
 void SurfDrawText(int32_t x, int32_t y, const char* text, uint32_t colour) {
-    if (gSurf.backBuffer)
-        RasterDrawText(*gSurf.backBuffer, gSurf.clip, SurfCurrentFont, x, y, text, colour);
+    if (gSurf.back_buffer)
+        RasterDrawText(*gSurf.back_buffer, gSurf.clip, SurfCurrentFont, x, y, text, colour);
 }
 
 void SurfMeasureText(const char* text, uint32_t* width, uint32_t* height) {
     RasterMeasureText(SurfCurrentFont, text, width, height);
 }
 
-int32_t SurfUnpack(const void* packed, void* dest, uint32_t packedLen, uint32_t destCapacity) {
-    if (packedLen == 0) return 0;
-    if (packed == nullptr || (dest == nullptr && destCapacity > 0)) return -1;
+int32_t SurfUnpack(const void* packed, void* dest, uint32_t packed_len, uint32_t dest_capacity) {
+    if (packed_len == 0) return 0;
+    if (packed == nullptr || (dest == nullptr && dest_capacity > 0)) return -1;
     auto* dict = static_cast<LzwDictionary*>(SurfHeapAlloc(sizeof(LzwDictionary)));
     if (dict == nullptr) return -1;
-    LzwOutcome out = LzwUnpack(static_cast<const uint8_t*>(packed), packedLen,
-                               static_cast<uint8_t*>(dest), destCapacity, *dict);
+    LzwOutcome out = LzwUnpack(static_cast<const uint8_t*>(packed), packed_len,
+                               static_cast<uint8_t*>(dest), dest_capacity, *dict);
     SurfHeapFree(dict);
     if (out.result != LzwResult::Ok || out.written > 0x7FFFFFFF) return -1;
     return int32_t(out.written);
@@ -63,15 +63,15 @@ int32_t SurfUnpack(const void* packed, void* dest, uint32_t packedLen, uint32_t 
 const uint8_t* SurfLoadFont(const void* packed, uint32_t size) {
     const auto* p = static_cast<const uint8_t*>(packed);
     if (p == nullptr || size < 12 || std::memcmp(p, "TFDS", 4) != 0) return nullptr;
-    uint32_t packedLen = ReadU32(p + 4);
-    uint32_t unpackedLen = ReadU32(p + 8);
-    if (packedLen > size - 12 || unpackedLen < kFontAtlas) return nullptr;
-    auto* font = static_cast<uint8_t*>(SurfHeapAlloc(unpackedLen));
+    uint32_t packed_len = ReadU32(p + 4);
+    uint32_t unpacked_len = ReadU32(p + 8);
+    if (packed_len > size - 12 || unpacked_len < kFontAtlas) return nullptr;
+    auto* font = static_cast<uint8_t*>(SurfHeapAlloc(unpacked_len));
     if (font == nullptr) return nullptr;
-    int32_t written = SurfUnpack(p + 12, font, packedLen, unpackedLen);
+    int32_t written = SurfUnpack(p + 12, font, packed_len, unpacked_len);
     // A block that is not a whole, consistent font would make text drawing
     // read outside it.
-    if (written != int32_t(unpackedLen) || !RasterFontValid(font, unpackedLen)) {
+    if (written != int32_t(unpacked_len) || !RasterFontValid(font, unpacked_len)) {
         SurfHeapFree(font);
         return nullptr;
     }
@@ -81,29 +81,29 @@ const uint8_t* SurfLoadFont(const void* packed, uint32_t size) {
 SurfImage* SurfLoadPackedImage(const void* packed, uint32_t size) {
     const auto* p = static_cast<const uint8_t*>(packed);
     if (p == nullptr || size < 12) return nullptr;
-    uint32_t widthWord = ReadU32(p);
-    bool alpha = (widthWord & 0x10000) != 0;
-    uint32_t width = alpha ? (widthWord & 0xFFFF) : widthWord;
+    uint32_t width_word = ReadU32(p);
+    bool alpha = (width_word & 0x10000) != 0;
+    uint32_t width = alpha ? (width_word & 0xFFFF) : width_word;
     uint32_t height = ReadU32(p + 4);
-    uint32_t packedLen = ReadU32(p + 8);
-    if (packedLen > size - 12 || width == 0 || height == 0 || width > 0xFFFF || height > 0xFFFF)
+    uint32_t packed_len = ReadU32(p + 8);
+    if (packed_len > size - 12 || width == 0 || height == 0 || width > 0xFFFF || height > 0xFFFF)
         return nullptr;
     uint64_t count = uint64_t(width) * height;
-    uint64_t dataLen = count * (alpha ? 3 : 2);
-    if (dataLen > 0x7FFFFFFF || count * 4 > 0x7FFFFFFF) return nullptr;
+    uint64_t data_len = count * (alpha ? 3 : 2);
+    if (data_len > 0x7FFFFFFF || count * 4 > 0x7FFFFFFF) return nullptr;
 
-    auto* data = static_cast<uint8_t*>(SurfHeapAlloc(size_t(dataLen)));
+    auto* data = static_cast<uint8_t*>(SurfHeapAlloc(size_t(data_len)));
     auto* image = static_cast<SurfImage*>(SurfHeapAlloc(sizeof(SurfImage)));
     auto* pixels = static_cast<uint8_t*>(SurfHeapAlloc(size_t(count * 4)));
     SurfImage* result = nullptr;
     if (data && image && pixels &&
-        SurfUnpack(p + 12, data, packedLen, uint32_t(dataLen)) == int32_t(dataLen)) {
+        SurfUnpack(p + 12, data, packed_len, uint32_t(data_len)) == int32_t(data_len)) {
         image->width = int32_t(width);
         image->height = int32_t(height);
         image->bitmap = nullptr;
         image->pitch = int32_t(width * 4);
         image->pixels = pixels;
-        image->topRow = pixels + size_t(height - 1) * image->pitch;
+        image->top_row = pixels + size_t(height - 1) * image->pitch;
         image->flags = 0;
         RasterConvert565(*image, data, alpha);
         image->next = gSurf.images;

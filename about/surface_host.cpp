@@ -51,7 +51,7 @@ void SurfHeapDestroy() {
 }
 
 bool SurfInit(int32_t width, int32_t height) {
-    if (gSurf.backBuffer) SurfShutdown();
+    if (gSurf.back_buffer) SurfShutdown();
     if (width == 0) width = 640;
     if (height == 0) height = 480;
     if (width < 0 || height < 0 || width > 16384 || height > 16384) return false;
@@ -66,10 +66,10 @@ bool SurfInit(int32_t width, int32_t height) {
     image->bitmap = nullptr;
     image->pitch = width * 4;
     image->pixels = pixels;
-    image->topRow = pixels + size_t(height - 1) * image->pitch;
+    image->top_row = pixels + size_t(height - 1) * image->pitch;
     image->flags = 0;
     image->next = nullptr;
-    gSurf.backBuffer = image;
+    gSurf.back_buffer = image;
     SurfSetClip(0, 0, width, height);
     return true;
 }
@@ -77,15 +77,15 @@ bool SurfInit(int32_t width, int32_t height) {
 void SurfShutdown() {
     gFrameActive = false;
     SurfFreeImages();
-    gSurf.backBuffer = nullptr;
+    gSurf.back_buffer = nullptr;
     gSurf.clip = gSurf.frame = SurfRect{0, 0, 0, 0};
     SurfCurrentFont = nullptr;
     SurfHeapDestroy();
 }
 
 bool SurfBeginFrame(SurfWindow) {
-    if (gSurf.backBuffer == nullptr) return false;
-    SurfSetClip(0, 0, gSurf.backBuffer->width, gSurf.backBuffer->height);
+    if (gSurf.back_buffer == nullptr) return false;
+    SurfSetClip(0, 0, gSurf.back_buffer->width, gSurf.back_buffer->height);
     gSurf.frame = gSurf.clip;
     gFrameActive = true;
     return true;

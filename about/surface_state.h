@@ -7,7 +7,7 @@
 #include <cstddef>
 
 struct SurfState {
-    SurfImage* backBuffer = nullptr;
+    SurfImage* back_buffer = nullptr;
     SurfImage* images = nullptr; // newest first
     SurfRect clip{0, 0, 0, 0};   // always inside the back buffer
     SurfRect frame{0, 0, 0, 0};  // copied to the window by SurfEndFrame

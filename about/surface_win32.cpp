@@ -10,10 +10,10 @@ namespace {
 
 struct Win32Surface {
     HANDLE heap = nullptr;
-    HDC memoryDc = nullptr;
-    HGDIOBJ previousBitmap = nullptr;
+    HDC memory_dc = nullptr;
+    HGDIOBJ previous_bitmap = nullptr;
     HWND window = nullptr;
-    HDC windowDc = nullptr;
+    HDC window_dc = nullptr;
 };
 
 Win32Surface gWin;
@@ -69,15 +69,15 @@ void SurfHeapDestroy() {
 }
 
 bool SurfInit(int32_t width, int32_t height) {
-    if (gSurf.backBuffer) SurfShutdown();
+    if (gSurf.back_buffer) SurfShutdown();
     if (width == 0) width = GetSystemMetrics(SM_CXSCREEN);
     if (height == 0) height = GetSystemMetrics(SM_CYSCREEN);
     if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return false;
 
     HDC screen = GetDC(nullptr);
-    gWin.memoryDc = CreateCompatibleDC(screen);
+    gWin.memory_dc = CreateCompatibleDC(screen);
     ReleaseDC(nullptr, screen);
-    if (gWin.memoryDc == nullptr) return false;
+    if (gWin.memory_dc == nullptr) return false;
 
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -88,12 +88,12 @@ bool SurfInit(int32_t width, int32_t height) {
     info.bmiHeader.biCompression = BI_RGB;
     info.bmiHeader.biSizeImage = DWORD(width) * DWORD(height) * 4;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(gWin.memoryDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateDIBSection(gWin.memory_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     auto* image = static_cast<SurfImage*>(SurfHeapAlloc(sizeof(SurfImage)));
     if (bitmap == nullptr || bits == nullptr || image == nullptr) {
         if (bitmap) DeleteObject(bitmap);
-        DeleteDC(gWin.memoryDc);
-        gWin.memoryDc = nullptr;
+        DeleteDC(gWin.memory_dc);
+        gWin.memory_dc = nullptr;
         SurfHeapDestroy();
         return false;
     }
@@ -102,34 +102,34 @@ bool SurfInit(int32_t width, int32_t height) {
     image->bitmap = bitmap;
     image->pitch = width * 4;
     image->pixels = static_cast<uint8_t*>(bits);
-    image->topRow = image->pixels + size_t(height - 1) * image->pitch;
+    image->top_row = image->pixels + size_t(height - 1) * image->pitch;
     image->flags = 0;
     image->next = nullptr;
-    gWin.previousBitmap = SelectObject(gWin.memoryDc, bitmap);
-    gSurf.backBuffer = image;
+    gWin.previous_bitmap = SelectObject(gWin.memory_dc, bitmap);
+    gSurf.back_buffer = image;
     SurfSetClip(0, 0, width, height);
     return true;
 }
 
 void SurfShutdown() {
-    if (gWin.windowDc) SurfEndFrame();
+    if (gWin.window_dc) SurfEndFrame();
     SurfFreeImages();
-    if (gWin.memoryDc) {
-        if (gWin.previousBitmap) SelectObject(gWin.memoryDc, gWin.previousBitmap);
-        if (gSurf.backBuffer && gSurf.backBuffer->bitmap)
-            DeleteObject(static_cast<HBITMAP>(gSurf.backBuffer->bitmap));
-        DeleteDC(gWin.memoryDc);
+    if (gWin.memory_dc) {
+        if (gWin.previous_bitmap) SelectObject(gWin.memory_dc, gWin.previous_bitmap);
+        if (gSurf.back_buffer && gSurf.back_buffer->bitmap)
+            DeleteObject(static_cast<HBITMAP>(gSurf.back_buffer->bitmap));
+        DeleteDC(gWin.memory_dc);
     }
-    gWin.memoryDc = nullptr;
-    gWin.previousBitmap = nullptr;
-    gSurf.backBuffer = nullptr;
+    gWin.memory_dc = nullptr;
+    gWin.previous_bitmap = nullptr;
+    gSurf.back_buffer = nullptr;
     gSurf.clip = gSurf.frame = SurfRect{0, 0, 0, 0};
     SurfCurrentFont = nullptr;
     SurfHeapDestroy();
 }
 
 bool SurfBeginFrame(SurfWindow window) {
-    if (gSurf.backBuffer == nullptr || gWin.windowDc) return false;
+    if (gSurf.back_buffer == nullptr || gWin.window_dc) return false;
     HWND hwnd = static_cast<HWND>(window);
     HDC dc = GetDC(hwnd);
     if (dc == nullptr) return false;
@@ -142,7 +142,7 @@ bool SurfBeginFrame(SurfWindow window) {
     }
     GdiFlush(); // no GDI work on the back buffer may still be pending
     gWin.window = hwnd;
-    gWin.windowDc = dc;
+    gWin.window_dc = dc;
     // The window may be larger than the back buffer: every write and the
     // final copy stay inside the buffer.
     SurfSetClip(box.left, box.top, box.right, box.bottom);
@@ -151,16 +151,16 @@ bool SurfBeginFrame(SurfWindow window) {
 }
 
 void SurfEndFrame() {
-    if (gWin.windowDc == nullptr) return;
+    if (gWin.window_dc == nullptr) return;
     const SurfRect& f = gSurf.frame;
     if (f.left < f.right && f.top < f.bottom)
-        BitBlt(gWin.windowDc, f.left, f.top, f.right - f.left, f.bottom - f.top, gWin.memoryDc,
+        BitBlt(gWin.window_dc, f.left, f.top, f.right - f.left, f.bottom - f.top, gWin.memory_dc,
                f.left, f.top, SRCCOPY);
-    ReleaseDC(gWin.window, gWin.windowDc);
-    gWin.windowDc = nullptr;
+    ReleaseDC(gWin.window, gWin.window_dc);
+    gWin.window_dc = nullptr;
     gWin.window = nullptr;
 }
 
 bool SurfFrameActive() {
-    return gWin.windowDc != nullptr;
+    return gWin.window_dc != nullptr;
 }

@@ -14,8 +14,8 @@ constexpr int kFileCacheBytes = 8192;
 struct FileReader {
     HANDLE file = INVALID_HANDLE_VALUE;
     int64_t length = 0, pos = 0;
-    int64_t cacheStart = -1;
-    DWORD cacheBytes = 0;
+    int64_t cache_start = -1;
+    DWORD cache_bytes = 0;
     uint8_t cache[kFileCacheBytes];
 };
 
@@ -43,14 +43,14 @@ size_t ReadFileSource(void* context, void* dest, size_t count) {
             f.pos += got;
             continue;
         }
-        if (f.cacheStart != block) {
+        if (f.cache_start != block) {
             if (!ReadAt(f, block, f.cache, kFileCacheBytes, got) || got == 0) break;
-            f.cacheStart = block;
-            f.cacheBytes = got;
+            f.cache_start = block;
+            f.cache_bytes = got;
         }
         size_t at = static_cast<size_t>(f.pos - block);
-        if (at >= f.cacheBytes) break;
-        size_t n = f.cacheBytes - at;
+        if (at >= f.cache_bytes) break;
+        size_t n = f.cache_bytes - at;
         if (n > want) n = want;
         std::memcpy(out + done, f.cache + at, n);
         done += n;

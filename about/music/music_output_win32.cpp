@@ -28,15 +28,15 @@ struct MusicState {
     int16_t* ring = nullptr;
     HANDLE thread = nullptr;
     volatile LONG stop = 0;
-    int nextFill = 0;
+    int next_fill = 0;
     volatile LONG heard = 0; // index into infos of the block being heard
     xm::BlockInfo infos[kRingBlocks];
     // Requests from the UI thread, applied by the mixing thread before it
     // renders the next block.
-    volatile LONG masterVolume = 32768;
+    volatile LONG master_volume = 32768;
     volatile LONG paused = 0;
-    volatile LONG jumpOrder = -1;
-    volatile LONG timeMs = 0; // copy of the player's rendered time for the UI
+    volatile LONG jump_order = -1;
+    volatile LONG time_ms = 0; // copy of the player's rendered time for the UI
     char title[21] = {};
 };
 MusicState g_music;
@@ -63,9 +63,9 @@ void StopSong() {
     m.player = nullptr;
     m.stop = 0;
     m.paused = 0;
-    m.jumpOrder = -1;
-    m.timeMs = 0;
-    m.nextFill = 0;
+    m.jump_order = -1;
+    m.time_ms = 0;
+    m.next_fill = 0;
     m.heard = 0;
     for (auto& info : m.infos)
         info = xm::BlockInfo();
@@ -73,17 +73,17 @@ void StopSong() {
 }
 
 void FillBlock(MusicState& m, int block) {
-    m.player->masterVolume = m.masterVolume;
+    m.player->master_volume = m.master_volume;
     m.player->paused = m.paused != 0;
-    LONG jump = InterlockedExchange(&m.jumpOrder, -1);
+    LONG jump = InterlockedExchange(&m.jump_order, -1);
     if (jump >= 0) xm::JumpToOrder(*m.player, static_cast<int>(jump));
     xm::RenderBlock(*m.player, m.ring + block * xm::kBlockFrames * 2, m.infos[block]);
-    InterlockedExchange(&m.timeMs, static_cast<LONG>(m.player->timeMs));
+    InterlockedExchange(&m.time_ms, static_cast<LONG>(m.player->time_ms));
 }
 
 DWORD WINAPI MixThread(void*) {
     MusicState& m = g_music;
-    int silentAfterEnd = 0;
+    int silent_after_end = 0;
     for (;;) {
         MMTIME time{};
         time.wType = TIME_BYTES;
@@ -92,13 +92,13 @@ DWORD WINAPI MixThread(void*) {
         for (;;) {
             Sleep(5);
             if (m.stop) return 0;
-            if (m.nextFill == playing) break;
+            if (m.next_fill == playing) break;
             if (!m.paused) m.heard = (m.heard + 1) % kRingBlocks;
-            FillBlock(m, m.nextFill);
-            m.nextFill = (m.nextFill + 1) % kRingBlocks;
+            FillBlock(m, m.next_fill);
+            m.next_fill = (m.next_fill + 1) % kRingBlocks;
             // Play-once: once the queued end of the song has been heard the
             // thread releases the device itself.
-            if (m.player->ended && ++silentAfterEnd > kRingBlocks) {
+            if (m.player->ended && ++silent_after_end > kRingBlocks) {
                 waveOutReset(m.wave);
                 waveOutUnprepareHeader(m.wave, &m.header, sizeof m.header);
                 waveOutClose(m.wave);
@@ -148,7 +148,7 @@ int MusicPlay(const void* source, uintptr_t param, unsigned flags) {
     MusicState& m = g_music;
     StopSong();
     if (!source) return 0;
-    if (m.masterVolume == 0) m.masterVolume = 32768;
+    if (m.master_volume == 0) m.master_volume = 32768;
 
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
@@ -174,7 +174,7 @@ int MusicPlay(const void* source, uintptr_t param, unsigned flags) {
     m.header.dwLoops = 0xFFFFFFFF;
     for (int b = 0; b < kRingBlocks; ++b)
         FillBlock(m, b);
-    m.nextFill = 0;
+    m.next_fill = 0;
     if (waveOutPrepareHeader(m.wave, &m.header, sizeof m.header) != MMSYSERR_NOERROR ||
         waveOutWrite(m.wave, &m.header, sizeof m.header) != MMSYSERR_NOERROR) {
         StopSong();
@@ -198,11 +198,11 @@ void MusicResume() {
 }
 
 void MusicSetVolume(unsigned level) {
-    InterlockedExchange(&g_music.masterVolume, xm::MasterVolumeForLevel(level));
+    InterlockedExchange(&g_music.master_volume, xm::MasterVolumeForLevel(level));
 }
 
 void MusicJumpToOrder(unsigned order) {
-    if (g_music.thread) InterlockedExchange(&g_music.jumpOrder, static_cast<LONG>(order & 0xFFFF));
+    if (g_music.thread) InterlockedExchange(&g_music.jump_order, static_cast<LONG>(order & 0xFFFF));
 }
 
 unsigned MusicGetLevels() {
@@ -214,7 +214,7 @@ unsigned MusicGetPosition() {
 }
 
 unsigned MusicGetTime() {
-    return static_cast<unsigned>(g_music.timeMs);
+    return static_cast<unsigned>(g_music.time_ms);
 }
 
 const char* MusicGetTitle() {

@@ -57,97 +57,98 @@ bool UnpackPattern(const uint8_t* data, size_t size, int rows, int channels, int
 
 bool LoadPatterns(Source& s, Module& m) {
     std::vector<uint8_t> packed;
-    for (int i = 0; i < m.declaredPatterns; ++i) {
+    for (int i = 0; i < m.declared_patterns; ++i) {
         uint8_t h[9];
         int64_t start = s.tell(s.context);
         if (!ReadExact(s, h, sizeof h)) return false;
-        uint32_t headerLength = U32(h);
+        uint32_t header_length = U32(h);
         int rows = U16(h + 5);
-        uint16_t packedSize = U16(h + 7);
-        if (headerLength > 9 && headerLength < 64) s.seek(s.context, start + headerLength, false);
+        uint16_t packed_size = U16(h + 7);
+        if (header_length > 9 && header_length < 64)
+            s.seek(s.context, start + header_length, false);
         Pattern& p = m.patterns[i];
-        if (packedSize == 0) {
+        if (packed_size == 0) {
             p.rows = (rows >= 1 && rows <= 256) ? rows : 64;
             continue;
         }
         if (rows < 1 || rows > 256) return false;
-        packed.resize(packedSize);
-        if (!ReadExact(s, packed.data(), packedSize)) return false;
-        UnpackPattern(packed.data(), packedSize, rows, m.channels,
+        packed.resize(packed_size);
+        if (!ReadExact(s, packed.data(), packed_size)) return false;
+        UnpackPattern(packed.data(), packed_size, rows, m.channels,
                       static_cast<int>(m.instruments.size()), p);
     }
     return true;
 }
 
-void ReadEnvelope(const uint8_t* points, uint8_t count, uint8_t sustain, uint8_t loopStart,
-                  uint8_t loopEnd, uint8_t flags, Envelope& e) {
+void ReadEnvelope(const uint8_t* points, uint8_t count, uint8_t sustain, uint8_t loop_start,
+                  uint8_t loop_end, uint8_t flags, Envelope& e) {
     e.points = std::min<uint8_t>(count, 12);
     for (int k = 0; k < 12; ++k) {
         e.x[k] = U16(points + 4 * k);
         e.y[k] = static_cast<uint8_t>(std::min<uint16_t>(U16(points + 4 * k + 2), 64));
     }
     e.sustain = sustain;
-    e.loopStart = loopStart;
-    e.loopEnd = loopEnd;
+    e.loop_start = loop_start;
+    e.loop_end = loop_end;
     e.flags = flags & 7;
     // Fewer than two points: no envelope. Points out of range switch off
     // the sustain or loop that names them.
     if (e.points < 2) e.flags = 0;
     if (e.sustain >= e.points) e.flags &= ~kEnvSustain;
-    if (e.loopStart >= e.points || e.loopEnd >= e.points || e.loopStart > e.loopEnd)
+    if (e.loop_start >= e.points || e.loop_end >= e.points || e.loop_start > e.loop_end)
         e.flags &= ~kEnvLoop;
 }
 
-void ReadSampleHeader(const uint8_t* h, Sample& smp, uint32_t& byteLength) {
-    byteLength = U32(h);
-    uint32_t loopStart = U32(h + 4), loopLength = U32(h + 8);
+void ReadSampleHeader(const uint8_t* h, Sample& smp, uint32_t& byte_length) {
+    byte_length = U32(h);
+    uint32_t loop_start = U32(h + 4), loop_length = U32(h + 8);
     smp.volume = h[12];
     smp.finetune = static_cast<int8_t>(h[13]);
     smp.type = h[14];
     smp.panning = h[15];
-    smp.relativeNote = static_cast<int8_t>(h[16]);
+    smp.relative_note = static_cast<int8_t>(h[16]);
     smp.adpcm = h[17] == 0xAD;
-    smp.sixteenBit = (smp.type & 0x10) != 0;
-    uint32_t length = byteLength;
-    if (smp.sixteenBit) {
+    smp.sixteen_bit = (smp.type & 0x10) != 0;
+    uint32_t length = byte_length;
+    if (smp.sixteen_bit) {
         length /= 2;
-        loopStart /= 2;
-        loopLength /= 2;
+        loop_start /= 2;
+        loop_length /= 2;
     }
     // Values at or above the limit fail the load later; clamp here so that
     // the arithmetic below stays in range.
     length = std::min<uint32_t>(length, kMaxSampleFrames);
-    loopStart = std::min(loopStart, length);
-    loopLength = std::min(loopLength, length - loopStart);
+    loop_start = std::min(loop_start, length);
+    loop_length = std::min(loop_length, length - loop_start);
     smp.length = static_cast<int32_t>(length);
     smp.loop = smp.type & 3;
     if (smp.loop == 3) smp.loop = kLoopPingPong;
-    if (smp.loop == kLoopNone || loopLength == 0) {
+    if (smp.loop == kLoopNone || loop_length == 0) {
         smp.loop = kLoopNone;
-        loopStart = 0;
-        loopLength = length;
+        loop_start = 0;
+        loop_length = length;
     }
-    smp.loopStart = static_cast<int32_t>(loopStart);
-    smp.loopLength = static_cast<int32_t>(loopLength);
+    smp.loop_start = static_cast<int32_t>(loop_start);
+    smp.loop_length = static_cast<int32_t>(loop_length);
 }
 
-bool LoadSampleData(Source& s, Sample& smp, uint32_t byteLength) {
-    if (byteLength / (smp.sixteenBit ? 2 : 1) >= static_cast<uint32_t>(kMaxSampleFrames))
+bool LoadSampleData(Source& s, Sample& smp, uint32_t byte_length) {
+    if (byte_length / (smp.sixteen_bit ? 2 : 1) >= static_cast<uint32_t>(kMaxSampleFrames))
         return false;
     int n = smp.length;
-    int64_t stored = smp.adpcm ? 16 + (static_cast<int64_t>(n) + 1) / 2 : byteLength;
+    int64_t stored = smp.adpcm ? 16 + (static_cast<int64_t>(n) + 1) / 2 : byte_length;
     if (stored > Remaining(s)) return false; // truncated: check before allocating
     smp.pcm.assign(static_cast<size_t>(n) + kGuardSamples, 0);
     std::vector<uint8_t> raw(static_cast<size_t>(stored));
     if (stored && !ReadExact(s, raw.data(), raw.size())) return false;
     if (smp.adpcm)
         DecodeAdpcm(raw.data(), raw.data() + 16, n, smp.pcm.data());
-    else if (smp.sixteenBit)
+    else if (smp.sixteen_bit)
         DecodeDelta16(raw.data(), n, smp.pcm.data());
     else
         DecodeDelta8(raw.data(), n, smp.pcm.data());
-    int32_t end = smp.loopStart + smp.loopLength;
-    if (smp.loop == kLoopForward) smp.pcm[end] = smp.pcm[smp.loopStart];
+    int32_t end = smp.loop_start + smp.loop_length;
+    if (smp.loop == kLoopForward) smp.pcm[end] = smp.pcm[smp.loop_start];
     if (smp.loop == kLoopPingPong) smp.pcm[end] = smp.pcm[end - 1];
     return true;
 }
@@ -158,27 +159,27 @@ bool LoadInstrument(Source& s, Module& m, Instrument& ins) {
     // bytes); the sample header size is read only when the header holds it.
     uint8_t head[kInstrumentHeadBytes] = {};
     if (!ReadExact(s, head, 29)) return false;
-    uint32_t headerSize = U32(head);
-    if (headerSize >= kInstrumentHeadBytes && !ReadExact(s, head + 29, 4)) return false;
+    uint32_t header_size = U32(head);
+    if (header_size >= kInstrumentHeadBytes && !ReadExact(s, head + 29, 4)) return false;
     int count = U16(head + 27);
-    uint32_t sampleHeaderSize = headerSize >= kInstrumentHeadBytes ? U32(head + 29) : 40;
+    uint32_t sample_header_size = header_size >= kInstrumentHeadBytes ? U32(head + 29) : 40;
     if (count > kMaxSamplesPerInstrument) return false;
-    if (count > 0 && sampleHeaderSize >= 41) return false;
+    if (count > 0 && sample_header_size >= 41) return false;
     if (count > 0) {
         uint8_t rest[kInstrumentRestBytes];
         if (!ReadExact(s, rest, sizeof rest)) return false;
-        std::memcpy(ins.sampleMap, rest, 96);
+        std::memcpy(ins.sample_map, rest, 96);
         ReadEnvelope(rest + 96, rest[192], rest[194], rest[195], rest[196], rest[200], ins.volume);
         ReadEnvelope(rest + 144, rest[193], rest[197], rest[198], rest[199], rest[201],
                      ins.panning);
-        ins.vibratoType = rest[202];
-        ins.vibratoSweep = rest[203];
-        ins.vibratoDepth = rest[204];
-        ins.vibratoRate = rest[205];
+        ins.vibrato_type = rest[202];
+        ins.vibrato_sweep = rest[203];
+        ins.vibrato_depth = rest[204];
+        ins.vibrato_rate = rest[205];
         ins.fadeout = static_cast<uint32_t>(U16(rest + 206)) * 2;
     }
-    s.seek(s.context, start + static_cast<int64_t>(headerSize) - s.tell(s.context), true);
-    ins.sampleCount = count;
+    s.seek(s.context, start + static_cast<int64_t>(header_size) - s.tell(s.context), true);
+    ins.sample_count = count;
     ins.samples.resize(count);
     std::vector<uint32_t> bytes(count);
     for (int k = 0; k < count; ++k) {
@@ -195,11 +196,11 @@ bool LoadInstrument(Source& s, Module& m, Instrument& ins) {
 bool LoadAll(Source& s, Module& m) {
     uint8_t h[kHeaderBytes];
     if (!ReadExact(s, h, sizeof h)) return false;
-    uint32_t headerSize = U32(h + 60);
-    m.songLength = U16(h + 64);
+    uint32_t header_size = U32(h + 60);
+    m.song_length = U16(h + 64);
     m.restart = U16(h + 66);
     m.channels = U16(h + 68);
-    m.declaredPatterns = U16(h + 70);
+    m.declared_patterns = U16(h + 70);
     int instruments = U16(h + 72);
     m.linear = (U16(h + 74) & 1) != 0;
     m.tempo = U16(h + 76);
@@ -207,14 +208,14 @@ bool LoadAll(Source& s, Module& m) {
     std::memcpy(m.orders, h + 80, 256);
     std::memcpy(m.name, h + 17, 20);
     m.name[20] = 0;
-    if (m.declaredPatterns == 0 || m.songLength < 1 || m.songLength > 256) return false;
+    if (m.declared_patterns == 0 || m.song_length < 1 || m.song_length > 256) return false;
     if (m.channels < 1 || m.channels > kMaxChannels) return false;
     // Pattern numbers and instrument numbers in cells are bytes.
-    if (m.declaredPatterns > 256 || instruments > 255) return false;
-    s.seek(s.context, 60 + static_cast<int64_t>(headerSize), false);
+    if (m.declared_patterns > 256 || instruments > 255) return false;
+    s.seek(s.context, 60 + static_cast<int64_t>(header_size), false);
 
-    int kept = m.declaredPatterns;
-    for (int i = 0; i < m.songLength; ++i)
+    int kept = m.declared_patterns;
+    for (int i = 0; i < m.song_length; ++i)
         kept = std::max(kept, m.orders[i] + 1);
     m.patterns.resize(kept); // extra patterns: 64 empty rows without cells
     m.instruments.resize(instruments);

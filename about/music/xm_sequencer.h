@@ -19,7 +19,7 @@ void ProcessRow(Player& player);
 void ProcessTick(Player& player);
 
 // Internal steps shared by the sequencer's files.
-void EnvelopeStep(const Envelope& env, EnvelopeState& state, bool keyOff, int& output);
+void EnvelopeStep(const Envelope& env, EnvelopeState& state, bool key_off, int& output);
 void EnvelopeJump(const Envelope& env, EnvelopeState& state, int tick, int& output);
 void RunEnvelopes(Player& player, Channel& ch);
 int32_t NotePeriod(const Player& player, int note, int finetune);

@@ -22,7 +22,7 @@ void ComposeFrame(benchmark::State& st) {
     SurfBeginFrame(nullptr);
     for (auto _ : st) {
         ComposeAboutFrame(anim, gCreditText, "1.0.0.42");
-        if (anim.creditX < -3000) OpenAboutAnimation(anim);
+        if (anim.credit_x < -3000) OpenAboutAnimation(anim);
         benchmark::DoNotOptimize(SurfBackBuffer()->pixels);
         benchmark::ClobberMemory();
     }

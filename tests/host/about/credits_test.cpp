@@ -13,7 +13,7 @@ namespace {
 
 uint32_t Pixel(int x, int y) {
     const SurfImage* img = SurfBackBuffer();
-    return reinterpret_cast<const uint32_t*>(img->topRow - y * img->pitch)[x];
+    return reinterpret_cast<const uint32_t*>(img->top_row - y * img->pitch)[x];
 }
 
 TEST(Credits, TextHasItsSegmentsInPlace) {
@@ -56,22 +56,22 @@ TEST(Credits, CycleMovesHoldsAndWraps) {
     a.hold = 0;
     OpenAboutAnimation(a);
     AdvanceCredit(a);
-    EXPECT_EQ(a.creditX, 398); // the first frame
+    EXPECT_EQ(a.credit_x, 398); // the first frame
     std::vector<int> held;
-    int frames = 1, heldHere = 0, lowest = 398;
+    int frames = 1, held_here = 0, lowest = 398;
     while (true) {
-        int before = a.creditX;
+        int before = a.credit_x;
         AdvanceCredit(a);
         ++frames;
-        lowest = std::min(lowest, a.creditX);
-        if (a.creditX == before) {
-            ++heldHere;
-        } else if (heldHere) {
+        lowest = std::min(lowest, a.credit_x);
+        if (a.credit_x == before) {
+            ++held_here;
+        } else if (held_here) {
             held.push_back(before);
-            EXPECT_EQ(heldHere, 120) << before;
-            heldHere = 0;
+            EXPECT_EQ(held_here, 120) << before;
+            held_here = 0;
         }
-        if (a.creditX == 398) break;
+        if (a.credit_x == 398) break;
         ASSERT_LT(frames, 5000);
     }
     EXPECT_EQ(held, (std::vector<int>{-170, -944, -2080, -2624, -2976}));
@@ -82,25 +82,25 @@ TEST(Credits, CycleMovesHoldsAndWraps) {
 TEST(Credits, HoldCountCarriesOverToTheNextOpening) {
     AboutAnimation a;
     OpenAboutAnimation(a);
-    while (a.creditX != -170)
+    while (a.credit_x != -170)
         AdvanceCredit(a);
     for (int i = 0; i < 50; ++i)
         AdvanceCredit(a);
     EXPECT_EQ(a.hold, 50);
     OpenAboutAnimation(a); // closed at the pause and opened again
-    EXPECT_EQ(a.creditX, 400);
-    while (a.creditX != -170)
+    EXPECT_EQ(a.credit_x, 400);
+    while (a.credit_x != -170)
         AdvanceCredit(a);
     int frames = 0;
-    while (a.creditX == -170) {
+    while (a.credit_x == -170) {
         AdvanceCredit(a);
         ++frames;
     }
     EXPECT_EQ(frames, 71); // 70 remaining held frames, then the move
     // A position outside the range (e.g. state from elsewhere) restarts.
-    a.creditX = -5000;
+    a.credit_x = -5000;
     AdvanceCredit(a);
-    EXPECT_EQ(a.creditX, 398);
+    EXPECT_EQ(a.credit_x, 398);
 }
 
 TEST(Credits, FramesDrawTextsTitleWaveAndStars) {
@@ -111,9 +111,9 @@ TEST(Credits, FramesDrawTextsTitleWaveAndStars) {
     OpenAboutAnimation(a);
     ASSERT_TRUE(SurfBeginFrame(nullptr));
     ComposeAboutFrame(a, gCreditText, "1.0.0.42");
-    EXPECT_EQ(a.creditX, 398);
-    EXPECT_DOUBLE_EQ(a.waveAngle, 280.0); // 20 per title character, never reduced
-    EXPECT_EQ(a.starPhase, 10);
+    EXPECT_EQ(a.credit_x, 398);
+    EXPECT_DOUBLE_EQ(a.wave_angle, 280.0); // 20 per title character, never reduced
+    EXPECT_EQ(a.star_phase, 10);
     // The first stars of the phase-0 field (200 + X / z, 150 + Y / z).
     for (auto s : {std::pair<int, int>{154, 173}, {86, 111}, {225, 187}, {165, 150}, {232, 146}})
         EXPECT_EQ(Pixel(s.first, s.second), 0xFFFFFFu) << s.first << "," << s.second;
@@ -142,8 +142,8 @@ TEST(Credits, FramesDrawTextsTitleWaveAndStars) {
                 n += Pixel(x, y) == colour;
         EXPECT_GT(n, 100) << std::hex << colour;
     }
-    EXPECT_DOUBLE_EQ(a.waveAngle, 201 * 280.0);
-    EXPECT_EQ(a.starPhase, (201 * 10) & 1023);
+    EXPECT_DOUBLE_EQ(a.wave_angle, 201 * 280.0);
+    EXPECT_EQ(a.star_phase, (201 * 10) & 1023);
     SurfEndFrame();
     SurfShutdown();
 }
