@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-SurfState gSurf;
+SurfState g_surface;
 const uint8_t* SurfCurrentFont = nullptr;
 
 namespace {
@@ -19,29 +19,29 @@ uint32_t ReadU32(const uint8_t* p) {
 } // namespace
 
 SurfImage* SurfBackBuffer() {
-    return gSurf.back_buffer;
+    return g_surface.back_buffer;
 }
 
 void SurfSetClip(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    if (gSurf.back_buffer == nullptr) {
-        gSurf.clip = SurfRect{0, 0, 0, 0};
+    if (g_surface.back_buffer == nullptr) {
+        g_surface.clip = SurfRect{0, 0, 0, 0};
         return;
     }
-    gSurf.clip = RasterClipToImage(*gSurf.back_buffer, SurfRect{left, top, right, bottom});
+    g_surface.clip = RasterClipToImage(*g_surface.back_buffer, SurfRect{left, top, right, bottom});
 }
 
 void SurfFillRect(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t colour) {
-    if (gSurf.back_buffer)
-        RasterFillRect(*gSurf.back_buffer, gSurf.clip, x, y, width, height, colour);
+    if (g_surface.back_buffer)
+        RasterFillRect(*g_surface.back_buffer, g_surface.clip, x, y, width, height, colour);
 }
 
 void SurfPutPixel(int32_t x, int32_t y, uint32_t colour) {
-    if (gSurf.back_buffer) RasterPutPixel(*gSurf.back_buffer, gSurf.clip, x, y, colour);
+    if (g_surface.back_buffer) RasterPutPixel(*g_surface.back_buffer, g_surface.clip, x, y, colour);
 }
 
 void SurfDrawText(int32_t x, int32_t y, const char* text, uint32_t colour) {
-    if (gSurf.back_buffer)
-        RasterDrawText(*gSurf.back_buffer, gSurf.clip, SurfCurrentFont, x, y, text, colour);
+    if (g_surface.back_buffer)
+        RasterDrawText(*g_surface.back_buffer, g_surface.clip, SurfCurrentFont, x, y, text, colour);
 }
 
 void SurfMeasureText(const char* text, uint32_t* width, uint32_t* height) {
@@ -106,8 +106,8 @@ SurfImage* SurfLoadPackedImage(const void* packed, uint32_t size) {
         image->top_row = pixels + size_t(height - 1) * image->pitch;
         image->flags = 0;
         RasterConvert565(*image, data, alpha);
-        image->next = gSurf.images;
-        gSurf.images = image;
+        image->next = g_surface.images;
+        g_surface.images = image;
         result = image;
     }
     SurfHeapFree(data);
@@ -119,8 +119,8 @@ SurfImage* SurfLoadPackedImage(const void* packed, uint32_t size) {
 }
 
 void SurfFreeImages() {
-    while (SurfImage* image = gSurf.images) {
-        gSurf.images = image->next;
+    while (SurfImage* image = g_surface.images) {
+        g_surface.images = image->next;
         SurfHeapFree(image->pixels);
         SurfHeapFree(image);
     }
