@@ -212,7 +212,7 @@ int ConvertSse2(const int32_t* mix, int values, uint32_t master, int16_t* out, _
     const __m128i half = _mm_set1_epi32(8160);
     const __m128 divisor = _mm_set1_ps(255.0f);
     const __m128i master_pair = _mm_set1_epi32(static_cast<int32_t>(master));
-    const bool unity = master == 32768;
+    const bool unity = master == kUnityVolume;
     int i = 0;
     for (; i + 8 <= values; i += 8) {
         __m128i q[2];
@@ -246,7 +246,7 @@ void ConvertBlock(const int32_t* mix, int frames, int32_t master_volume, int16_t
     uint64_t left = 0, right = 0;
     int i = 0;
 #if defined(__SSE2__)
-    if (master <= 32768) {
+    if (master <= kUnityVolume) {
         // lanes 0 and 2 sum left values, 1 and 3 right ones; a block's sums
         // stay far below 2^32
         __m128i sums = _mm_setzero_si128();

@@ -20,7 +20,7 @@ int32_t MasterVolumeForLevel(unsigned level) {
 
 void PrintableTitle(const char* name, char* out) {
     int n = 0;
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < kModuleNameLength; ++i) {
         unsigned char c = static_cast<unsigned char>(name[i]);
         if (c >= 32 && c <= 127) out[n++] = static_cast<char>(c);
     }

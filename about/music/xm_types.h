@@ -14,7 +14,9 @@ constexpr int kGuardSamples = 13; // room after the data: 26 bytes
 constexpr int kOutputRate = 48000;
 constexpr int kBlockFrames = 1024;
 constexpr int kRampFrames = 128;
-constexpr int kMaxVoiceVolume = 127; // voice slot volumes are 0..127
+constexpr int kMaxVoiceVolume = 127;    // voice slot volumes are 0..127
+constexpr int32_t kUnityVolume = 32768; // master volume that leaves the mix as it is
+constexpr int kModuleNameLength = 20;
 
 enum LoopType : uint8_t { kLoopNone = 0, kLoopForward = 1, kLoopPingPong = 2 };
 
@@ -64,7 +66,7 @@ struct Pattern {
 };
 
 struct Module {
-    char name[21] = {};
+    char name[kModuleNameLength + 1] = {};
     int song_length = 0;
     int restart = 0;
     int channels = 0;
@@ -157,7 +159,7 @@ struct Player {
     bool play_once = false;
     bool ended = false;
     bool paused = false;
-    int32_t master_volume = 32768;
+    int32_t master_volume = kUnityVolume;
     uint32_t time_ms = 0;
     Channel channels[kMaxChannels];
     Voice voices[kMaxChannels][2];
