@@ -8,32 +8,30 @@ const int32_t kCreditPauses[kCreditPauseCount] = {-170, -944, -2080, -2624, -297
 const char kAboutTitle[] = "  Pellam Board";
 const char kAboutClientVersion[] = "Client Version: 1.0";
 
-AboutAnimation gAboutAnimation;
-
 // Segments, by first index: 0 product, 19 maker's line (end year at 39),
 // 61 gap, 65 hardware sentence, 105 gap, 121 designer, 133 gap, 149 software
 // sentence, 206 gap, 208 web prompt, 231 gap, 234 web address, 271 gap,
 // 275 mail prompt, 290 gap, 297 mail address, 329 gap, 340 slogan, 365.
-char gCreditText[kCreditLength + 1] = "   Pellam Board...."
-                                      " Copyright(c)2019 - 2026 Qvoxline Circuits"
-                                      "    "
-                                      "Pellam Board's hardware was designed by:"
-                                      "                "
-                                      "Mira Toveson"
-                                      "                "
-                                      "Pellam Board software was written in C++ for Windows....."
-                                      "  "
-                                      "Visit us on the web at:"
-                                      "   "
-                                      "http://www.qvoxline-circuits.example/"
-                                      "    "
-                                      "or email us at:"
-                                      "       "
-                                      "orders@qvoxline-circuits.example"
-                                      "           "
-                                      "Remote Control Made Easy!"
-                                      " ";
-static_assert(sizeof(gCreditText) == kCreditLength + 1, "credit line length");
+constexpr CreditText kCreditText = {"   Pellam Board...."
+                                    " Copyright(c)2019 - 2026 Qvoxline Circuits"
+                                    "    "
+                                    "Pellam Board's hardware was designed by:"
+                                    "                "
+                                    "Mira Toveson"
+                                    "                "
+                                    "Pellam Board software was written in C++ for Windows....."
+                                    "  "
+                                    "Visit us on the web at:"
+                                    "   "
+                                    "http://www.qvoxline-circuits.example/"
+                                    "    "
+                                    "or email us at:"
+                                    "       "
+                                    "orders@qvoxline-circuits.example"
+                                    "           "
+                                    "Remote Control Made Easy!"
+                                    " "};
+static_assert(kCreditText.text[kCreditLength - 1] != 0, "the text fills the whole credit line");
 
 namespace {
 
@@ -55,14 +53,14 @@ const int32_t kStarCount = 200;
 
 } // namespace
 
-void WriteCreditYear(char* credit, const char* year) {
-    for (int i = 0; i < 4; ++i)
-        credit[kCreditYearIndex + i] = year[i];
+void WriteCreditYear(CreditText& credit, const char* year) {
+    for (int i = 0; i < kCreditYearLength; ++i)
+        credit.text[kCreditYearIndex + i] = year[i];
 }
 
-void WriteCreditYear(char* credit, int year) {
-    char digits[4];
-    for (int i = 3; i >= 0; --i) {
+void WriteCreditYear(CreditText& credit, int year) {
+    char digits[kCreditYearLength];
+    for (int i = kCreditYearLength - 1; i >= 0; --i) {
         digits[i] = char('0' + (year % 10 + 10) % 10);
         year /= 10;
     }

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     OpenAboutAnimation(state);
     for (int i = 0; i < frames; ++i) {
         if (!SurfBeginFrame(nullptr)) return 1;
-        ComposeAboutFrame(state, gCreditText, "1.0.0.42");
+        ComposeAboutFrame(state, kCreditText.text, "1.0.0.42");
         SurfEndFrame();
     }
     const SurfImage* img = SurfBackBuffer();

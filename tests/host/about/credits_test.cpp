@@ -17,7 +17,7 @@ uint32_t Pixel(int x, int y) {
 }
 
 TEST(Credits, TextHasItsSegmentsInPlace) {
-    std::string t = gCreditText;
+    std::string t = kCreditText.text;
     ASSERT_EQ(t.size(), 366u);
     EXPECT_EQ(t.substr(15, 4), "....");
     EXPECT_EQ(t.substr(36, 3), " - ");
@@ -42,13 +42,12 @@ TEST(Credits, TextHasItsSegmentsInPlace) {
         EXPECT_LT(std::abs(kCreditPauses[i] - (1 - 9 * firsts[i])), 9);
     }
 
-    char copy[sizeof gCreditText];
-    std::memcpy(copy, gCreditText, sizeof copy);
+    CreditText copy = kCreditText;
     WriteCreditYear(copy, 2031);
-    EXPECT_EQ(std::string(copy).substr(35, 9), "9 - 2031 ");
-    EXPECT_EQ(std::strlen(copy), 366u);
+    EXPECT_EQ(std::string(copy.text).substr(35, 9), "9 - 2031 ");
+    EXPECT_EQ(std::strlen(copy.text), 366u);
     WriteCreditYear(copy, "1999");
-    EXPECT_EQ(std::string(copy, 39, 4), "1999");
+    EXPECT_EQ(std::string(copy.text, 39, 4), "1999");
 }
 
 TEST(Credits, CycleMovesHoldsAndWraps) {
@@ -110,7 +109,7 @@ TEST(Credits, FramesDrawTextsTitleWaveAndStars) {
     AboutAnimation a;
     OpenAboutAnimation(a);
     ASSERT_TRUE(SurfBeginFrame(nullptr));
-    ComposeAboutFrame(a, gCreditText, "1.0.0.42");
+    ComposeAboutFrame(a, kCreditText.text, "1.0.0.42");
     EXPECT_EQ(a.credit_x, 398);
     EXPECT_DOUBLE_EQ(a.wave_angle, 280.0); // 20 per title character, never reduced
     EXPECT_EQ(a.star_phase, 10);
@@ -134,7 +133,7 @@ TEST(Credits, FramesDrawTextsTitleWaveAndStars) {
     EXPECT_GT(green, 50);
     // Later frames: the credit line shows in all six colours.
     for (int i = 0; i < 200; ++i)
-        ComposeAboutFrame(a, gCreditText, "1.0.0.42");
+        ComposeAboutFrame(a, kCreditText.text, "1.0.0.42");
     for (uint32_t colour : {0xFFFF00u, 0x0000FFu, 0xFF0000u, 0x00FFFFu, 0xFF40FFu, 0x00FF00u}) {
         int n = 0;
         for (int y = 60; y < 290; ++y)
