@@ -40,16 +40,36 @@ struct CreditRow {
     uint32_t colour;
 };
 
-const CreditRow kCreditRows[6] = {{70, 0xFFFF00},  {110, 0x0000FF}, {150, 0xFF0000},
-                                  {190, 0x00FFFF}, {230, 0xFF40FF}, {270, 0x00FF00}};
+constexpr CreditRow kCreditRows[6] = {{70, 0xFFFF00},  {110, 0x0000FF}, {150, 0xFF0000},
+                                      {190, 0x00FFFF}, {230, 0xFF40FF}, {270, 0x00FF00}};
 
-const double kWaveStep = 20.0;
-const double kWaveAmplitude = 3.5;
-const double kWaveBaseY = 20.0;
-const int32_t kTitleX = 120;
+constexpr uint32_t kBlack = 0x000000;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kGreen = 0x00FF00;
 
-const uint32_t kStarSeed = 351345;
-const int32_t kStarCount = 200;
+// The version line.
+constexpr int32_t kVersionY = 40;
+constexpr int32_t kClientVersionX = 40;
+constexpr int32_t kBuildLabelX = 240;
+constexpr int32_t kBuildTextX = 295;
+const char kBuildLabel[] = "Build:";
+
+// The title wave.
+constexpr double kWaveStep = 20.0;
+constexpr double kWaveAmplitude = 3.5;
+constexpr double kWaveBaseY = 20.0;
+constexpr int32_t kTitleX = 120;
+
+// The starfield: every frame replays the same generator, so each star keeps
+// its direction from the centre while its depth moves.
+constexpr uint32_t kStarSeed = 351345;
+constexpr int32_t kStarCount = 200;
+constexpr int32_t kStarCentreX = 200;
+constexpr int32_t kStarCentreY = 150;
+constexpr int32_t kStarDepthOffset = 3215;    // the depth walk starts at the phase plus this
+constexpr int32_t kStarDepthSpread = 3243561; // depth step from one star to the next
+constexpr int32_t kStarDepthMask = 1023;      // depths 1..1024, phases 0..1023
+constexpr int32_t kStarPhaseStep = 10;        // depth gained per frame
 
 } // namespace
 
@@ -89,23 +109,23 @@ void AdvanceCredit(AboutAnimation& state) {
 
 void DrawStarfield(AboutAnimation& state) {
     uint32_t s = kStarSeed;
-    int32_t z = state.star_phase + 3215;
+    int32_t z = state.star_phase + kStarDepthOffset;
     for (int32_t i = 0; i < kStarCount; ++i) {
         s = s * 214013u + 2531011u;
         int32_t x = int32_t(s) >> 16;
         s = s * 314013u + 1531011u;
         int32_t y = int32_t(s) >> 16;
-        z = ((z + 3243561) & 1023) + 1;
-        SurfPutPixel(x / z + 200, y / z + 150, 0xFFFFFF);
+        z = ((z + kStarDepthSpread) & kStarDepthMask) + 1;
+        SurfPutPixel(x / z + kStarCentreX, y / z + kStarCentreY, kWhite);
     }
-    state.star_phase = (state.star_phase + 10) & 1023;
+    state.star_phase = (state.star_phase + kStarPhaseStep) & kStarDepthMask;
 }
 
 void ComposeAboutFrame(AboutAnimation& state, const char* credit, const char* build_text) {
-    SurfFillRect(0, 0, kAboutWidth, kAboutHeight, 0x000000);
-    SurfDrawText(40, 40, kAboutClientVersion, 0xFFFFFF);
-    SurfDrawText(240, 40, "Build:", 0xFFFFFF);
-    SurfDrawText(295, 40, build_text, 0xFFFFFF);
+    SurfFillRect(0, 0, kAboutWidth, kAboutHeight, kBlack);
+    SurfDrawText(kClientVersionX, kVersionY, kAboutClientVersion, kWhite);
+    SurfDrawText(kBuildLabelX, kVersionY, kBuildLabel, kWhite);
+    SurfDrawText(kBuildTextX, kVersionY, build_text, kWhite);
 
     AdvanceCredit(state);
     char one[2] = {0, 0};
@@ -126,7 +146,7 @@ void ComposeAboutFrame(AboutAnimation& state, const char* credit, const char* bu
         // Halves round to even under the default rounding mode.
         int32_t y =
             int32_t(std::nearbyint(std::sin(state.wave_angle) * kWaveAmplitude + kWaveBaseY));
-        SurfDrawText(x, y, one, 0x00FF00);
+        SurfDrawText(x, y, one, kGreen);
         uint32_t width, height;
         SurfMeasureText(one, &width, &height);
         x += int32_t(width);

@@ -64,7 +64,8 @@ bool SurfInit(int32_t width, int32_t height) {
     if (height == 0) height = kHostScreenHeight;
     if (width < 0 || height < 0 || width > kSurfMaxSide || height > kSurfMaxSide) return false;
     auto* image = static_cast<SurfImage*>(SurfHeapAlloc(sizeof(SurfImage)));
-    auto* pixels = static_cast<uint8_t*>(SurfHeapAlloc(size_t(width) * height * 4));
+    auto* pixels =
+        static_cast<uint8_t*>(SurfHeapAlloc(size_t(width) * height * kSurfBytesPerPixel));
     if (image == nullptr || pixels == nullptr) {
         SurfHeapDestroy();
         return false;
@@ -72,7 +73,7 @@ bool SurfInit(int32_t width, int32_t height) {
     image->width = width;
     image->height = height;
     image->bitmap = nullptr;
-    image->pitch = width * 4;
+    image->pitch = width * kSurfBytesPerPixel;
     image->pixels = pixels;
     image->top_row = pixels + size_t(height - 1) * image->pitch;
     image->flags = 0;

@@ -4,6 +4,11 @@
 
 namespace {
 
+// Glyph offsets are 16-bit and widths 8-bit, so no glyph reaches past this
+// pitch; a taller line than this is no bitmap font.
+constexpr uint64_t kFontMaxPitch = 65536 + 256;
+constexpr uint64_t kFontMaxLineHeight = 4096;
+
 uint32_t ReadU32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
@@ -31,7 +36,7 @@ bool RasterFontValid(const uint8_t* font, size_t size) {
     if (font == nullptr || size < kFontAtlas) return false;
     uint64_t pitch = ReadU32(font + kFontPitchOffset);
     uint64_t height = ReadU32(font + kFontHeightOffset);
-    if (height == 0 || height > 4096 || pitch > 65536 + 256) return false;
+    if (height == 0 || height > kFontMaxLineHeight || pitch > kFontMaxPitch) return false;
     if (kFontAtlas + pitch * height > size) return false;
     for (unsigned i = 0; i < kFontGlyphCount; ++i)
         if (GlyphOffset(font, i) + uint64_t(GlyphWidth(font, i)) > pitch) return false;

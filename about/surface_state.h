@@ -9,6 +9,8 @@
 
 // The largest back buffer side SurfInit accepts, in pixels.
 constexpr int32_t kSurfMaxSide = 16384;
+// Pixels are 32-bit values.
+constexpr int32_t kSurfBytesPerPixel = 4;
 
 struct SurfState {
     SurfImage* back_buffer = nullptr;

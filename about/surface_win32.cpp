@@ -99,9 +99,9 @@ bool SurfInit(int32_t width, int32_t height) {
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = height; // bottom-up
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biBitCount = 8 * kSurfBytesPerPixel;
     info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = DWORD(width) * DWORD(height) * 4;
+    info.bmiHeader.biSizeImage = DWORD(width) * DWORD(height) * kSurfBytesPerPixel;
     void* bits = nullptr;
     w.back_bitmap.Reset(
         CreateDIBSection(w.memory_dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -115,7 +115,7 @@ bool SurfInit(int32_t width, int32_t height) {
     image->width = width;
     image->height = height;
     image->bitmap = w.back_bitmap.get(); // owned by back_bitmap
-    image->pitch = width * 4;
+    image->pitch = width * kSurfBytesPerPixel;
     image->pixels = static_cast<uint8_t*>(bits);
     image->top_row = image->pixels + size_t(height - 1) * image->pitch;
     image->flags = 0;

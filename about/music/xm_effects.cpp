@@ -9,33 +9,6 @@ namespace {
 
 constexpr int32_t kMaxPeriod = 1 << 20; // keeps endless slides from overflowing
 
-enum Effect : uint8_t {
-    kArpeggio = 0,
-    kPortaUp,
-    kPortaDown,
-    kTonePorta,
-    kVibrato,
-    kTonePortaVolSlide,
-    kVibratoVolSlide,
-    kTremolo,
-    kSetPanning,
-    kSampleOffset,
-    kVolumeSlide,
-    kPositionJump,
-    kSetVolume,
-    kPatternBreak,
-    kExtended,
-    kSpeed,
-    kGlobalVolume,
-    kGlobalSlide,
-    kKeyOff = 20,
-    kEnvelopePosition = 21,
-    kPanningSlide = 25,
-    kMultiRetrig = 27,
-    kTremor = 29,
-    kExtraFinePorta = 33
-};
-
 const Instrument* InstrumentOf(const Player& p, const Channel& ch) {
     if (ch.instrument < 1 || ch.instrument > static_cast<int>(p.module.instruments.size()))
         return nullptr;
@@ -135,7 +108,7 @@ void ExtendedRow(Player& p, Channel& ch, int sub, int y) {
         // y = 8 is no detune; each step is 1/8 semitone
         ch.finetune = (y - 8) * 16;
         const Cell& c = ch.cell;
-        if (c.note >= 1 && c.note <= 96) {
+        if (c.note >= 1 && c.note <= kNotes) {
             ch.target_period = NotePeriod(p, ch.real_note, ch.finetune);
             if (ch.flags & kUpdTrigger) ch.period = ch.target_period;
         }

@@ -127,7 +127,7 @@ void RenderBlock(Player& p, int16_t* out, BlockInfo& info) {
             MixSegment(p, mix, done, n);
             p.samples_left -= n;
             done += n;
-            p.time_ms += static_cast<uint32_t>(n * 20 / 960);
+            p.time_ms += static_cast<uint32_t>(n * 1000 / kOutputRate);
         }
     }
     info.position = static_cast<uint32_t>(p.order) << 16 | static_cast<uint32_t>(p.row);

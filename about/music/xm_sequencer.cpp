@@ -25,9 +25,9 @@ constexpr uint8_t kUpdAll = kUpdFrequency | kUpdVolume | kUpdPanning;
 void RowChannel(Player& p, Channel& ch, int index, const Cell& cell) {
     ch.cell = cell;
     ch.delay_tick = 0;
-    bool effect_porta = cell.effect == 3 || cell.effect == 5;
+    bool effect_porta = cell.effect == kTonePorta || cell.effect == kTonePortaVolSlide;
     bool porta = effect_porta || cell.volume >= 0xF0;
-    bool has_note = cell.note >= 1 && cell.note <= 96;
+    bool has_note = cell.note >= 1 && cell.note <= kNotes;
 
     // 1-2: instrument, note and sample
     if (!effect_porta) {
@@ -45,7 +45,7 @@ void RowChannel(Player& p, Channel& ch, int index, const Cell& cell) {
     ch.saved_period = ch.period;
     ch.saved_volume = ch.volume;
     ch.saved_panning = ch.panning;
-    if (ch.last_effect == 7 && cell.effect != 7) ch.volume += ch.tremolo_last_delta;
+    if (ch.last_effect == kTremolo && cell.effect != kTremolo) ch.volume += ch.tremolo_last_delta;
     ch.volume_delta = 0;
     ch.period_delta = 0;
     ch.flags = kUpdAll;
@@ -72,10 +72,10 @@ void RowChannel(Player& p, Channel& ch, int index, const Cell& cell) {
         ResetOnNewInstrument(ch);
     }
 
-    VolumeColumnRow(p, ch);                                      // 6
-    if (cell.note >= 97 || cell.effect == 20) ch.key_off = true; // 7
-    RunEnvelopes(p, ch);                                         // 8
-    RowEffect(p, ch, index);                                     // 9
+    VolumeColumnRow(p, ch);                                              // 6
+    if (cell.note > kNotes || cell.effect == kKeyOff) ch.key_off = true; // 7
+    RunEnvelopes(p, ch);                                                 // 8
+    RowEffect(p, ch, index);                                             // 9
     ch.last_effect = cell.effect;
     UpdateVoice(p, index);
 }

@@ -17,6 +17,9 @@ constexpr int kRampFrames = 128;
 constexpr int kMaxVoiceVolume = 127;    // voice slot volumes are 0..127
 constexpr int32_t kUnityVolume = 32768; // master volume that leaves the mix as it is
 constexpr int kModuleNameLength = 20;
+constexpr int kMaxOrders = 256;
+constexpr int kNotes = 96;          // notes 1..96; 97 and above are key-off
+constexpr int kEnvelopePoints = 12; // at most, per envelope
 
 enum LoopType : uint8_t { kLoopNone = 0, kLoopForward = 1, kLoopPingPong = 2 };
 
@@ -38,8 +41,8 @@ struct Sample {
 enum EnvelopeFlags : uint8_t { kEnvOn = 1, kEnvSustain = 2, kEnvLoop = 4 };
 
 struct Envelope {
-    uint16_t x[12] = {};
-    uint8_t y[12] = {};
+    uint16_t x[kEnvelopePoints] = {};
+    uint8_t y[kEnvelopePoints] = {};
     uint8_t points = 0;
     uint8_t sustain = 0;
     uint8_t loop_start = 0;
@@ -49,7 +52,7 @@ struct Envelope {
 
 struct Instrument {
     int sample_count = 0;
-    uint8_t sample_map[96] = {};
+    uint8_t sample_map[kNotes] = {};
     Envelope volume, panning;
     uint8_t vibrato_type = 0, vibrato_sweep = 0, vibrato_depth = 0, vibrato_rate = 0;
     uint32_t fadeout = 0; // already doubled
@@ -74,7 +77,7 @@ struct Module {
     bool linear = false;
     int tempo = 6;
     int bpm = 125;
-    uint8_t orders[256] = {};
+    uint8_t orders[kMaxOrders] = {};
     std::vector<Pattern> patterns;
     std::vector<Instrument> instruments; // instrument n is instruments[n - 1]
 };
