@@ -1,58 +1,64 @@
 #include "about/about_dialog.h"
 
 #include "about/about_font.h"
-#include "about/credits_animation.h"
 #include "about/music/about_module.h"
 #include "about/music/music.h"
 #include "about/surface.h"
-#include "app/app_state.h"
-#include "app/relay_panel.h"
+#include "common/modal_dialog.h"
+#include "common/win32_owners.h"
 #include "resources/resource_ids.h"
+
+#include <optional>
 
 namespace {
 
 constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT kFramePeriodMs = 20;
+
+struct AboutState {
+    const AboutRequest* request;
+    std::optional<WindowTimer> frame_timer; // runs from set-up to tear-down
+};
 
 // One frame; nothing is drawn and nothing moves while the box is not visible.
-void DrawFrame(HWND dialog) {
+void DrawFrame(HWND dialog, const AboutRequest& request) {
     if (!SurfBeginFrame(dialog)) return;
-    ComposeAboutFrame(gAboutAnimation, gCreditText, g_main.build_text);
+    ComposeAboutFrame(*request.animation, request.credit_text, request.build_text);
     SurfEndFrame();
 }
 
-void SetUp(HWND dialog) {
-    Disconnect();
+void SetUp(HWND dialog, AboutState& state) {
     SurfInit(kAboutWidth, kAboutHeight);
     SurfCurrentFont = SurfLoadFont(kAboutFont, kAboutFontSize);
-    OpenAboutAnimation(gAboutAnimation);
-    SetTimer(dialog, kFrameTimer, 20, nullptr);
+    OpenAboutAnimation(*state.request->animation);
+    state.frame_timer.emplace(dialog, kFrameTimer, kFramePeriodMs);
     // Without a sound device the animation simply runs in silence.
     MusicPlay(kAboutModule, kAboutModuleSize, MUSIC_FROM_MEMORY);
 }
 
-void TearDown(HWND dialog) {
-    KillTimer(dialog, kFrameTimer);
+void TearDown(HWND dialog, AboutState& state) {
+    state.frame_timer.reset();
     SurfShutdown();
     MusicPlay(nullptr, 0, 0);
     EndDialog(dialog, 0);
 }
 
-INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+INT_PTR AboutProc(HWND dialog, AboutState& state, UINT message, WPARAM, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        SetUp(dialog);
+        SetUp(dialog, state);
         return TRUE;
     case WM_COMMAND: // Enter and Escape do not close the box
         return TRUE;
     case WM_PAINT:
         ValidateRect(dialog, nullptr);
-        DrawFrame(dialog);
+        DrawFrame(dialog, *state.request);
         return TRUE;
     case WM_TIMER:
-        DrawFrame(dialog);
+        DrawFrame(dialog, *state.request);
         return TRUE;
     case WM_CLOSE:
-        TearDown(dialog);
+        TearDown(dialog, state);
         return TRUE;
     }
     return FALSE;
@@ -60,6 +66,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 
 } // namespace
 
-void OpenAboutDialog() {
-    DialogBoxParamA(g_main.instance, MAKEINTRESOURCEA(IDD_ABOUT), g_main.window, AboutProc, 0);
+void OpenAboutDialog(HINSTANCE instance, HWND owner, const AboutRequest& request) {
+    AboutState state{&request, std::nullopt};
+    ShowModalDialog<AboutState, AboutProc>(instance, IDD_ABOUT, owner, state);
 }

@@ -8,32 +8,30 @@ const int32_t kCreditPauses[kCreditPauseCount] = {-170, -944, -2080, -2624, -297
 const char kAboutTitle[] = "  Pellam Board";
 const char kAboutClientVersion[] = "Client Version: 1.0";
 
-AboutAnimation gAboutAnimation;
-
 // Segments, by first index: 0 product, 19 maker's line (end year at 39),
 // 61 gap, 65 hardware sentence, 105 gap, 121 designer, 133 gap, 149 software
 // sentence, 206 gap, 208 web prompt, 231 gap, 234 web address, 271 gap,
 // 275 mail prompt, 290 gap, 297 mail address, 329 gap, 340 slogan, 365.
-char gCreditText[kCreditLength + 1] = "   Pellam Board...."
-                                      " Copyright(c)2019 - 2026 Qvoxline Circuits"
-                                      "    "
-                                      "Pellam Board's hardware was designed by:"
-                                      "                "
-                                      "Mira Toveson"
-                                      "                "
-                                      "Pellam Board software was written in C++ for Windows....."
-                                      "  "
-                                      "Visit us on the web at:"
-                                      "   "
-                                      "http://www.qvoxline-circuits.example/"
-                                      "    "
-                                      "or email us at:"
-                                      "       "
-                                      "orders@qvoxline-circuits.example"
-                                      "           "
-                                      "Remote Control Made Easy!"
-                                      " ";
-static_assert(sizeof(gCreditText) == kCreditLength + 1, "credit line length");
+constexpr CreditText kCreditText = {"   Pellam Board...."
+                                    " Copyright(c)2019 - 2026 Qvoxline Circuits"
+                                    "    "
+                                    "Pellam Board's hardware was designed by:"
+                                    "                "
+                                    "Mira Toveson"
+                                    "                "
+                                    "Pellam Board software was written in C++ for Windows....."
+                                    "  "
+                                    "Visit us on the web at:"
+                                    "   "
+                                    "http://www.qvoxline-circuits.example/"
+                                    "    "
+                                    "or email us at:"
+                                    "       "
+                                    "orders@qvoxline-circuits.example"
+                                    "           "
+                                    "Remote Control Made Easy!"
+                                    " "};
+static_assert(kCreditText.text[kCreditLength - 1] != 0, "the text fills the whole credit line");
 
 namespace {
 
@@ -42,27 +40,47 @@ struct CreditRow {
     uint32_t colour;
 };
 
-const CreditRow kCreditRows[6] = {{70, 0xFFFF00},  {110, 0x0000FF}, {150, 0xFF0000},
-                                  {190, 0x00FFFF}, {230, 0xFF40FF}, {270, 0x00FF00}};
+constexpr CreditRow kCreditRows[6] = {{70, 0xFFFF00},  {110, 0x0000FF}, {150, 0xFF0000},
+                                      {190, 0x00FFFF}, {230, 0xFF40FF}, {270, 0x00FF00}};
 
-const double kWaveStep = 20.0;
-const double kWaveAmplitude = 3.5;
-const double kWaveBaseY = 20.0;
-const int32_t kTitleX = 120;
+constexpr uint32_t kBlack = 0x000000;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kGreen = 0x00FF00;
 
-const uint32_t kStarSeed = 351345;
-const int32_t kStarCount = 200;
+// The version line.
+constexpr int32_t kVersionY = 40;
+constexpr int32_t kClientVersionX = 40;
+constexpr int32_t kBuildLabelX = 240;
+constexpr int32_t kBuildTextX = 295;
+const char kBuildLabel[] = "Build:";
+
+// The title wave.
+constexpr double kWaveStep = 20.0;
+constexpr double kWaveAmplitude = 3.5;
+constexpr double kWaveBaseY = 20.0;
+constexpr int32_t kTitleX = 120;
+
+// The starfield: every frame replays the same generator, so each star keeps
+// its direction from the centre while its depth moves.
+constexpr uint32_t kStarSeed = 351345;
+constexpr int32_t kStarCount = 200;
+constexpr int32_t kStarCentreX = 200;
+constexpr int32_t kStarCentreY = 150;
+constexpr int32_t kStarDepthOffset = 3215;    // the depth walk starts at the phase plus this
+constexpr int32_t kStarDepthSpread = 3243561; // depth step from one star to the next
+constexpr int32_t kStarDepthMask = 1023;      // depths 1..1024, phases 0..1023
+constexpr int32_t kStarPhaseStep = 10;        // depth gained per frame
 
 } // namespace
 
-void WriteCreditYear(char* credit, const char* year) {
-    for (int i = 0; i < 4; ++i)
-        credit[kCreditYearIndex + i] = year[i];
+void WriteCreditYear(CreditText& credit, const char* year) {
+    for (int i = 0; i < kCreditYearLength; ++i)
+        credit.text[kCreditYearIndex + i] = year[i];
 }
 
-void WriteCreditYear(char* credit, int year) {
-    char digits[4];
-    for (int i = 3; i >= 0; --i) {
+void WriteCreditYear(CreditText& credit, int year) {
+    char digits[kCreditYearLength];
+    for (int i = kCreditYearLength - 1; i >= 0; --i) {
         digits[i] = char('0' + (year % 10 + 10) % 10);
         year /= 10;
     }
@@ -70,48 +88,48 @@ void WriteCreditYear(char* credit, int year) {
 }
 
 void OpenAboutAnimation(AboutAnimation& state) {
-    state.creditX = kCreditStartX;
+    state.credit_x = kCreditStartX;
 }
 
 void AdvanceCredit(AboutAnimation& state) {
-    if (state.creditX < kCreditWrapLow || state.creditX > kCreditStartX)
-        state.creditX = kCreditStartX;
+    if (state.credit_x < kCreditWrapLow || state.credit_x > kCreditStartX)
+        state.credit_x = kCreditStartX;
     for (int32_t pause : kCreditPauses) {
-        if (state.creditX != pause) continue;
+        if (state.credit_x != pause) continue;
         if (state.hold == kCreditHoldFrames) {
             state.hold = 0;
-            state.creditX -= kCreditStep;
+            state.credit_x -= kCreditStep;
         } else {
             ++state.hold;
         }
         return;
     }
-    state.creditX -= kCreditStep;
+    state.credit_x -= kCreditStep;
 }
 
 void DrawStarfield(AboutAnimation& state) {
     uint32_t s = kStarSeed;
-    int32_t z = state.starPhase + 3215;
+    int32_t z = state.star_phase + kStarDepthOffset;
     for (int32_t i = 0; i < kStarCount; ++i) {
         s = s * 214013u + 2531011u;
         int32_t x = int32_t(s) >> 16;
         s = s * 314013u + 1531011u;
         int32_t y = int32_t(s) >> 16;
-        z = ((z + 3243561) & 1023) + 1;
-        SurfPutPixel(x / z + 200, y / z + 150, 0xFFFFFF);
+        z = ((z + kStarDepthSpread) & kStarDepthMask) + 1;
+        SurfPutPixel(x / z + kStarCentreX, y / z + kStarCentreY, kWhite);
     }
-    state.starPhase = (state.starPhase + 10) & 1023;
+    state.star_phase = (state.star_phase + kStarPhaseStep) & kStarDepthMask;
 }
 
-void ComposeAboutFrame(AboutAnimation& state, const char* credit, const char* buildText) {
-    SurfFillRect(0, 0, kAboutWidth, kAboutHeight, 0x000000);
-    SurfDrawText(40, 40, kAboutClientVersion, 0xFFFFFF);
-    SurfDrawText(240, 40, "Build:", 0xFFFFFF);
-    SurfDrawText(295, 40, buildText, 0xFFFFFF);
+void ComposeAboutFrame(AboutAnimation& state, const char* credit, const char* build_text) {
+    SurfFillRect(0, 0, kAboutWidth, kAboutHeight, kBlack);
+    SurfDrawText(kClientVersionX, kVersionY, kAboutClientVersion, kWhite);
+    SurfDrawText(kBuildLabelX, kVersionY, kBuildLabel, kWhite);
+    SurfDrawText(kBuildTextX, kVersionY, build_text, kWhite);
 
     AdvanceCredit(state);
     char one[2] = {0, 0};
-    int32_t x = state.creditX;
+    int32_t x = state.credit_x;
     for (const char* p = credit; p && *p; ++p) {
         one[0] = *p;
         for (const CreditRow& row : kCreditRows)
@@ -124,11 +142,11 @@ void ComposeAboutFrame(AboutAnimation& state, const char* credit, const char* bu
     x = kTitleX;
     for (const char* p = kAboutTitle; *p; ++p) {
         one[0] = *p;
-        state.waveAngle += kWaveStep;
+        state.wave_angle += kWaveStep;
         // Halves round to even under the default rounding mode.
         int32_t y =
-            int32_t(std::nearbyint(std::sin(state.waveAngle) * kWaveAmplitude + kWaveBaseY));
-        SurfDrawText(x, y, one, 0x00FF00);
+            int32_t(std::nearbyint(std::sin(state.wave_angle) * kWaveAmplitude + kWaveBaseY));
+        SurfDrawText(x, y, one, kGreen);
         uint32_t width, height;
         SurfMeasureText(one, &width, &height);
         x += int32_t(width);

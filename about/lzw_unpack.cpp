@@ -6,40 +6,40 @@ namespace {
 struct BitReader {
     const uint8_t* data;
     size_t length;
-    size_t bitPos = 0;
+    size_t bit_pos = 0;
 
     // False when fewer than `width` bits remain.
     bool Read(unsigned width, unsigned& code) {
-        if (bitPos + width > length * 8) return false;
-        size_t byte = bitPos >> 3;
-        unsigned shift = bitPos & 7;
+        if (bit_pos + width > length * 8) return false;
+        size_t byte = bit_pos >> 3;
+        unsigned shift = bit_pos & 7;
         uint32_t acc = 0;
         // A code of at most 14 bits starting anywhere in a byte spans at most
         // three bytes.
         for (unsigned i = 0; i < 3 && byte + i < length; ++i)
             acc |= uint32_t(data[byte + i]) << (8 * i);
         code = (acc >> shift) & ((1u << width) - 1);
-        bitPos += width;
+        bit_pos += width;
         return true;
     }
 };
 
 } // namespace
 
-LzwOutcome LzwUnpack(const uint8_t* packed, size_t packedLen, uint8_t* dest, size_t destCap,
+LzwOutcome LzwUnpack(const uint8_t* packed, size_t packed_len, uint8_t* dest, size_t dest_cap,
                      LzwDictionary& dict) {
     LzwOutcome out{LzwResult::Ok, 0};
-    if (packedLen == 0) return out;
+    if (packed_len == 0) return out;
 
-    BitReader in{packed, packedLen};
+    BitReader in{packed, packed_len};
     unsigned width = kLzwMinWidth;
     unsigned limit = 1u << kLzwMinWidth;
-    unsigned nextCode = kLzwFirstCode;
-    unsigned prevCode = 0;
-    uint8_t prevFirst = 0;
+    unsigned next_code = kLzwFirstCode;
+    unsigned prev_code = 0;
+    uint8_t prev_first = 0;
     // The start of a stream behaves like a clear: the first code must be a
     // literal and adds no entry.
-    bool afterClear = true;
+    bool after_clear = true;
 
     for (;;) {
         unsigned code;
@@ -51,23 +51,23 @@ LzwOutcome LzwUnpack(const uint8_t* packed, size_t packedLen, uint8_t* dest, siz
         if (code == kLzwClearCode) {
             width = kLzwMinWidth;
             limit = 1u << kLzwMinWidth;
-            nextCode = kLzwFirstCode;
-            afterClear = true;
+            next_code = kLzwFirstCode;
+            after_clear = true;
             continue;
         }
-        if (afterClear) {
+        if (after_clear) {
             if (code > 255) {
                 out.result = LzwResult::BadCode;
                 return out;
             }
-            if (out.written >= destCap) {
+            if (out.written >= dest_cap) {
                 out.result = LzwResult::Overflow;
                 return out;
             }
             dest[out.written++] = uint8_t(code);
-            prevCode = code;
-            prevFirst = uint8_t(code);
-            afterClear = false;
+            prev_code = code;
+            prev_first = uint8_t(code);
+            after_clear = false;
             continue;
         }
 
@@ -76,25 +76,25 @@ LzwOutcome LzwUnpack(const uint8_t* packed, size_t packedLen, uint8_t* dest, siz
         // byte.
         unsigned walk;
         size_t len;
-        bool pending = code >= nextCode;
+        bool pending = code >= next_code;
         if (pending) {
-            if (code != nextCode || nextCode >= kLzwMaxCodes) {
+            if (code != next_code || next_code >= kLzwMaxCodes) {
                 out.result = LzwResult::BadCode;
                 return out;
             }
-            walk = prevCode;
-            len = (prevCode < 256 ? 1 : dict.length[prevCode]) + 1;
+            walk = prev_code;
+            len = (prev_code < 256 ? 1 : dict.length[prev_code]) + 1;
         } else {
             walk = code;
             len = code < 256 ? 1 : dict.length[code];
         }
-        if (len > destCap - out.written) {
+        if (len > dest_cap - out.written) {
             out.result = LzwResult::Overflow;
             return out;
         }
         uint8_t* str = dest + out.written;
         size_t pos = len;
-        if (pending) str[--pos] = prevFirst;
+        if (pending) str[--pos] = prev_first;
         // Prefixes are always smaller than the code they belong to, so this
         // walk ends at a literal after exactly the recorded length.
         while (walk >= 256) {
@@ -105,17 +105,17 @@ LzwOutcome LzwUnpack(const uint8_t* packed, size_t packedLen, uint8_t* dest, siz
         out.written += len;
         uint8_t first = str[0];
 
-        if (nextCode < kLzwMaxCodes) {
-            dict.prefix[nextCode] = uint16_t(prevCode);
-            dict.suffix[nextCode] = first;
-            dict.length[nextCode] = uint16_t((prevCode < 256 ? 1 : dict.length[prevCode]) + 1);
-            ++nextCode;
-            if (nextCode >= limit && width < kLzwMaxWidth) {
+        if (next_code < kLzwMaxCodes) {
+            dict.prefix[next_code] = uint16_t(prev_code);
+            dict.suffix[next_code] = first;
+            dict.length[next_code] = uint16_t((prev_code < 256 ? 1 : dict.length[prev_code]) + 1);
+            ++next_code;
+            if (next_code >= limit && width < kLzwMaxWidth) {
                 ++width;
                 limit <<= 1;
             }
         }
-        prevCode = code;
-        prevFirst = first;
+        prev_code = code;
+        prev_first = first;
     }
 }

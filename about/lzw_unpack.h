@@ -43,7 +43,7 @@ struct LzwOutcome {
     size_t written; // bytes written to the destination (also on failure)
 };
 
-// Decodes `packed` (`packedLen` bytes) into `dest` (`destCap` bytes), using
+// Decodes `packed` (`packed_len` bytes) into `dest` (`dest_cap` bytes), using
 // `dict` as work area.
-LzwOutcome LzwUnpack(const uint8_t* packed, size_t packedLen, uint8_t* dest, size_t destCap,
+LzwOutcome LzwUnpack(const uint8_t* packed, size_t packed_len, uint8_t* dest, size_t dest_cap,
                      LzwDictionary& dict);

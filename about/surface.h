@@ -12,12 +12,12 @@
 struct SurfImage {
     int32_t width;
     int32_t height;
-    void* bitmap;    // the DIB section owning the pixels (back buffer only)
-    uint8_t* pixels; // rows bottom row first
-    uint8_t* topRow; // pixels + (height - 1) * pitch
-    int32_t pitch;   // width * 4
-    uint32_t flags;  // kSurfImageAlpha
-    SurfImage* next; // image list link
+    void* bitmap;     // the DIB section owning the pixels (back buffer only)
+    uint8_t* pixels;  // rows bottom row first
+    uint8_t* top_row; // pixels + (height - 1) * pitch
+    int32_t pitch;    // width * 4
+    uint32_t flags;   // kSurfImageAlpha
+    SurfImage* next;  // image list link
 };
 
 enum : uint32_t { kSurfImageAlpha = 1 };
@@ -55,10 +55,10 @@ void SurfMeasureText(const char* text, uint32_t* width, uint32_t* height);
 // unpacked block is not a consistent font.
 const uint8_t* SurfLoadFont(const void* packed, uint32_t size);
 
-// The LZW decoder: unpacks `packedLen` bytes into at most `destCapacity`
+// The LZW decoder: unpacks `packed_len` bytes into at most `dest_capacity`
 // bytes. Returns the bytes written, 0 for an empty stream, or -1 when the
 // stream is malformed (what was written up to then stays in `dest`).
-int32_t SurfUnpack(const void* packed, void* dest, uint32_t packedLen, uint32_t destCapacity);
+int32_t SurfUnpack(const void* packed, void* dest, uint32_t packed_len, uint32_t dest_capacity);
 
 // Unpacks a packed image (width word, height, packed length, stream) of
 // `size` bytes into a new 32-bit image on the image list. Null when the

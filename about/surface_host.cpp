@@ -8,6 +8,10 @@
 
 namespace {
 
+// The size SurfInit(0, 0) stands in for the screen's.
+constexpr int32_t kHostScreenWidth = 640;
+constexpr int32_t kHostScreenHeight = 480;
+
 struct BlockHeader {
     BlockHeader* prev;
     BlockHeader* next;
@@ -15,8 +19,12 @@ struct BlockHeader {
     size_t pad; // keeps the block 16-byte aligned after the header
 };
 
-BlockHeader* gBlocks = nullptr;
-bool gFrameActive = false;
+struct HostSurface {
+    BlockHeader* blocks = nullptr; // every block of the stand-in heap, newest first
+    bool frame_active = false;
+};
+
+HostSurface g_surface_host;
 
 } // namespace
 
@@ -25,9 +33,9 @@ void* SurfHeapAlloc(size_t size) {
     auto* h = static_cast<BlockHeader*>(std::calloc(1, sizeof(BlockHeader) + size));
     if (h == nullptr) return nullptr;
     h->size = size;
-    h->next = gBlocks;
-    if (gBlocks) gBlocks->prev = h;
-    gBlocks = h;
+    h->next = g_surface_host.blocks;
+    if (g_surface_host.blocks) g_surface_host.blocks->prev = h;
+    g_surface_host.blocks = h;
     return h + 1;
 }
 
@@ -37,26 +45,27 @@ void SurfHeapFree(void* block) {
     if (h->prev)
         h->prev->next = h->next;
     else
-        gBlocks = h->next;
+        g_surface_host.blocks = h->next;
     if (h->next) h->next->prev = h->prev;
     std::free(h);
 }
 
 void SurfHeapDestroy() {
-    while (gBlocks) {
-        BlockHeader* next = gBlocks->next;
-        std::free(gBlocks);
-        gBlocks = next;
+    while (g_surface_host.blocks) {
+        BlockHeader* next = g_surface_host.blocks->next;
+        std::free(g_surface_host.blocks);
+        g_surface_host.blocks = next;
     }
 }
 
 bool SurfInit(int32_t width, int32_t height) {
-    if (gSurf.backBuffer) SurfShutdown();
-    if (width == 0) width = 640;
-    if (height == 0) height = 480;
-    if (width < 0 || height < 0 || width > 16384 || height > 16384) return false;
+    if (g_surface.back_buffer) SurfShutdown();
+    if (width == 0) width = kHostScreenWidth;
+    if (height == 0) height = kHostScreenHeight;
+    if (width < 0 || height < 0 || width > kSurfMaxSide || height > kSurfMaxSide) return false;
     auto* image = static_cast<SurfImage*>(SurfHeapAlloc(sizeof(SurfImage)));
-    auto* pixels = static_cast<uint8_t*>(SurfHeapAlloc(size_t(width) * height * 4));
+    auto* pixels =
+        static_cast<uint8_t*>(SurfHeapAlloc(size_t(width) * height * kSurfBytesPerPixel));
     if (image == nullptr || pixels == nullptr) {
         SurfHeapDestroy();
         return false;
@@ -64,37 +73,37 @@ bool SurfInit(int32_t width, int32_t height) {
     image->width = width;
     image->height = height;
     image->bitmap = nullptr;
-    image->pitch = width * 4;
+    image->pitch = width * kSurfBytesPerPixel;
     image->pixels = pixels;
-    image->topRow = pixels + size_t(height - 1) * image->pitch;
+    image->top_row = pixels + size_t(height - 1) * image->pitch;
     image->flags = 0;
     image->next = nullptr;
-    gSurf.backBuffer = image;
+    g_surface.back_buffer = image;
     SurfSetClip(0, 0, width, height);
     return true;
 }
 
 void SurfShutdown() {
-    gFrameActive = false;
+    g_surface_host.frame_active = false;
     SurfFreeImages();
-    gSurf.backBuffer = nullptr;
-    gSurf.clip = gSurf.frame = SurfRect{0, 0, 0, 0};
+    g_surface.back_buffer = nullptr;
+    g_surface.clip = g_surface.frame = SurfRect{0, 0, 0, 0};
     SurfCurrentFont = nullptr;
     SurfHeapDestroy();
 }
 
 bool SurfBeginFrame(SurfWindow) {
-    if (gSurf.backBuffer == nullptr) return false;
-    SurfSetClip(0, 0, gSurf.backBuffer->width, gSurf.backBuffer->height);
-    gSurf.frame = gSurf.clip;
-    gFrameActive = true;
+    if (g_surface.back_buffer == nullptr) return false;
+    SurfSetClip(0, 0, g_surface.back_buffer->width, g_surface.back_buffer->height);
+    g_surface.frame = g_surface.clip;
+    g_surface_host.frame_active = true;
     return true;
 }
 
 void SurfEndFrame() {
-    gFrameActive = false;
+    g_surface_host.frame_active = false;
 }
 
 bool SurfFrameActive() {
-    return gFrameActive;
+    return g_surface_host.frame_active;
 }

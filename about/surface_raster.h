@@ -43,5 +43,5 @@ void RasterMeasureText(const uint8_t* font, const char* text, uint32_t* width, u
 void RasterConvert565(SurfImage& image, const uint8_t* data, bool alpha);
 
 inline uint32_t* RasterRow(const SurfImage& image, int32_t y) {
-    return reinterpret_cast<uint32_t*>(image.topRow - ptrdiff_t(y) * image.pitch);
+    return reinterpret_cast<uint32_t*>(image.top_row - ptrdiff_t(y) * image.pitch);
 }

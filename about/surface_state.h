@@ -1,19 +1,25 @@
 // The drawing library's process-wide state, shared by its portable part
-// (surface.cpp) and the platform part (surface_win32.cpp / surface_host.cpp).
+// (surface.cpp) and the platform part (surface_win32.cpp / surface_host.cpp),
+// which keeps what the platform needs in a record of its own.
 #pragma once
 
 #include "about/surface_raster.h"
 
 #include <cstddef>
 
+// The largest back buffer side SurfInit accepts, in pixels.
+constexpr int32_t kSurfMaxSide = 16384;
+// Pixels are 32-bit values.
+constexpr int32_t kSurfBytesPerPixel = 4;
+
 struct SurfState {
-    SurfImage* backBuffer = nullptr;
+    SurfImage* back_buffer = nullptr;
     SurfImage* images = nullptr; // newest first
     SurfRect clip{0, 0, 0, 0};   // always inside the back buffer
     SurfRect frame{0, 0, 0, 0};  // copied to the window by SurfEndFrame
 };
 
-extern SurfState gSurf;
+extern SurfState g_surface;
 
 // The private heap, created on the first allocation and destroyed by
 // SurfShutdown. Blocks come back zero-filled; null when out of memory.

@@ -3,20 +3,30 @@
 // context with its clip box.
 #include "about/surface.h"
 #include "about/surface_state.h"
+#include "common/win32_owners.h"
 
 #include <windows.h>
 
+#include <optional>
+
 namespace {
 
-struct Win32Surface {
-    HANDLE heap = nullptr;
-    HDC memoryDc = nullptr;
-    HGDIOBJ previousBitmap = nullptr;
-    HWND window = nullptr;
-    HDC windowDc = nullptr;
+constexpr SIZE_T kHeapInitialBytes = 10000; // the heap grows beyond this as needed
+
+// The Win32 objects behind the back buffer and the current frame, each with
+// its owner. SurfShutdown releases them in the order they depend on each
+// other: the window context, the selection (the memory context gets its
+// previous bitmap back), the bitmap, the memory context, then the heap.
+struct SurfaceWindow {
+    PrivateHeap heap;
+    MemoryDc memory_dc;
+    GdiObject<HBITMAP> back_bitmap; // the back buffer's pixels
+    std::optional<SelectedObject> back_selection;
+    // The frame's window context, held from SurfBeginFrame to SurfEndFrame.
+    std::optional<WindowDc> window_dc;
 };
 
-Win32Surface gWin;
+SurfaceWindow g_surface_window;
 
 // True when visible top-level windows above the window's own top-level
 // window cover all of its client area. The clip box alone does not show
@@ -28,139 +38,135 @@ bool ClientWhollyCovered(HWND hwnd) {
     POINT origin{0, 0};
     ClientToScreen(hwnd, &origin);
     OffsetRect(&client, origin.x, origin.y);
-    HRGN visible = CreateRectRgnIndirect(&client);
-    HRGN cover = CreateRectRgn(0, 0, 0, 0);
-    bool covered = false;
-    if (visible && cover) {
-        HWND top = GetAncestor(hwnd, GA_ROOT);
-        int kind = SIMPLEREGION;
-        for (HWND w = GetWindow(top, GW_HWNDPREV); w && kind != NULLREGION;
-             w = GetWindow(w, GW_HWNDPREV)) {
-            if (!IsWindowVisible(w) || IsIconic(w)) continue;
-            // Layered and click-through windows may let the window show through.
-            if (GetWindowLongW(w, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) continue;
-            RECT r;
-            if (!GetWindowRect(w, &r)) continue;
-            SetRectRgn(cover, r.left, r.top, r.right, r.bottom);
-            kind = CombineRgn(visible, visible, cover, RGN_DIFF);
-        }
-        covered = kind == NULLREGION;
+    GdiObject<HRGN> visible(CreateRectRgnIndirect(&client));
+    GdiObject<HRGN> cover(CreateRectRgn(0, 0, 0, 0));
+    if (!visible || !cover) return false;
+    HWND top = GetAncestor(hwnd, GA_ROOT);
+    int kind = SIMPLEREGION;
+    for (HWND w = GetWindow(top, GW_HWNDPREV); w && kind != NULLREGION;
+         w = GetWindow(w, GW_HWNDPREV)) {
+        if (!IsWindowVisible(w) || IsIconic(w)) continue;
+        // Layered and click-through windows may let the window show through.
+        if (GetWindowLongW(w, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) continue;
+        RECT r;
+        if (!GetWindowRect(w, &r)) continue;
+        SetRectRgn(cover.get(), r.left, r.top, r.right, r.bottom);
+        kind = CombineRgn(visible.get(), visible.get(), cover.get(), RGN_DIFF);
     }
-    if (visible) DeleteObject(visible);
-    if (cover) DeleteObject(cover);
-    return covered;
+    return kind == NULLREGION;
+}
+
+// True when the window's context shows some of the window; `box` is its
+// clip box.
+bool ClipBoxVisible(HWND hwnd, HDC dc, RECT& box) {
+    int kind = GetClipBox(dc, &box);
+    return kind != NULLREGION && kind != ERROR && box.left < box.right && box.top < box.bottom &&
+           !ClientWhollyCovered(hwnd);
 }
 
 } // namespace
 
 void* SurfHeapAlloc(size_t size) {
-    if (gWin.heap == nullptr) gWin.heap = HeapCreate(0, 10000, 0);
-    if (gWin.heap == nullptr) return nullptr;
-    return HeapAlloc(gWin.heap, HEAP_ZERO_MEMORY, size);
+    PrivateHeap& heap = g_surface_window.heap;
+    if (!heap) heap.Reset(HeapCreate(0, kHeapInitialBytes, 0));
+    if (!heap) return nullptr;
+    return HeapAlloc(heap.get(), HEAP_ZERO_MEMORY, size);
 }
 
 void SurfHeapFree(void* block) {
-    if (block && gWin.heap) HeapFree(gWin.heap, 0, block);
+    if (block && g_surface_window.heap) HeapFree(g_surface_window.heap.get(), 0, block);
 }
 
 void SurfHeapDestroy() {
-    if (gWin.heap) HeapDestroy(gWin.heap);
-    gWin.heap = nullptr;
+    g_surface_window.heap.Reset();
 }
 
 bool SurfInit(int32_t width, int32_t height) {
-    if (gSurf.backBuffer) SurfShutdown();
+    if (g_surface.back_buffer) SurfShutdown();
     if (width == 0) width = GetSystemMetrics(SM_CXSCREEN);
     if (height == 0) height = GetSystemMetrics(SM_CYSCREEN);
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return false;
+    if (width <= 0 || height <= 0 || width > kSurfMaxSide || height > kSurfMaxSide) return false;
 
-    HDC screen = GetDC(nullptr);
-    gWin.memoryDc = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    if (gWin.memoryDc == nullptr) return false;
+    SurfaceWindow& w = g_surface_window;
+    {
+        WindowDc screen(nullptr);
+        w.memory_dc.Reset(CreateCompatibleDC(screen.get()));
+    }
+    if (!w.memory_dc) return false;
 
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = height; // bottom-up
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biBitCount = 8 * kSurfBytesPerPixel;
     info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = DWORD(width) * DWORD(height) * 4;
+    info.bmiHeader.biSizeImage = DWORD(width) * DWORD(height) * kSurfBytesPerPixel;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(gWin.memoryDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    w.back_bitmap.Reset(
+        CreateDIBSection(w.memory_dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     auto* image = static_cast<SurfImage*>(SurfHeapAlloc(sizeof(SurfImage)));
-    if (bitmap == nullptr || bits == nullptr || image == nullptr) {
-        if (bitmap) DeleteObject(bitmap);
-        DeleteDC(gWin.memoryDc);
-        gWin.memoryDc = nullptr;
+    if (!w.back_bitmap || bits == nullptr || image == nullptr) {
+        w.back_bitmap.Reset();
+        w.memory_dc.Reset();
         SurfHeapDestroy();
         return false;
     }
     image->width = width;
     image->height = height;
-    image->bitmap = bitmap;
-    image->pitch = width * 4;
+    image->bitmap = w.back_bitmap.get(); // owned by back_bitmap
+    image->pitch = width * kSurfBytesPerPixel;
     image->pixels = static_cast<uint8_t*>(bits);
-    image->topRow = image->pixels + size_t(height - 1) * image->pitch;
+    image->top_row = image->pixels + size_t(height - 1) * image->pitch;
     image->flags = 0;
     image->next = nullptr;
-    gWin.previousBitmap = SelectObject(gWin.memoryDc, bitmap);
-    gSurf.backBuffer = image;
+    w.back_selection.emplace(w.memory_dc.get(), w.back_bitmap.get());
+    g_surface.back_buffer = image;
     SurfSetClip(0, 0, width, height);
     return true;
 }
 
 void SurfShutdown() {
-    if (gWin.windowDc) SurfEndFrame();
+    SurfaceWindow& w = g_surface_window;
+    if (w.window_dc) SurfEndFrame();
     SurfFreeImages();
-    if (gWin.memoryDc) {
-        if (gWin.previousBitmap) SelectObject(gWin.memoryDc, gWin.previousBitmap);
-        if (gSurf.backBuffer && gSurf.backBuffer->bitmap)
-            DeleteObject(static_cast<HBITMAP>(gSurf.backBuffer->bitmap));
-        DeleteDC(gWin.memoryDc);
-    }
-    gWin.memoryDc = nullptr;
-    gWin.previousBitmap = nullptr;
-    gSurf.backBuffer = nullptr;
-    gSurf.clip = gSurf.frame = SurfRect{0, 0, 0, 0};
+    w.back_selection.reset();
+    w.back_bitmap.Reset();
+    w.memory_dc.Reset();
+    g_surface.back_buffer = nullptr; // its record goes with the heap
+    g_surface.clip = g_surface.frame = SurfRect{0, 0, 0, 0};
     SurfCurrentFont = nullptr;
     SurfHeapDestroy();
 }
 
 bool SurfBeginFrame(SurfWindow window) {
-    if (gSurf.backBuffer == nullptr || gWin.windowDc) return false;
+    SurfaceWindow& w = g_surface_window;
+    if (g_surface.back_buffer == nullptr || w.window_dc) return false;
     HWND hwnd = static_cast<HWND>(window);
-    HDC dc = GetDC(hwnd);
-    if (dc == nullptr) return false;
     RECT box;
-    int kind = GetClipBox(dc, &box);
-    if (kind == NULLREGION || kind == ERROR || box.left >= box.right || box.top >= box.bottom ||
-        ClientWhollyCovered(hwnd)) {
-        ReleaseDC(hwnd, dc);
+    w.window_dc.emplace(hwnd);
+    if (!*w.window_dc || !ClipBoxVisible(hwnd, w.window_dc->get(), box)) {
+        w.window_dc.reset();
         return false;
     }
     GdiFlush(); // no GDI work on the back buffer may still be pending
-    gWin.window = hwnd;
-    gWin.windowDc = dc;
     // The window may be larger than the back buffer: every write and the
     // final copy stay inside the buffer.
     SurfSetClip(box.left, box.top, box.right, box.bottom);
-    gSurf.frame = gSurf.clip;
+    g_surface.frame = g_surface.clip;
     return true;
 }
 
 void SurfEndFrame() {
-    if (gWin.windowDc == nullptr) return;
-    const SurfRect& f = gSurf.frame;
+    SurfaceWindow& w = g_surface_window;
+    if (!w.window_dc) return;
+    const SurfRect& f = g_surface.frame;
     if (f.left < f.right && f.top < f.bottom)
-        BitBlt(gWin.windowDc, f.left, f.top, f.right - f.left, f.bottom - f.top, gWin.memoryDc,
-               f.left, f.top, SRCCOPY);
-    ReleaseDC(gWin.window, gWin.windowDc);
-    gWin.windowDc = nullptr;
-    gWin.window = nullptr;
+        BitBlt(w.window_dc->get(), f.left, f.top, f.right - f.left, f.bottom - f.top,
+               w.memory_dc.get(), f.left, f.top, SRCCOPY);
+    w.window_dc.reset();
 }
 
 bool SurfFrameActive() {
-    return gWin.windowDc != nullptr;
+    return g_surface_window.window_dc.has_value();
 }

@@ -2,6 +2,7 @@
 // start-up and what its timers advance.
 #pragma once
 
+#include "about/credits_animation.h"
 #include "app/panel_logic.h"
 
 #include <windows.h>
@@ -46,6 +47,8 @@ struct MainWindowState {
     int credit_counter = 0;
     char maker_line[kMakerLineSize] = ""; // the credit line with the current year
     char build_text[kBuildTextSize] = "";
+    CreditText about_credit = kCreditText;   // the About box's, with the current year
+    AboutAnimation about_animation;          // carries over from one About box to the next
     int progress = 0;                        // polling progress, 0..19
     HWND tooltips[kRelayCount] = {};         // made at the first Connect, kept
     WNDPROC logo_proc = nullptr;             // the logo's procedure before subclassing

@@ -36,7 +36,7 @@ void WriteCurrentYear() {
     const bool known =
         GetDateFormatA(LOCALE_USER_DEFAULT, 0, nullptr, "yyyy", year, sizeof year) == 5;
     MakerLine(known ? year : "2026", g_main.maker_line);
-    if (known) WriteCreditYear(gCreditText, year);
+    if (known) WriteCreditYear(g_main.about_credit, year);
 }
 
 // The database at start-up: without the installation record or the file
@@ -144,6 +144,13 @@ void AddDevice() {
     AddBoard(kAddDeviceNormal);
 }
 
+void ShowAbout() {
+    Disconnect();
+    const AboutRequest request{&g_main.about_animation, g_main.about_credit.text,
+                               g_main.build_text};
+    OpenAboutDialog(g_main.instance, g_main.window, request);
+}
+
 void Exit() {
     DestroyWindow(g_main.window);
 }
@@ -163,7 +170,7 @@ const Command kCommands[] = {
     {IDC_DELETE_DEVICE, DeleteBoard},
     {IDC_RELAY_SCRIPTS, ShowRelayScripts},
     {IDM_RELAY_OPTIONS, ShowRelayOptions},
-    {IDM_ABOUT, OpenAboutDialog},
+    {IDM_ABOUT, ShowAbout},
 };
 
 void OnCommand(int id, int code) {

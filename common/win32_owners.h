@@ -46,6 +46,9 @@ struct CloseKernelHandle {
 struct DestroyImageList {
     void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }
 };
+struct DestroyPrivateHeap {
+    void operator()(HANDLE heap) const { HeapDestroy(heap); }
+};
 
 // Fonts, bitmaps, brushes, pens, regions: DeleteObject.
 template <typename Object> using GdiObject = Owner<Object, DeleteGdiObject>;
@@ -54,6 +57,8 @@ using MemoryDc = Owner<HDC, DeleteMemoryDc>;
 // Events, threads, mutexes, mappings (null when there is none): CloseHandle.
 using KernelHandle = Owner<HANDLE, CloseKernelHandle>;
 using ImageList = Owner<HIMAGELIST, DestroyImageList>;
+// A heap of HeapCreate: HeapDestroy, which also frees every block in it.
+using PrivateHeap = Owner<HANDLE, DestroyPrivateHeap>;
 
 // A window's drawing context for one scope: GetDC, then ReleaseDC.
 class WindowDc {

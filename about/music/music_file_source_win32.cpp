@@ -1,9 +1,12 @@
 #include "about/music/music_file_source_win32.h"
 
+#include "common/win32_owners.h"
+
 #include <windows.h>
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace xm {
 
@@ -12,10 +15,10 @@ constexpr int kFileCacheBytes = 8192;
 // File reader: an 8192-byte cache aligned to 8192-byte offsets; whole
 // aligned runs go straight to the destination.
 struct FileReader {
-    HANDLE file = INVALID_HANDLE_VALUE;
+    KernelHandle file;
     int64_t length = 0, pos = 0;
-    int64_t cacheStart = -1;
-    DWORD cacheBytes = 0;
+    int64_t cache_start = -1;
+    DWORD cache_bytes = 0;
     uint8_t cache[kFileCacheBytes];
 };
 
@@ -24,8 +27,8 @@ namespace {
 bool ReadAt(FileReader& f, int64_t offset, void* dest, DWORD count, DWORD& got) {
     LARGE_INTEGER li;
     li.QuadPart = offset;
-    return SetFilePointerEx(f.file, li, nullptr, FILE_BEGIN) &&
-           ReadFile(f.file, dest, count, &got, nullptr);
+    return SetFilePointerEx(f.file.get(), li, nullptr, FILE_BEGIN) &&
+           ReadFile(f.file.get(), dest, count, &got, nullptr);
 }
 
 size_t ReadFileSource(void* context, void* dest, size_t count) {
@@ -43,14 +46,14 @@ size_t ReadFileSource(void* context, void* dest, size_t count) {
             f.pos += got;
             continue;
         }
-        if (f.cacheStart != block) {
+        if (f.cache_start != block) {
             if (!ReadAt(f, block, f.cache, kFileCacheBytes, got) || got == 0) break;
-            f.cacheStart = block;
-            f.cacheBytes = got;
+            f.cache_start = block;
+            f.cache_bytes = got;
         }
         size_t at = static_cast<size_t>(f.pos - block);
-        if (at >= f.cacheBytes) break;
-        size_t n = f.cacheBytes - at;
+        if (at >= f.cache_bytes) break;
+        size_t n = f.cache_bytes - at;
         if (n > want) n = want;
         std::memcpy(out + done, f.cache + at, n);
         done += n;
@@ -73,16 +76,15 @@ int64_t TellFileSource(void* context) {
 
 bool OpenFileSource(const char* path, FileSource& file) {
     file = FileSource();
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    HANDLE opened = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return false;
+    KernelHandle handle(opened);
     LARGE_INTEGER size{};
-    FileReader* reader = GetFileSizeEx(h, &size) ? new (std::nothrow) FileReader() : nullptr;
-    if (!reader) {
-        CloseHandle(h);
-        return false;
-    }
-    reader->file = h;
+    FileReader* reader =
+        GetFileSizeEx(handle.get(), &size) ? new (std::nothrow) FileReader() : nullptr;
+    if (!reader) return false;
+    reader->file = std::move(handle);
     reader->length = size.QuadPart;
     file.reader = reader;
     file.source.context = reader;
@@ -94,10 +96,7 @@ bool OpenFileSource(const char* path, FileSource& file) {
 }
 
 void CloseFileSource(FileSource& file) {
-    if (file.reader) {
-        CloseHandle(file.reader->file);
-        delete file.reader;
-    }
+    delete file.reader; // closes the file
     file = FileSource();
 }
 

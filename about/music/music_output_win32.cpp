@@ -6,6 +6,7 @@
 #include "about/music/music_file_source_win32.h"
 #include "about/music/xm_player.h"
 #include "about/music/xm_render.h"
+#include "common/win32_owners.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -15,29 +16,36 @@
 
 namespace {
 
+constexpr int kChannels = 2;
+constexpr int kBytesPerFrame = kChannels * sizeof(int16_t);
 constexpr int kRingBlocks = 16;
-constexpr DWORD kBlockBytes = xm::kBlockFrames * 4;
+constexpr DWORD kBlockBytes = xm::kBlockFrames * kBytesPerFrame;
 constexpr DWORD kRingBytes = kRingBlocks * kBlockBytes;
+constexpr DWORD kLoopForever = 0xFFFFFFFF;
+// How often the mixing thread looks at the device position and the stop flag.
+constexpr DWORD kMixPollMs = 5;
 
 // One process-wide record. The UI thread touches the player only before the
 // mixing thread starts and after it has ended, plus single-word fields.
+// StopSong alone frees the player and the ring, after the thread has ended:
+// owners would free them at process exit under a thread still mixing.
 struct MusicState {
     xm::Player* player = nullptr;
     HWAVEOUT wave = nullptr;
     WAVEHDR header{};
     int16_t* ring = nullptr;
-    HANDLE thread = nullptr;
+    KernelHandle thread;
     volatile LONG stop = 0;
-    int nextFill = 0;
+    int next_fill = 0;
     volatile LONG heard = 0; // index into infos of the block being heard
     xm::BlockInfo infos[kRingBlocks];
     // Requests from the UI thread, applied by the mixing thread before it
     // renders the next block.
-    volatile LONG masterVolume = 32768;
+    volatile LONG master_volume = xm::kUnityVolume;
     volatile LONG paused = 0;
-    volatile LONG jumpOrder = -1;
-    volatile LONG timeMs = 0; // copy of the player's rendered time for the UI
-    char title[21] = {};
+    volatile LONG jump_order = -1;
+    volatile LONG time_ms = 0; // copy of the player's rendered time for the UI
+    char title[xm::kModuleNameLength + 1] = {};
 };
 MusicState g_music;
 
@@ -45,9 +53,8 @@ void StopSong() {
     MusicState& m = g_music;
     if (m.thread) {
         InterlockedExchange(&m.stop, 1);
-        WaitForSingleObject(m.thread, INFINITE);
-        CloseHandle(m.thread);
-        m.thread = nullptr;
+        WaitForSingleObject(m.thread.get(), INFINITE);
+        m.thread.Reset();
     }
     if (m.wave) {
         waveOutReset(m.wave);
@@ -63,9 +70,9 @@ void StopSong() {
     m.player = nullptr;
     m.stop = 0;
     m.paused = 0;
-    m.jumpOrder = -1;
-    m.timeMs = 0;
-    m.nextFill = 0;
+    m.jump_order = -1;
+    m.time_ms = 0;
+    m.next_fill = 0;
     m.heard = 0;
     for (auto& info : m.infos)
         info = xm::BlockInfo();
@@ -73,32 +80,32 @@ void StopSong() {
 }
 
 void FillBlock(MusicState& m, int block) {
-    m.player->masterVolume = m.masterVolume;
+    m.player->master_volume = m.master_volume;
     m.player->paused = m.paused != 0;
-    LONG jump = InterlockedExchange(&m.jumpOrder, -1);
+    LONG jump = InterlockedExchange(&m.jump_order, -1);
     if (jump >= 0) xm::JumpToOrder(*m.player, static_cast<int>(jump));
-    xm::RenderBlock(*m.player, m.ring + block * xm::kBlockFrames * 2, m.infos[block]);
-    InterlockedExchange(&m.timeMs, static_cast<LONG>(m.player->timeMs));
+    xm::RenderBlock(*m.player, m.ring + block * xm::kBlockFrames * kChannels, m.infos[block]);
+    InterlockedExchange(&m.time_ms, static_cast<LONG>(m.player->time_ms));
 }
 
 DWORD WINAPI MixThread(void*) {
     MusicState& m = g_music;
-    int silentAfterEnd = 0;
+    int silent_after_end = 0;
     for (;;) {
         MMTIME time{};
         time.wType = TIME_BYTES;
         waveOutGetPosition(m.wave, &time, sizeof time);
         int playing = static_cast<int>((time.u.cb / kBlockBytes) % kRingBlocks);
         for (;;) {
-            Sleep(5);
+            Sleep(kMixPollMs);
             if (m.stop) return 0;
-            if (m.nextFill == playing) break;
+            if (m.next_fill == playing) break;
             if (!m.paused) m.heard = (m.heard + 1) % kRingBlocks;
-            FillBlock(m, m.nextFill);
-            m.nextFill = (m.nextFill + 1) % kRingBlocks;
+            FillBlock(m, m.next_fill);
+            m.next_fill = (m.next_fill + 1) % kRingBlocks;
             // Play-once: once the queued end of the song has been heard the
             // thread releases the device itself.
-            if (m.player->ended && ++silentAfterEnd > kRingBlocks) {
+            if (m.player->ended && ++silent_after_end > kRingBlocks) {
                 waveOutReset(m.wave);
                 waveOutUnprepareHeader(m.wave, &m.header, sizeof m.header);
                 waveOutClose(m.wave);
@@ -133,7 +140,7 @@ bool LoadSong(const void* source, uintptr_t param, unsigned flags) {
         return ok;
     }
     HMODULE module = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(param));
-    HRSRC res = FindResourceA(module, static_cast<const char*>(source), MAKEINTRESOURCEA(10));
+    HRSRC res = FindResourceA(module, static_cast<const char*>(source), RT_RCDATA);
     HGLOBAL loaded = res ? LoadResource(module, res) : nullptr;
     const void* data = loaded ? LockResource(loaded) : nullptr;
     if (!data) return false;
@@ -148,20 +155,20 @@ int MusicPlay(const void* source, uintptr_t param, unsigned flags) {
     MusicState& m = g_music;
     StopSong();
     if (!source) return 0;
-    if (m.masterVolume == 0) m.masterVolume = 32768;
+    if (m.master_volume == 0) m.master_volume = xm::kUnityVolume;
 
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
+    format.nChannels = kChannels;
     format.nSamplesPerSec = xm::kOutputRate;
     format.wBitsPerSample = 16;
-    format.nBlockAlign = 4;
-    format.nAvgBytesPerSec = xm::kOutputRate * 4;
+    format.nBlockAlign = kBytesPerFrame;
+    format.nAvgBytesPerSec = xm::kOutputRate * kBytesPerFrame;
     if (waveOutOpen(&m.wave, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
         m.wave = nullptr;
         return 0;
     }
-    m.ring = new (std::nothrow) int16_t[kRingBytes / 2];
+    m.ring = new (std::nothrow) int16_t[kRingBytes / sizeof(int16_t)];
     if (!m.ring || !LoadSong(source, param, flags)) {
         StopSong();
         return 0;
@@ -171,21 +178,21 @@ int MusicPlay(const void* source, uintptr_t param, unsigned flags) {
     m.header.lpData = reinterpret_cast<LPSTR>(m.ring);
     m.header.dwBufferLength = kRingBytes;
     m.header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
-    m.header.dwLoops = 0xFFFFFFFF;
+    m.header.dwLoops = kLoopForever;
     for (int b = 0; b < kRingBlocks; ++b)
         FillBlock(m, b);
-    m.nextFill = 0;
+    m.next_fill = 0;
     if (waveOutPrepareHeader(m.wave, &m.header, sizeof m.header) != MMSYSERR_NOERROR ||
         waveOutWrite(m.wave, &m.header, sizeof m.header) != MMSYSERR_NOERROR) {
         StopSong();
         return 0;
     }
-    m.thread = CreateThread(nullptr, 0, MixThread, nullptr, 0, nullptr);
+    m.thread.Reset(CreateThread(nullptr, 0, MixThread, nullptr, 0, nullptr));
     if (!m.thread) {
         StopSong();
         return 0;
     }
-    SetThreadPriority(m.thread, THREAD_PRIORITY_TIME_CRITICAL);
+    SetThreadPriority(m.thread.get(), THREAD_PRIORITY_TIME_CRITICAL);
     return 1;
 }
 
@@ -198,11 +205,11 @@ void MusicResume() {
 }
 
 void MusicSetVolume(unsigned level) {
-    InterlockedExchange(&g_music.masterVolume, xm::MasterVolumeForLevel(level));
+    InterlockedExchange(&g_music.master_volume, xm::MasterVolumeForLevel(level));
 }
 
 void MusicJumpToOrder(unsigned order) {
-    if (g_music.thread) InterlockedExchange(&g_music.jumpOrder, static_cast<LONG>(order & 0xFFFF));
+    if (g_music.thread) InterlockedExchange(&g_music.jump_order, static_cast<LONG>(order & 0xFFFF));
 }
 
 unsigned MusicGetLevels() {
@@ -214,7 +221,7 @@ unsigned MusicGetPosition() {
 }
 
 unsigned MusicGetTime() {
-    return static_cast<unsigned>(g_music.timeMs);
+    return static_cast<unsigned>(g_music.time_ms);
 }
 
 const char* MusicGetTitle() {

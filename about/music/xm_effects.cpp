@@ -9,33 +9,6 @@ namespace {
 
 constexpr int32_t kMaxPeriod = 1 << 20; // keeps endless slides from overflowing
 
-enum Effect : uint8_t {
-    kArpeggio = 0,
-    kPortaUp,
-    kPortaDown,
-    kTonePorta,
-    kVibrato,
-    kTonePortaVolSlide,
-    kVibratoVolSlide,
-    kTremolo,
-    kSetPanning,
-    kSampleOffset,
-    kVolumeSlide,
-    kPositionJump,
-    kSetVolume,
-    kPatternBreak,
-    kExtended,
-    kSpeed,
-    kGlobalVolume,
-    kGlobalSlide,
-    kKeyOff = 20,
-    kEnvelopePosition = 21,
-    kPanningSlide = 25,
-    kMultiRetrig = 27,
-    kTremor = 29,
-    kExtraFinePorta = 33
-};
-
 const Instrument* InstrumentOf(const Player& p, const Channel& ch) {
     if (ch.instrument < 1 || ch.instrument > static_cast<int>(p.module.instruments.size()))
         return nullptr;
@@ -50,30 +23,30 @@ void PeriodUp(Channel& ch, int amount) {
 }
 
 void VolumeSlide(Channel& ch) {
-    int x = ch.volSlide >> 4, y = ch.volSlide & 15;
+    int x = ch.vol_slide >> 4, y = ch.vol_slide & 15;
     ch.volume += x ? x : -y;
 }
 
 void Tremor(Channel& ch) {
-    int on = ch.tremorOn + 1, off = ch.tremorOff + 1;
-    if (ch.tremorPos % (on + off) >= on) ch.volumeDelta = -ch.volume;
-    ch.tremorPos = (ch.tremorPos + 1) % (on + off);
+    int on = ch.tremor_on + 1, off = ch.tremor_off + 1;
+    if (ch.tremor_pos % (on + off) >= on) ch.volume_delta = -ch.volume;
+    ch.tremor_pos = (ch.tremor_pos + 1) % (on + off);
 }
 
 void Retrigger(Channel& ch) {
     ch.flags |= kUpdTrigger;
-    ch.sampleOffset = 0;
+    ch.sample_offset = 0;
 }
 
 void RetrigVolume(Channel& ch) {
     int& v = ch.volume;
-    switch (ch.retrigVolume) {
+    switch (ch.retrig_volume) {
     case 1:
     case 2:
     case 3:
     case 4:
     case 5:
-        v -= 1 << (ch.retrigVolume - 1);
+        v -= 1 << (ch.retrig_volume - 1);
         break;
     case 6:
         v = v * 2 / 3;
@@ -86,7 +59,7 @@ void RetrigVolume(Channel& ch) {
     case 0xB:
     case 0xC:
     case 0xD:
-        v += 1 << (ch.retrigVolume - 9);
+        v += 1 << (ch.retrig_volume - 9);
         break;
     case 0xE:
         v = v * 3 / 2;
@@ -100,20 +73,20 @@ void RetrigVolume(Channel& ch) {
 }
 
 void Jump(Player& p, int order, int row) {
-    p.pendingOrder = order;
-    p.pendingRow = row;
+    p.pending_order = order;
+    p.pending_row = row;
 }
 
 void DelayedTrigger(Player& p, Channel& ch) {
     ch.fadeout = 65536;
     if (ch.sample) ch.volume = ch.sample->volume;
-    ch.envVolume = ch.envVolume > 9 ? 64 : 0;
-    ch.volEnv = EnvelopeState();
-    ch.panEnv = EnvelopeState();
-    ch.keyOff = false;
-    if (ch.vibWave < 4) ch.vibPos = 0;
-    if (static_cast<int8_t>(ch.tremWave << 4 | ch.vibWave) < 0x4F) ch.tremPos = 0;
-    ch.period = ch.targetPeriod;
+    ch.env_volume = ch.env_volume > 9 ? 64 : 0;
+    ch.vol_env = EnvelopeState();
+    ch.pan_env = EnvelopeState();
+    ch.key_off = false;
+    if (ch.vib_wave < 4) ch.vib_pos = 0;
+    if (static_cast<int8_t>(ch.trem_wave << 4 | ch.vib_wave) < 0x4F) ch.trem_pos = 0;
+    ch.period = ch.target_period;
     VolumeColumnRow(p, ch);
     ch.flags |= kUpdTrigger;
 }
@@ -121,63 +94,63 @@ void DelayedTrigger(Player& p, Channel& ch) {
 void ExtendedRow(Player& p, Channel& ch, int sub, int y) {
     switch (sub) {
     case 0x1:
-        if (y) ch.finePortaUp = static_cast<uint8_t>(y);
-        PeriodDown(ch, 4 * ch.finePortaUp);
+        if (y) ch.fine_porta_up = static_cast<uint8_t>(y);
+        PeriodDown(ch, 4 * ch.fine_porta_up);
         break;
     case 0x2:
-        if (y) ch.finePortaDown = static_cast<uint8_t>(y);
-        PeriodUp(ch, 4 * ch.finePortaDown);
+        if (y) ch.fine_porta_down = static_cast<uint8_t>(y);
+        PeriodUp(ch, 4 * ch.fine_porta_down);
         break;
     case 0x4:
-        ch.vibWave = static_cast<uint8_t>(y);
+        ch.vib_wave = static_cast<uint8_t>(y);
         break;
     case 0x5: {
         // y = 8 is no detune; each step is 1/8 semitone
         ch.finetune = (y - 8) * 16;
         const Cell& c = ch.cell;
-        if (c.note >= 1 && c.note <= 96) {
-            ch.targetPeriod = NotePeriod(p, ch.realNote, ch.finetune);
-            if (ch.flags & kUpdTrigger) ch.period = ch.targetPeriod;
+        if (c.note >= 1 && c.note <= kNotes) {
+            ch.target_period = NotePeriod(p, ch.real_note, ch.finetune);
+            if (ch.flags & kUpdTrigger) ch.period = ch.target_period;
         }
         break;
     }
     case 0x6:
         if (y == 0) {
-            ch.loopRow = p.row;
-        } else if (ch.loopCount == 0 || --ch.loopCount > 0) {
-            if (ch.loopCount == 0) ch.loopCount = y;
-            Jump(p, p.order, ch.loopRow);
-            p.songJump = false;
+            ch.loop_row = p.row;
+        } else if (ch.loop_count == 0 || --ch.loop_count > 0) {
+            if (ch.loop_count == 0) ch.loop_count = y;
+            Jump(p, p.order, ch.loop_row);
+            p.song_jump = false;
         }
         break;
     case 0x7:
-        ch.tremWave = static_cast<uint8_t>(y);
+        ch.trem_wave = static_cast<uint8_t>(y);
         break;
     case 0x8:
         ch.panning = y * 16;
         break;
     case 0xA:
-        if (y) ch.fineVolSlide = y;
-        ch.volume += ch.fineVolSlide;
+        if (y) ch.fine_vol_slide = y;
+        ch.volume += ch.fine_vol_slide;
         break;
     case 0xB:
-        if (y) ch.fineVolSlide = -y;
-        ch.volume += ch.fineVolSlide;
+        if (y) ch.fine_vol_slide = -y;
+        ch.volume += ch.fine_vol_slide;
         break;
     case 0xC:
         if (y == 0) ch.volume = 0;
         break;
     case 0xD:
         if (y) {
-            ch.period = ch.savedPeriod;
-            ch.volume = ch.savedVolume;
-            ch.panning = ch.savedPanning;
+            ch.period = ch.saved_period;
+            ch.volume = ch.saved_volume;
+            ch.panning = ch.saved_panning;
             ch.flags &= ~kUpdTrigger;
-            ch.delayTick = static_cast<uint8_t>(y);
+            ch.delay_tick = static_cast<uint8_t>(y);
         }
         break;
     case 0xE:
-        p.extraTicks = y * p.speed;
+        p.extra_ticks = y * p.speed;
         break;
     default:
         break;
@@ -193,9 +166,9 @@ void ExtendedTick(Player& p, Channel& ch, int sub, int y) {
         if (p.tick == y) ch.volume = 0;
         break;
     case 0xD:
-        if (ch.delayTick == p.tick)
+        if (ch.delay_tick == p.tick)
             DelayedTrigger(p, ch);
-        else if (p.tick < ch.delayTick)
+        else if (p.tick < ch.delay_tick)
             ch.flags = 0;
         break;
     default:
@@ -206,11 +179,11 @@ void ExtendedTick(Player& p, Channel& ch, int sub, int y) {
 } // namespace
 
 void TonePortamento(Channel& ch) {
-    int speed = 4 * ch.tonePortaSpeed;
-    if (ch.period < ch.targetPeriod)
-        ch.period = std::min(ch.period + speed, ch.targetPeriod);
-    else if (ch.period > ch.targetPeriod)
-        ch.period = std::max(ch.period - speed, ch.targetPeriod);
+    int speed = 4 * ch.tone_porta_speed;
+    if (ch.period < ch.target_period)
+        ch.period = std::min(ch.period + speed, ch.target_period);
+    else if (ch.period > ch.target_period)
+        ch.period = std::max(ch.period - speed, ch.target_period);
 }
 
 void VolumeColumnRow(Player& p, Channel& ch) {
@@ -230,10 +203,10 @@ void VolumeColumnRow(Player& p, Channel& ch) {
         ch.volume += x;
         break;
     case 0xA:
-        if (x) ch.vibSpeed = static_cast<uint8_t>(x);
+        if (x) ch.vib_speed = static_cast<uint8_t>(x);
         break;
     case 0xB:
-        if (x) ch.vibDepth = static_cast<uint8_t>(x);
+        if (x) ch.vib_depth = static_cast<uint8_t>(x);
         break;
     case 0xC:
         ch.panning = x * 16;
@@ -245,7 +218,7 @@ void VolumeColumnRow(Player& p, Channel& ch) {
         ch.panning = std::min(255, ch.panning + x);
         break;
     case 0xF:
-        if (x) ch.tonePortaSpeed = static_cast<uint8_t>(x * 16);
+        if (x) ch.tone_porta_speed = static_cast<uint8_t>(x * 16);
         break;
     default:
         break;
@@ -284,61 +257,61 @@ void RowEffect(Player& p, Channel& ch, int index) {
     switch (ch.cell.effect) {
     case kPortaUp:
     case kPortaDown:
-        if (prm) ch.portaSpeed = static_cast<uint8_t>(prm);
+        if (prm) ch.porta_speed = static_cast<uint8_t>(prm);
         break;
     case kTonePorta:
-        if (prm) ch.tonePortaSpeed = static_cast<uint8_t>(prm);
+        if (prm) ch.tone_porta_speed = static_cast<uint8_t>(prm);
         break;
     case kVibrato:
-        if (x) ch.vibSpeed = static_cast<uint8_t>(x);
-        if (y) ch.vibDepth = static_cast<uint8_t>(y);
-        ApplyVibrato(ch, ch.vibDepth);
+        if (x) ch.vib_speed = static_cast<uint8_t>(x);
+        if (y) ch.vib_depth = static_cast<uint8_t>(y);
+        ApplyVibrato(ch, ch.vib_depth);
         break;
     case kTonePortaVolSlide:
-        if (prm) ch.volSlide = static_cast<uint8_t>(prm);
+        if (prm) ch.vol_slide = static_cast<uint8_t>(prm);
         break;
     case kVibratoVolSlide:
-        if (prm) ch.volSlide = static_cast<uint8_t>(prm);
-        ApplyVibrato(ch, ch.vibDepth);
+        if (prm) ch.vol_slide = static_cast<uint8_t>(prm);
+        ApplyVibrato(ch, ch.vib_depth);
         break;
     case kTremolo:
-        if (x) ch.tremSpeed = static_cast<uint8_t>(x);
-        if (y) ch.tremDepth = static_cast<uint8_t>(y);
+        if (x) ch.trem_speed = static_cast<uint8_t>(x);
+        if (y) ch.trem_depth = static_cast<uint8_t>(y);
         break;
     case kSetPanning:
         ch.panning = prm;
         break;
     case kSampleOffset:
-        if (prm) ch.offsetParam = static_cast<uint8_t>(prm);
+        if (prm) ch.offset_param = static_cast<uint8_t>(prm);
         if (ch.flags & kUpdTrigger) {
-            uint32_t offset = ch.offsetParam * 256u;
+            uint32_t offset = ch.offset_param * 256u;
             const Sample* s = ch.sample;
-            if (s && offset >= static_cast<uint32_t>(s->loopStart + s->loopLength)) {
+            if (s && offset >= static_cast<uint32_t>(s->loop_start + s->loop_length)) {
                 // Beyond the sample: no new note; the current sound restarts.
                 ch.flags &= ~kUpdTrigger;
                 Voice& v = p.voices[index][ch.slot];
                 v.position = 0;
                 v.backwards = false;
             } else {
-                ch.sampleOffset = offset;
+                ch.sample_offset = offset;
             }
         }
         break;
     case kVolumeSlide:
-        if (prm) ch.volSlide = static_cast<uint8_t>(prm);
+        if (prm) ch.vol_slide = static_cast<uint8_t>(prm);
         break;
     case kPositionJump:
-        Jump(p, prm >= m.songLength ? 0 : prm, 0);
-        p.jumpMarked = true;
-        p.songJump = true;
+        Jump(p, prm >= m.song_length ? 0 : prm, 0);
+        p.jump_marked = true;
+        p.song_jump = true;
         break;
     case kSetVolume:
         ch.volume = prm;
         break;
     case kPatternBreak:
-        p.pendingRow = x * 10 + y;
-        if (!p.jumpMarked) p.pendingOrder = p.order + 1;
-        p.songJump = true;
+        p.pending_row = x * 10 + y;
+        if (!p.jump_marked) p.pending_order = p.order + 1;
+        p.song_jump = true;
         break;
     case kExtended:
         ExtendedRow(p, ch, x, y);
@@ -348,42 +321,42 @@ void RowEffect(Player& p, Channel& ch, int index) {
             p.speed = prm ? prm : 1;
         } else {
             p.bpm = prm;
-            p.samplesPerTick = SamplesPerTick(prm);
+            p.samples_per_tick = SamplesPerTick(prm);
         }
         break;
     case kGlobalVolume:
-        p.globalVolume = std::min(prm, 64);
+        p.global_volume = std::min(prm, 64);
         break;
     case kGlobalSlide:
-        if (prm) ch.globalSlide = static_cast<uint8_t>(prm);
+        if (prm) ch.global_slide = static_cast<uint8_t>(prm);
         break;
     case kEnvelopePosition: {
         const Instrument* ins = InstrumentOf(p, ch);
         if (ins && (ins->volume.flags & kEnvOn))
-            EnvelopeJump(ins->volume, ch.volEnv, prm, ch.envVolume);
+            EnvelopeJump(ins->volume, ch.vol_env, prm, ch.env_volume);
         break;
     }
     case kPanningSlide:
-        if (prm) ch.panSlide = static_cast<uint8_t>(prm);
+        if (prm) ch.pan_slide = static_cast<uint8_t>(prm);
         break;
     case kMultiRetrig:
-        if (x) ch.retrigVolume = static_cast<uint8_t>(x);
-        if (y) ch.retrigInterval = static_cast<uint8_t>(y);
+        if (x) ch.retrig_volume = static_cast<uint8_t>(x);
+        if (y) ch.retrig_interval = static_cast<uint8_t>(y);
         break;
     case kTremor:
         if (prm) {
-            ch.tremorOn = static_cast<uint8_t>(x);
-            ch.tremorOff = static_cast<uint8_t>(y);
+            ch.tremor_on = static_cast<uint8_t>(x);
+            ch.tremor_off = static_cast<uint8_t>(y);
         }
         Tremor(ch);
         break;
     case kExtraFinePorta:
         if (x == 1) {
-            if (y) ch.xfinePortaUp = static_cast<uint8_t>(y);
-            PeriodDown(ch, ch.xfinePortaUp);
+            if (y) ch.xfine_porta_up = static_cast<uint8_t>(y);
+            PeriodDown(ch, ch.xfine_porta_up);
         } else if (x == 2) {
-            if (y) ch.xfinePortaDown = static_cast<uint8_t>(y);
-            PeriodUp(ch, ch.xfinePortaDown);
+            if (y) ch.xfine_porta_down = static_cast<uint8_t>(y);
+            PeriodUp(ch, ch.xfine_porta_down);
         }
         break;
     default:
@@ -400,30 +373,30 @@ void TickEffect(Player& p, Channel& ch) {
         int semis = phase == 1 ? x : phase == 2 ? y : 0;
         if (!semis) break;
         if (p.module.linear)
-            ch.periodDelta = -64 * semis;
+            ch.period_delta = -64 * semis;
         else
-            ch.periodDelta = NotePeriod(p, ch.realNote + semis, ch.finetune) -
-                             NotePeriod(p, ch.realNote, ch.finetune);
+            ch.period_delta = NotePeriod(p, ch.real_note + semis, ch.finetune) -
+                              NotePeriod(p, ch.real_note, ch.finetune);
         break;
     }
     case kPortaUp:
-        PeriodDown(ch, 4 * ch.portaSpeed);
+        PeriodDown(ch, 4 * ch.porta_speed);
         break;
     case kPortaDown:
-        PeriodUp(ch, 4 * ch.portaSpeed);
+        PeriodUp(ch, 4 * ch.porta_speed);
         break;
     case kTonePorta:
         TonePortamento(ch);
         break;
     case kVibrato:
-        ApplyVibrato(ch, ch.vibDepth);
+        ApplyVibrato(ch, ch.vib_depth);
         break;
     case kTonePortaVolSlide:
         TonePortamento(ch);
         VolumeSlide(ch);
         break;
     case kVibratoVolSlide:
-        ApplyVibrato(ch, ch.vibDepth);
+        ApplyVibrato(ch, ch.vib_depth);
         VolumeSlide(ch);
         break;
     case kTremolo:
@@ -436,17 +409,17 @@ void TickEffect(Player& p, Channel& ch) {
         ExtendedTick(p, ch, x, y);
         break;
     case kGlobalSlide: {
-        int gx = ch.globalSlide >> 4, gy = ch.globalSlide & 15;
-        p.globalVolume = std::clamp(p.globalVolume + (gx ? gx : -gy), 0, 64);
+        int gx = ch.global_slide >> 4, gy = ch.global_slide & 15;
+        p.global_volume = std::clamp(p.global_volume + (gx ? gx : -gy), 0, 64);
         break;
     }
     case kPanningSlide: {
-        int px = ch.panSlide >> 4, py = ch.panSlide & 15;
+        int px = ch.pan_slide >> 4, py = ch.pan_slide & 15;
         ch.panning = std::clamp(ch.panning + (px ? px : -py), 0, 255);
         break;
     }
     case kMultiRetrig:
-        if (ch.retrigInterval && p.tick % ch.retrigInterval == 0) {
+        if (ch.retrig_interval && p.tick % ch.retrig_interval == 0) {
             Retrigger(ch);
             RetrigVolume(ch);
         }

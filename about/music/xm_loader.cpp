@@ -7,11 +7,82 @@
 namespace xm {
 namespace {
 
-constexpr int kHeaderBytes = 336;
-constexpr int kInstrumentHeadBytes = 33;
-constexpr int kInstrumentRestBytes = 208;
-constexpr int kSampleHeaderBytes = 40;
 constexpr int32_t kMaxSampleFrames = 1 << 22;
+constexpr int kMaxRows = 256;
+constexpr int kMaxPatterns = 256;
+constexpr int kMaxInstruments = 255;
+constexpr int kEmptyPatternRows = 64;  // a pattern without cells or data
+constexpr uint8_t kAdpcmMarker = 0xAD; // in the sample header's reserved byte
+constexpr int kAdpcmTableBytes = 16;
+
+// Where the fields of the records of an XM file lie, in bytes from the
+// record's start.
+enum ModuleHeader {
+    kModuleName = 17,
+    kModuleHeaderSize = 60, // counted from this field
+    kModuleSongLength = 64,
+    kModuleRestart = 66,
+    kModuleChannels = 68,
+    kModulePatterns = 70,
+    kModuleInstruments = 72,
+    kModuleFlags = 74,
+    kModuleTempo = 76,
+    kModuleBpm = 78,
+    kModuleOrders = 80,
+    kModuleHeaderBytes = 336,
+};
+enum PatternHeader {
+    kPatternHeaderLength = 0,
+    kPatternRows = 5,
+    kPatternPackedSize = 7,
+    kPatternHeaderBytes = 9,
+    kPatternHeaderLimit = 64, // a longer header length is not believed
+};
+enum InstrumentHeader {
+    kInstrumentHeaderSize = 0,
+    kInstrumentSampleCount = 27,
+    kInstrumentShortBytes = 29, // where an instrument without samples may end
+    kInstrumentSampleHeaderSize = 29,
+    kInstrumentHeadBytes = 33,
+    // The rest, present when the instrument has samples.
+    kInstrumentSampleMap = 0,
+    kInstrumentVolumePoints = 96,
+    kInstrumentPanningPoints = 144,
+    kInstrumentVolumeCount = 192,
+    kInstrumentPanningCount = 193,
+    kInstrumentVolumeSustain = 194,
+    kInstrumentVolumeLoopStart = 195,
+    kInstrumentVolumeLoopEnd = 196,
+    kInstrumentPanningSustain = 197,
+    kInstrumentPanningLoopStart = 198,
+    kInstrumentPanningLoopEnd = 199,
+    kInstrumentVolumeFlags = 200,
+    kInstrumentPanningFlags = 201,
+    kInstrumentVibratoType = 202,
+    kInstrumentVibratoSweep = 203,
+    kInstrumentVibratoDepth = 204,
+    kInstrumentVibratoRate = 205,
+    kInstrumentFadeout = 206,
+    kInstrumentRestBytes = 208,
+};
+enum SampleHeader {
+    kSampleLength = 0,
+    kSampleLoopStart = 4,
+    kSampleLoopLength = 8,
+    kSampleVolume = 12,
+    kSampleFinetune = 13,
+    kSampleType = 14,
+    kSamplePanning = 15,
+    kSampleRelativeNote = 16,
+    kSampleReserved = 17,
+    kSampleHeaderBytes = 40,
+};
+constexpr uint8_t kSampleSixteenBit = 0x10; // in the type byte
+constexpr uint8_t kSampleLoopBits = 3;      // in the type byte
+constexpr uint16_t kLinearFrequencies = 1;  // in the module's flags
+constexpr int kEnvelopePointBytes = 4;      // x and y, 16 bits each
+constexpr uint8_t kEnvelopeFlagBits = kEnvOn | kEnvSustain | kEnvLoop;
+constexpr uint16_t kEnvelopeMaxValue = 64;
 
 uint16_t U16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | p[1] << 8);
@@ -57,128 +128,137 @@ bool UnpackPattern(const uint8_t* data, size_t size, int rows, int channels, int
 
 bool LoadPatterns(Source& s, Module& m) {
     std::vector<uint8_t> packed;
-    for (int i = 0; i < m.declaredPatterns; ++i) {
-        uint8_t h[9];
+    for (int i = 0; i < m.declared_patterns; ++i) {
+        uint8_t h[kPatternHeaderBytes];
         int64_t start = s.tell(s.context);
         if (!ReadExact(s, h, sizeof h)) return false;
-        uint32_t headerLength = U32(h);
-        int rows = U16(h + 5);
-        uint16_t packedSize = U16(h + 7);
-        if (headerLength > 9 && headerLength < 64) s.seek(s.context, start + headerLength, false);
+        uint32_t header_length = U32(h + kPatternHeaderLength);
+        int rows = U16(h + kPatternRows);
+        uint16_t packed_size = U16(h + kPatternPackedSize);
+        if (header_length > kPatternHeaderBytes && header_length < kPatternHeaderLimit)
+            s.seek(s.context, start + header_length, false);
         Pattern& p = m.patterns[i];
-        if (packedSize == 0) {
-            p.rows = (rows >= 1 && rows <= 256) ? rows : 64;
+        if (packed_size == 0) {
+            p.rows = (rows >= 1 && rows <= kMaxRows) ? rows : kEmptyPatternRows;
             continue;
         }
-        if (rows < 1 || rows > 256) return false;
-        packed.resize(packedSize);
-        if (!ReadExact(s, packed.data(), packedSize)) return false;
-        UnpackPattern(packed.data(), packedSize, rows, m.channels,
+        if (rows < 1 || rows > kMaxRows) return false;
+        packed.resize(packed_size);
+        if (!ReadExact(s, packed.data(), packed_size)) return false;
+        UnpackPattern(packed.data(), packed_size, rows, m.channels,
                       static_cast<int>(m.instruments.size()), p);
     }
     return true;
 }
 
-void ReadEnvelope(const uint8_t* points, uint8_t count, uint8_t sustain, uint8_t loopStart,
-                  uint8_t loopEnd, uint8_t flags, Envelope& e) {
-    e.points = std::min<uint8_t>(count, 12);
-    for (int k = 0; k < 12; ++k) {
-        e.x[k] = U16(points + 4 * k);
-        e.y[k] = static_cast<uint8_t>(std::min<uint16_t>(U16(points + 4 * k + 2), 64));
+void ReadEnvelope(const uint8_t* points, uint8_t count, uint8_t sustain, uint8_t loop_start,
+                  uint8_t loop_end, uint8_t flags, Envelope& e) {
+    e.points = std::min<uint8_t>(count, kEnvelopePoints);
+    for (int k = 0; k < kEnvelopePoints; ++k) {
+        const uint8_t* point = points + kEnvelopePointBytes * k;
+        e.x[k] = U16(point);
+        e.y[k] = static_cast<uint8_t>(std::min<uint16_t>(U16(point + 2), kEnvelopeMaxValue));
     }
     e.sustain = sustain;
-    e.loopStart = loopStart;
-    e.loopEnd = loopEnd;
-    e.flags = flags & 7;
+    e.loop_start = loop_start;
+    e.loop_end = loop_end;
+    e.flags = flags & kEnvelopeFlagBits;
     // Fewer than two points: no envelope. Points out of range switch off
     // the sustain or loop that names them.
     if (e.points < 2) e.flags = 0;
     if (e.sustain >= e.points) e.flags &= ~kEnvSustain;
-    if (e.loopStart >= e.points || e.loopEnd >= e.points || e.loopStart > e.loopEnd)
+    if (e.loop_start >= e.points || e.loop_end >= e.points || e.loop_start > e.loop_end)
         e.flags &= ~kEnvLoop;
 }
 
-void ReadSampleHeader(const uint8_t* h, Sample& smp, uint32_t& byteLength) {
-    byteLength = U32(h);
-    uint32_t loopStart = U32(h + 4), loopLength = U32(h + 8);
-    smp.volume = h[12];
-    smp.finetune = static_cast<int8_t>(h[13]);
-    smp.type = h[14];
-    smp.panning = h[15];
-    smp.relativeNote = static_cast<int8_t>(h[16]);
-    smp.adpcm = h[17] == 0xAD;
-    smp.sixteenBit = (smp.type & 0x10) != 0;
-    uint32_t length = byteLength;
-    if (smp.sixteenBit) {
+void ReadSampleHeader(const uint8_t* h, Sample& smp, uint32_t& byte_length) {
+    byte_length = U32(h + kSampleLength);
+    uint32_t loop_start = U32(h + kSampleLoopStart), loop_length = U32(h + kSampleLoopLength);
+    smp.volume = h[kSampleVolume];
+    smp.finetune = static_cast<int8_t>(h[kSampleFinetune]);
+    smp.type = h[kSampleType];
+    smp.panning = h[kSamplePanning];
+    smp.relative_note = static_cast<int8_t>(h[kSampleRelativeNote]);
+    smp.adpcm = h[kSampleReserved] == kAdpcmMarker;
+    smp.sixteen_bit = (smp.type & kSampleSixteenBit) != 0;
+    uint32_t length = byte_length;
+    if (smp.sixteen_bit) {
         length /= 2;
-        loopStart /= 2;
-        loopLength /= 2;
+        loop_start /= 2;
+        loop_length /= 2;
     }
     // Values at or above the limit fail the load later; clamp here so that
     // the arithmetic below stays in range.
     length = std::min<uint32_t>(length, kMaxSampleFrames);
-    loopStart = std::min(loopStart, length);
-    loopLength = std::min(loopLength, length - loopStart);
+    loop_start = std::min(loop_start, length);
+    loop_length = std::min(loop_length, length - loop_start);
     smp.length = static_cast<int32_t>(length);
-    smp.loop = smp.type & 3;
-    if (smp.loop == 3) smp.loop = kLoopPingPong;
-    if (smp.loop == kLoopNone || loopLength == 0) {
+    smp.loop = smp.type & kSampleLoopBits;
+    if (smp.loop == kSampleLoopBits) smp.loop = kLoopPingPong; // both bits: ping-pong
+    if (smp.loop == kLoopNone || loop_length == 0) {
         smp.loop = kLoopNone;
-        loopStart = 0;
-        loopLength = length;
+        loop_start = 0;
+        loop_length = length;
     }
-    smp.loopStart = static_cast<int32_t>(loopStart);
-    smp.loopLength = static_cast<int32_t>(loopLength);
+    smp.loop_start = static_cast<int32_t>(loop_start);
+    smp.loop_length = static_cast<int32_t>(loop_length);
 }
 
-bool LoadSampleData(Source& s, Sample& smp, uint32_t byteLength) {
-    if (byteLength / (smp.sixteenBit ? 2 : 1) >= static_cast<uint32_t>(kMaxSampleFrames))
+bool LoadSampleData(Source& s, Sample& smp, uint32_t byte_length) {
+    if (byte_length / (smp.sixteen_bit ? 2 : 1) >= static_cast<uint32_t>(kMaxSampleFrames))
         return false;
     int n = smp.length;
-    int64_t stored = smp.adpcm ? 16 + (static_cast<int64_t>(n) + 1) / 2 : byteLength;
+    int64_t stored = smp.adpcm ? kAdpcmTableBytes + (static_cast<int64_t>(n) + 1) / 2 : byte_length;
     if (stored > Remaining(s)) return false; // truncated: check before allocating
     smp.pcm.assign(static_cast<size_t>(n) + kGuardSamples, 0);
     std::vector<uint8_t> raw(static_cast<size_t>(stored));
     if (stored && !ReadExact(s, raw.data(), raw.size())) return false;
     if (smp.adpcm)
-        DecodeAdpcm(raw.data(), raw.data() + 16, n, smp.pcm.data());
-    else if (smp.sixteenBit)
+        DecodeAdpcm(raw.data(), raw.data() + kAdpcmTableBytes, n, smp.pcm.data());
+    else if (smp.sixteen_bit)
         DecodeDelta16(raw.data(), n, smp.pcm.data());
     else
         DecodeDelta8(raw.data(), n, smp.pcm.data());
-    int32_t end = smp.loopStart + smp.loopLength;
-    if (smp.loop == kLoopForward) smp.pcm[end] = smp.pcm[smp.loopStart];
+    int32_t end = smp.loop_start + smp.loop_length;
+    if (smp.loop == kLoopForward) smp.pcm[end] = smp.pcm[smp.loop_start];
     if (smp.loop == kLoopPingPong) smp.pcm[end] = smp.pcm[end - 1];
     return true;
 }
 
 bool LoadInstrument(Source& s, Module& m, Instrument& ins) {
     int64_t start = s.tell(s.context);
-    // Instruments without samples may end after the sample count (29
-    // bytes); the sample header size is read only when the header holds it.
+    // Instruments without samples may end after the sample count; the
+    // sample header size is read only when the header holds it.
     uint8_t head[kInstrumentHeadBytes] = {};
-    if (!ReadExact(s, head, 29)) return false;
-    uint32_t headerSize = U32(head);
-    if (headerSize >= kInstrumentHeadBytes && !ReadExact(s, head + 29, 4)) return false;
-    int count = U16(head + 27);
-    uint32_t sampleHeaderSize = headerSize >= kInstrumentHeadBytes ? U32(head + 29) : 40;
+    if (!ReadExact(s, head, kInstrumentShortBytes)) return false;
+    uint32_t header_size = U32(head + kInstrumentHeaderSize);
+    if (header_size >= kInstrumentHeadBytes &&
+        !ReadExact(s, head + kInstrumentShortBytes, kInstrumentHeadBytes - kInstrumentShortBytes))
+        return false;
+    int count = U16(head + kInstrumentSampleCount);
+    uint32_t sample_header_size = header_size >= kInstrumentHeadBytes
+                                      ? U32(head + kInstrumentSampleHeaderSize)
+                                      : uint32_t{kSampleHeaderBytes};
     if (count > kMaxSamplesPerInstrument) return false;
-    if (count > 0 && sampleHeaderSize >= 41) return false;
+    if (count > 0 && sample_header_size > kSampleHeaderBytes) return false;
     if (count > 0) {
         uint8_t rest[kInstrumentRestBytes];
         if (!ReadExact(s, rest, sizeof rest)) return false;
-        std::memcpy(ins.sampleMap, rest, 96);
-        ReadEnvelope(rest + 96, rest[192], rest[194], rest[195], rest[196], rest[200], ins.volume);
-        ReadEnvelope(rest + 144, rest[193], rest[197], rest[198], rest[199], rest[201],
-                     ins.panning);
-        ins.vibratoType = rest[202];
-        ins.vibratoSweep = rest[203];
-        ins.vibratoDepth = rest[204];
-        ins.vibratoRate = rest[205];
-        ins.fadeout = static_cast<uint32_t>(U16(rest + 206)) * 2;
+        std::memcpy(ins.sample_map, rest + kInstrumentSampleMap, sizeof ins.sample_map);
+        ReadEnvelope(rest + kInstrumentVolumePoints, rest[kInstrumentVolumeCount],
+                     rest[kInstrumentVolumeSustain], rest[kInstrumentVolumeLoopStart],
+                     rest[kInstrumentVolumeLoopEnd], rest[kInstrumentVolumeFlags], ins.volume);
+        ReadEnvelope(rest + kInstrumentPanningPoints, rest[kInstrumentPanningCount],
+                     rest[kInstrumentPanningSustain], rest[kInstrumentPanningLoopStart],
+                     rest[kInstrumentPanningLoopEnd], rest[kInstrumentPanningFlags], ins.panning);
+        ins.vibrato_type = rest[kInstrumentVibratoType];
+        ins.vibrato_sweep = rest[kInstrumentVibratoSweep];
+        ins.vibrato_depth = rest[kInstrumentVibratoDepth];
+        ins.vibrato_rate = rest[kInstrumentVibratoRate];
+        ins.fadeout = static_cast<uint32_t>(U16(rest + kInstrumentFadeout)) * 2; // kept doubled
     }
-    s.seek(s.context, start + static_cast<int64_t>(headerSize) - s.tell(s.context), true);
-    ins.sampleCount = count;
+    s.seek(s.context, start + static_cast<int64_t>(header_size) - s.tell(s.context), true);
+    ins.sample_count = count;
     ins.samples.resize(count);
     std::vector<uint32_t> bytes(count);
     for (int k = 0; k < count; ++k) {
@@ -193,28 +273,28 @@ bool LoadInstrument(Source& s, Module& m, Instrument& ins) {
 }
 
 bool LoadAll(Source& s, Module& m) {
-    uint8_t h[kHeaderBytes];
+    uint8_t h[kModuleHeaderBytes];
     if (!ReadExact(s, h, sizeof h)) return false;
-    uint32_t headerSize = U32(h + 60);
-    m.songLength = U16(h + 64);
-    m.restart = U16(h + 66);
-    m.channels = U16(h + 68);
-    m.declaredPatterns = U16(h + 70);
-    int instruments = U16(h + 72);
-    m.linear = (U16(h + 74) & 1) != 0;
-    m.tempo = U16(h + 76);
-    m.bpm = U16(h + 78);
-    std::memcpy(m.orders, h + 80, 256);
-    std::memcpy(m.name, h + 17, 20);
-    m.name[20] = 0;
-    if (m.declaredPatterns == 0 || m.songLength < 1 || m.songLength > 256) return false;
+    uint32_t header_size = U32(h + kModuleHeaderSize);
+    m.song_length = U16(h + kModuleSongLength);
+    m.restart = U16(h + kModuleRestart);
+    m.channels = U16(h + kModuleChannels);
+    m.declared_patterns = U16(h + kModulePatterns);
+    int instruments = U16(h + kModuleInstruments);
+    m.linear = (U16(h + kModuleFlags) & kLinearFrequencies) != 0;
+    m.tempo = U16(h + kModuleTempo);
+    m.bpm = U16(h + kModuleBpm);
+    std::memcpy(m.orders, h + kModuleOrders, sizeof m.orders);
+    std::memcpy(m.name, h + kModuleName, kModuleNameLength);
+    m.name[kModuleNameLength] = 0;
+    if (m.declared_patterns == 0 || m.song_length < 1 || m.song_length > kMaxOrders) return false;
     if (m.channels < 1 || m.channels > kMaxChannels) return false;
     // Pattern numbers and instrument numbers in cells are bytes.
-    if (m.declaredPatterns > 256 || instruments > 255) return false;
-    s.seek(s.context, 60 + static_cast<int64_t>(headerSize), false);
+    if (m.declared_patterns > kMaxPatterns || instruments > kMaxInstruments) return false;
+    s.seek(s.context, kModuleHeaderSize + static_cast<int64_t>(header_size), false);
 
-    int kept = m.declaredPatterns;
-    for (int i = 0; i < m.songLength; ++i)
+    int kept = m.declared_patterns;
+    for (int i = 0; i < m.song_length; ++i)
         kept = std::max(kept, m.orders[i] + 1);
     m.patterns.resize(kept); // extra patterns: 64 empty rows without cells
     m.instruments.resize(instruments);

@@ -31,7 +31,7 @@ XM_ALWAYS_INLINE int32_t SamplePair(const int16_t* data, int64_t p) {
 struct Walker {
     const int16_t* data;
     int64_t p, step;
-    __m128i low, lowStep;
+    __m128i low, low_step;
 
     XM_ALWAYS_INLINE Walker(const int16_t* samples, int64_t pos, int64_t stride)
         : data(samples), p(pos), step(stride) {
@@ -40,7 +40,7 @@ struct Walker {
         low = _mm_add_epi32(_mm_set1_epi32(static_cast<int32_t>(pos)),
                             _mm_set_epi32(static_cast<int32_t>(3 * s), static_cast<int32_t>(2 * s),
                                           static_cast<int32_t>(s), 0));
-        lowStep = _mm_set1_epi32(static_cast<int32_t>(4 * s));
+        low_step = _mm_set1_epi32(static_cast<int32_t>(4 * s));
     }
 
     // The sample values x 64 of the next four frames: madd gives
@@ -51,11 +51,11 @@ struct Walker {
         const __m128i pairs = _mm_set_epi32(SamplePair(data, p3), SamplePair(data, p2),
                                             SamplePair(data, p1), SamplePair(data, p));
         p = p3 + step;
-        const __m128i fracMask = _mm_set1_epi32(0x7FFF);
-        const __m128i frac = _mm_and_si128(_mm_srli_epi32(low, 17), fracMask);
-        low = _mm_add_epi32(low, lowStep);
+        const __m128i frac_mask = _mm_set1_epi32(0x7FFF);
+        const __m128i frac = _mm_and_si128(_mm_srli_epi32(low, 17), frac_mask);
+        low = _mm_add_epi32(low, low_step);
         const __m128i weights =
-            _mm_or_si128(_mm_sub_epi32(fracMask, frac), _mm_slli_epi32(frac, 16));
+            _mm_or_si128(_mm_sub_epi32(frac_mask, frac), _mm_slli_epi32(frac, 16));
         const __m128i first = _mm_srai_epi32(_mm_slli_epi32(pairs, 16), 16);
         return _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(pairs, weights), first), 9);
     }
@@ -73,12 +73,12 @@ template <bool kMono>
 XM_ALWAYS_INLINE int MixFlat(const int16_t* data, int64_t& pos, int64_t step, int32_t left,
                              int32_t right, int32_t* mix, int count) {
     Walker walk(data, pos, step);
-    const __m128i volumeLeft = _mm_set1_epi32(left), volumeRight = _mm_set1_epi32(right);
+    const __m128i volume_left = _mm_set1_epi32(left), volume_right = _mm_set1_epi32(right);
     int i = 0;
     for (; i + 4 <= count; i += 4) {
         const __m128i s = walk.Next();
-        const __m128i l = Multiply(s, volumeLeft);
-        AddFrames(mix + 2 * i, l, kMono ? l : Multiply(s, volumeRight));
+        const __m128i l = Multiply(s, volume_left);
+        AddFrames(mix + 2 * i, l, kMono ? l : Multiply(s, volume_right));
     }
     pos = walk.p;
     return i;
@@ -95,23 +95,25 @@ XM_ALWAYS_INLINE __m128i ScaleByRampVolume(__m128i s, __m128i volume) {
 // Volumes changing by a constant step each frame. Returns the frames mixed,
 // a multiple of four; `left` and `right` advance with them.
 XM_ALWAYS_INLINE int MixRamp(const int16_t* data, int64_t& pos, int64_t step, int32_t& left,
-                             int32_t& right, int32_t incLeft, int32_t incRight, int32_t* mix,
+                             int32_t& right, int32_t inc_left, int32_t inc_right, int32_t* mix,
                              int count) {
     Walker walk(data, pos, step);
-    __m128i volumeLeft =
-        _mm_add_epi32(_mm_set1_epi32(left), _mm_set_epi32(3 * incLeft, 2 * incLeft, incLeft, 0));
-    __m128i volumeRight = _mm_add_epi32(_mm_set1_epi32(right),
-                                        _mm_set_epi32(3 * incRight, 2 * incRight, incRight, 0));
-    const __m128i stepLeft = _mm_set1_epi32(4 * incLeft), stepRight = _mm_set1_epi32(4 * incRight);
+    __m128i volume_left =
+        _mm_add_epi32(_mm_set1_epi32(left), _mm_set_epi32(3 * inc_left, 2 * inc_left, inc_left, 0));
+    __m128i volume_right = _mm_add_epi32(_mm_set1_epi32(right),
+                                         _mm_set_epi32(3 * inc_right, 2 * inc_right, inc_right, 0));
+    const __m128i step_left = _mm_set1_epi32(4 * inc_left),
+                  step_right = _mm_set1_epi32(4 * inc_right);
     int i = 0;
     for (; i + 4 <= count; i += 4) {
         const __m128i s = walk.Next();
-        AddFrames(mix + 2 * i, ScaleByRampVolume(s, volumeLeft), ScaleByRampVolume(s, volumeRight));
-        volumeLeft = _mm_add_epi32(volumeLeft, stepLeft);
-        volumeRight = _mm_add_epi32(volumeRight, stepRight);
+        AddFrames(mix + 2 * i, ScaleByRampVolume(s, volume_left),
+                  ScaleByRampVolume(s, volume_right));
+        volume_left = _mm_add_epi32(volume_left, step_left);
+        volume_right = _mm_add_epi32(volume_right, step_right);
     }
-    left += i * incLeft;
-    right += i * incRight;
+    left += i * inc_left;
+    right += i * inc_right;
     pos = walk.p;
     return i;
 }

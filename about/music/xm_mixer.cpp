@@ -19,13 +19,13 @@ constexpr int64_t kStep40Hz = (40LL << 32) / kOutputRate;
 
 void StartRampIfNeeded(Voice& v) {
     // The accumulator bound (see MixVoice) holds only for volumes up to 127.
-    v.targetLeft = std::clamp(v.targetLeft, 0, kMaxVoiceVolume);
-    v.targetRight = std::clamp(v.targetRight, 0, kMaxVoiceVolume);
-    if (v.targetLeft == v.usedLeft && v.targetRight == v.usedRight) return;
-    v.usedLeft = v.targetLeft;
-    v.usedRight = v.targetRight;
-    v.incLeft = (v.targetLeft * 128 - v.left) / kRampFrames;
-    v.incRight = (v.targetRight * 128 - v.right) / kRampFrames;
+    v.target_left = std::clamp(v.target_left, 0, kMaxVoiceVolume);
+    v.target_right = std::clamp(v.target_right, 0, kMaxVoiceVolume);
+    if (v.target_left == v.used_left && v.target_right == v.used_right) return;
+    v.used_left = v.target_left;
+    v.used_right = v.target_right;
+    v.inc_left = (v.target_left * 128 - v.left) / kRampFrames;
+    v.inc_right = (v.target_right * 128 - v.right) / kRampFrames;
     v.ramp = kRampFrames;
 }
 
@@ -44,7 +44,7 @@ bool CpuHasSse41() {
     return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_SSE4_1);
 }
 
-bool g_useSse41 = CpuHasSse41();
+bool g_use_sse41 = CpuHasSse41();
 
 // The vector kernels built twice: for any x86-64 processor, and for those
 // with SSE4.1, chosen once at start-up.
@@ -62,14 +62,14 @@ __attribute__((target("sse4.1"))) int MixFlatSse41(const int16_t* data, int64_t&
 }
 
 int MixRampSse2(const int16_t* data, int64_t& pos, int64_t step, int32_t& left, int32_t& right,
-                int32_t incLeft, int32_t incRight, int32_t* mix, int count) {
-    return lanes::MixRamp(data, pos, step, left, right, incLeft, incRight, mix, count);
+                int32_t inc_left, int32_t inc_right, int32_t* mix, int count) {
+    return lanes::MixRamp(data, pos, step, left, right, inc_left, inc_right, mix, count);
 }
 
 __attribute__((target("sse4.1"))) int MixRampSse41(const int16_t* data, int64_t& pos, int64_t step,
-                                                   int32_t& left, int32_t& right, int32_t incLeft,
-                                                   int32_t incRight, int32_t* mix, int count) {
-    return lanes::MixRamp(data, pos, step, left, right, incLeft, incRight, mix, count);
+                                                   int32_t& left, int32_t& right, int32_t inc_left,
+                                                   int32_t inc_right, int32_t* mix, int count) {
+    return lanes::MixRamp(data, pos, step, left, right, inc_left, inc_right, mix, count);
 }
 #endif
 
@@ -78,33 +78,33 @@ __attribute__((target("sse4.1"))) int MixRampSse41(const int16_t* data, int64_t&
 template <bool kRamp, bool kMono>
 void MixFrames(const int16_t* data, int64_t& pos, int64_t step, Voice& v, int32_t* mix, int count) {
     int32_t left = v.left, right = v.right;
-    const int32_t incLeft = v.incLeft, incRight = v.incRight;
+    const int32_t inc_left = v.inc_left, inc_right = v.inc_right;
     // Without a ramp the volumes are whole multiples of 128, so
     // (s x volume) >> 7 is s x (volume / 128), a product that fits 32 bits.
     // It differs from a division rounded toward zero by at most one
     // accumulator unit (1/16320 of an output step) and is faster.
-    const int32_t flatLeft = left >> 7, flatRight = right >> 7;
+    const int32_t flat_left = left >> 7, flat_right = right >> 7;
     int64_t p = pos;
     int i = 0;
 #if defined(__SSE2__)
     if (kRamp)
-        i = (g_useSse41 ? MixRampSse41 : MixRampSse2)(data, p, step, left, right, incLeft, incRight,
-                                                      mix, count);
+        i = (g_use_sse41 ? MixRampSse41 : MixRampSse2)(data, p, step, left, right, inc_left,
+                                                       inc_right, mix, count);
     else
-        i = (g_useSse41 ? MixFlatSse41<kMono> : MixFlatSse2<kMono>)(data, p, step, flatLeft,
-                                                                    flatRight, mix, count);
+        i = (g_use_sse41 ? MixFlatSse41<kMono> : MixFlatSse2<kMono>)(data, p, step, flat_left,
+                                                                     flat_right, mix, count);
 #endif
     for (; i < count; ++i) {
         const int32_t s = Interpolate(data, p);
         if (kRamp) {
             mix[2 * i] += static_cast<int32_t>((static_cast<int64_t>(s) * left) >> 7);
             mix[2 * i + 1] += static_cast<int32_t>((static_cast<int64_t>(s) * right) >> 7);
-            left += incLeft;
-            right += incRight;
+            left += inc_left;
+            right += inc_right;
         } else {
-            const int32_t l = s * flatLeft;
+            const int32_t l = s * flat_left;
             mix[2 * i] += l;
-            mix[2 * i + 1] += kMono ? l : s * flatRight;
+            mix[2 * i + 1] += kMono ? l : s * flat_right;
         }
         p += step;
     }
@@ -126,7 +126,7 @@ void MixRun(const int16_t* data, int64_t& pos, int64_t step, Voice& v, int32_t* 
 
 void PreferSse41Mixing(bool prefer) {
 #if defined(__SSE2__)
-    g_useSse41 = prefer && CpuHasSse41();
+    g_use_sse41 = prefer && CpuHasSse41();
 #else
     (void)prefer;
 #endif
@@ -139,25 +139,25 @@ bool MixVoice(Voice& v, int32_t* mix, int frames) {
     StartRampIfNeeded(v);
     int64_t step = static_cast<int64_t>(v.step);
     if ((step >> 5) == 0) step = kStep40Hz;
-    const int64_t start = static_cast<int64_t>(s->loopStart) << 32;
-    const int64_t end = static_cast<int64_t>(s->loopStart + s->loopLength) << 32;
-    const int64_t loopLength = end - start;
+    const int64_t start = static_cast<int64_t>(s->loop_start) << 32;
+    const int64_t end = static_cast<int64_t>(s->loop_start + s->loop_length) << 32;
+    const int64_t loop_length = end - start;
     int64_t pos = static_cast<int64_t>(v.position);
     // Boundaries are handled before each run and after the last one, so the
     // stored position is always inside the playing region.
     for (;;) {
         if (!v.backwards && pos >= end) {
             if (s->loop == kLoopForward) {
-                pos = start + (pos - end) % loopLength;
+                pos = start + (pos - end) % loop_length;
             } else if (s->loop == kLoopPingPong) {
-                pos = end - 1 - std::min(pos - end, loopLength - 1);
+                pos = end - 1 - std::min(pos - end, loop_length - 1);
                 v.backwards = true;
             } else {
                 v.sample = nullptr;
                 return added;
             }
         } else if (v.backwards && pos < start) {
-            pos = start + std::min(start - pos, loopLength - 1);
+            pos = start + std::min(start - pos, loop_length - 1);
             v.backwards = false;
         }
         if (frames == 0) break;
@@ -167,19 +167,19 @@ bool MixVoice(Voice& v, int32_t* mix, int frames) {
         int count = frames;
         if (room < (frames - 1) * step) count = static_cast<int>(room / step + 1);
         if (v.ramp) count = std::min(count, v.ramp);
-        const int64_t signedStep = v.backwards ? -step : step;
+        const int64_t signed_step = v.backwards ? -step : step;
         if (v.ramp == 0 && v.left == 0 && v.right == 0)
-            pos += signedStep * count; // silent: only the position moves
+            pos += signed_step * count; // silent: only the position moves
         else {
-            MixRun(s->pcm.data(), pos, signedStep, v, mix, count);
+            MixRun(s->pcm.data(), pos, signed_step, v, mix, count);
             added = true;
         }
         if (v.ramp) {
             v.ramp -= count;
             if (v.ramp == 0) {
-                v.left = v.usedLeft * 128;
-                v.right = v.usedRight * 128;
-                v.incLeft = v.incRight = 0;
+                v.left = v.used_left * 128;
+                v.right = v.used_right * 128;
+                v.inc_left = v.inc_right = 0;
             }
         }
         frames -= count;
@@ -211,8 +211,8 @@ int ConvertSse2(const int32_t* mix, int values, uint32_t master, int16_t* out, _
     const __m128i limit = _mm_set1_epi32(static_cast<int32_t>(32767u * 16320u - 8160u));
     const __m128i half = _mm_set1_epi32(8160);
     const __m128 divisor = _mm_set1_ps(255.0f);
-    const __m128i masterPair = _mm_set1_epi32(static_cast<int32_t>(master));
-    const bool unity = master == 32768;
+    const __m128i master_pair = _mm_set1_epi32(static_cast<int32_t>(master));
+    const bool unity = master == kUnityVolume;
     int i = 0;
     for (; i + 8 <= values; i += 8) {
         __m128i q[2];
@@ -227,7 +227,7 @@ int ConvertSse2(const int32_t* mix, int values, uint32_t master, int16_t* out, _
             const __m128i y = _mm_srli_epi32(_mm_add_epi32(a, half), 6);
             __m128i v = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(y), divisor));
             // below 2^15, so one 16-bit multiply-add gives v x master
-            if (!unity) v = _mm_srli_epi32(_mm_madd_epi16(v, masterPair), 15);
+            if (!unity) v = _mm_srli_epi32(_mm_madd_epi16(v, master_pair), 15);
             sums = _mm_add_epi32(sums, v);
             q[k] = _mm_sub_epi32(_mm_xor_si128(v, sign[k]), sign[k]);
         }
@@ -239,14 +239,14 @@ int ConvertSse2(const int32_t* mix, int values, uint32_t master, int16_t* out, _
 
 } // namespace
 
-void ConvertBlock(const int32_t* mix, int frames, int32_t masterVolume, int16_t* out,
-                  uint64_t& leftSum, uint64_t& rightSum) {
-    const uint32_t master = static_cast<uint32_t>(masterVolume);
+void ConvertBlock(const int32_t* mix, int frames, int32_t master_volume, int16_t* out,
+                  uint64_t& left_sum, uint64_t& right_sum) {
+    const uint32_t master = static_cast<uint32_t>(master_volume);
     const int values = 2 * frames;
     uint64_t left = 0, right = 0;
     int i = 0;
 #if defined(__SSE2__)
-    if (master <= 32768) {
+    if (master <= kUnityVolume) {
         // lanes 0 and 2 sum left values, 1 and 3 right ones; a block's sums
         // stay far below 2^32
         __m128i sums = _mm_setzero_si128();
@@ -264,8 +264,8 @@ void ConvertBlock(const int32_t* mix, int frames, int32_t masterVolume, int16_t*
         left += static_cast<uint32_t>(l < 0 ? -l : l);
         right += static_cast<uint32_t>(r < 0 ? -r : r);
     }
-    leftSum = left;
-    rightSum = right;
+    left_sum = left;
+    right_sum = right;
 }
 
 } // namespace xm

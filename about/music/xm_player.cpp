@@ -6,10 +6,10 @@
 
 namespace xm {
 
-bool StartSong(Player& player, Source& source, bool playOnce, bool paused) {
+bool StartSong(Player& player, Source& source, bool play_once, bool paused) {
     if (!LoadModule(source, player.module)) return false;
     ResetPlayer(player);
-    player.playOnce = playOnce;
+    player.play_once = play_once;
     player.paused = paused;
     return true;
 }
@@ -20,7 +20,7 @@ int32_t MasterVolumeForLevel(unsigned level) {
 
 void PrintableTitle(const char* name, char* out) {
     int n = 0;
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < kModuleNameLength; ++i) {
         unsigned char c = static_cast<unsigned char>(name[i]);
         if (c >= 32 && c <= 127) out[n++] = static_cast<char>(c);
     }
@@ -28,8 +28,8 @@ void PrintableTitle(const char* name, char* out) {
 }
 
 void JumpToOrder(Player& player, int order) {
-    player.pendingOrder = (order < 0 || order >= player.module.songLength) ? 0 : order;
-    player.pendingRow = 0;
+    player.pending_order = (order < 0 || order >= player.module.song_length) ? 0 : order;
+    player.pending_row = 0;
 }
 
 } // namespace xm

@@ -23,21 +23,21 @@ void MarkVisited(Player& p) {
 // already played (other than a pattern loop).
 bool ApplyPending(Player& p) {
     const Module& m = p.module;
-    bool jump = p.songJump;
-    int order = p.pendingOrder >= 0 ? p.pendingOrder : p.order;
-    int row = p.pendingRow >= 0 ? p.pendingRow : p.row;
-    if (order >= m.songLength) {
-        if (p.playOnce) return false;
-        order = m.restart < m.songLength ? m.restart : 0;
+    bool jump = p.song_jump;
+    int order = p.pending_order >= 0 ? p.pending_order : p.order;
+    int row = p.pending_row >= 0 ? p.pending_row : p.row;
+    if (order >= m.song_length) {
+        if (p.play_once) return false;
+        order = m.restart < m.song_length ? m.restart : 0;
         p.visited.assign(p.visited.size(), 0);
     }
     const Pattern& pat = m.patterns[m.orders[order]];
     if (row >= pat.rows) row = 0; // a break beyond the pattern lands on its first row
-    if (jump && p.playOnce && Visited(p, order, row)) return false;
+    if (jump && p.play_once && Visited(p, order, row)) return false;
     p.order = order;
     p.row = row;
-    p.pendingOrder = p.pendingRow = -1;
-    p.jumpMarked = p.songJump = false;
+    p.pending_order = p.pending_row = -1;
+    p.jump_marked = p.song_jump = false;
     MarkVisited(p);
     return true;
 }
@@ -71,15 +71,15 @@ struct BlockMix {
 };
 
 void MixSegment(Player& p, BlockMix& mix, int first, int count) {
-    int inGroup = 0;
+    int in_group = 0;
     for (int c = 0; c < p.module.channels; ++c) {
         for (Voice& v : p.voices[c]) {
             if (!v.sample) continue;
-            if (inGroup == kVoicesPerGroup) {
+            if (in_group == kVoicesPerGroup) {
                 mix.Fold(first, count);
-                inGroup = 0;
+                in_group = 0;
             }
-            if (MixVoice(v, mix.group + 2 * first, count)) ++inGroup;
+            if (MixVoice(v, mix.group + 2 * first, count)) ++in_group;
         }
     }
 }
@@ -94,24 +94,24 @@ bool StartTick(Player& p) {
             return false;
         }
         ProcessRow(p);
-        if (p.pendingOrder < 0 && p.pendingRow < 0) {
+        if (p.pending_order < 0 && p.pending_row < 0) {
             int rows = p.module.patterns[p.module.orders[p.order]].rows;
             if (p.row + 1 < rows) {
-                p.pendingRow = p.row + 1;
+                p.pending_row = p.row + 1;
             } else {
-                p.pendingOrder = p.order + 1;
-                p.pendingRow = 0;
+                p.pending_order = p.order + 1;
+                p.pending_row = 0;
             }
         }
     } else {
         ProcessTick(p);
     }
-    if (p.onTick) p.onTick(p.onTickContext, p);
-    if (++p.tick >= p.speed + p.extraTicks) {
+    if (p.on_tick) p.on_tick(p.on_tick_context, p);
+    if (++p.tick >= p.speed + p.extra_ticks) {
         p.tick = 0;
-        p.extraTicks = 0;
+        p.extra_ticks = 0;
     }
-    p.samplesLeft = p.samplesPerTick;
+    p.samples_left = p.samples_per_tick;
     return true;
 }
 
@@ -122,18 +122,18 @@ void RenderBlock(Player& p, int16_t* out, BlockInfo& info) {
     if (!p.paused) {
         int done = 0;
         while (done < kBlockFrames) {
-            if (p.samplesLeft == 0 && !StartTick(p)) break;
-            int n = std::min(p.samplesLeft, kBlockFrames - done);
+            if (p.samples_left == 0 && !StartTick(p)) break;
+            int n = std::min(p.samples_left, kBlockFrames - done);
             MixSegment(p, mix, done, n);
-            p.samplesLeft -= n;
+            p.samples_left -= n;
             done += n;
-            p.timeMs += static_cast<uint32_t>(n * 20 / 960);
+            p.time_ms += static_cast<uint32_t>(n * 1000 / kOutputRate);
         }
     }
     info.position = static_cast<uint32_t>(p.order) << 16 | static_cast<uint32_t>(p.row);
     uint64_t left = 0, right = 0;
     mix.Finish();
-    ConvertBlock(mix.group, kBlockFrames, p.masterVolume, out, left, right);
+    ConvertBlock(mix.group, kBlockFrames, p.master_volume, out, left, right);
     info.levels = static_cast<uint32_t>(left / kBlockFrames) << 16 |
                   static_cast<uint32_t>(right / kBlockFrames);
 }

@@ -32,7 +32,7 @@ void PreferSse41Mixing(bool prefer);
 
 // Converts accumulators to 16-bit with the master volume; returns the sums
 // of the converted magnitudes of the left and right channels.
-void ConvertBlock(const int32_t* mix, int frames, int32_t masterVolume, int16_t* out,
-                  uint64_t& leftSum, uint64_t& rightSum);
+void ConvertBlock(const int32_t* mix, int frames, int32_t master_volume, int16_t* out,
+                  uint64_t& left_sum, uint64_t& right_sum);
 
 } // namespace xm

@@ -24,39 +24,39 @@ constexpr uint8_t kUpdAll = kUpdFrequency | kUpdVolume | kUpdPanning;
 
 void RowChannel(Player& p, Channel& ch, int index, const Cell& cell) {
     ch.cell = cell;
-    ch.delayTick = 0;
-    bool effectPorta = cell.effect == 3 || cell.effect == 5;
-    bool porta = effectPorta || cell.volume >= 0xF0;
-    bool hasNote = cell.note >= 1 && cell.note <= 96;
+    ch.delay_tick = 0;
+    bool effect_porta = cell.effect == kTonePorta || cell.effect == kTonePortaVolSlide;
+    bool porta = effect_porta || cell.volume >= 0xF0;
+    bool has_note = cell.note >= 1 && cell.note <= kNotes;
 
     // 1-2: instrument, note and sample
-    if (!effectPorta) {
+    if (!effect_porta) {
         if (cell.instrument) ch.instrument = cell.instrument;
-        if (hasNote) {
+        if (has_note) {
             ch.note = cell.note;
             const Instrument* ins = InstrumentOf(p, ch);
             ch.sample = nullptr;
-            if (ins && ins->sampleMap[cell.note - 1] < ins->sampleCount)
-                ch.sample = &ins->samples[ins->sampleMap[cell.note - 1]];
+            if (ins && ins->sample_map[cell.note - 1] < ins->sample_count)
+                ch.sample = &ins->samples[ins->sample_map[cell.note - 1]];
         }
     }
 
     // 3: state for note delay, tremolo carry-over, fresh deltas
-    ch.savedPeriod = ch.period;
-    ch.savedVolume = ch.volume;
-    ch.savedPanning = ch.panning;
-    if (ch.lastEffect == 7 && cell.effect != 7) ch.volume += ch.tremoloLastDelta;
-    ch.volumeDelta = 0;
-    ch.periodDelta = 0;
+    ch.saved_period = ch.period;
+    ch.saved_volume = ch.volume;
+    ch.saved_panning = ch.panning;
+    if (ch.last_effect == kTremolo && cell.effect != kTremolo) ch.volume += ch.tremolo_last_delta;
+    ch.volume_delta = 0;
+    ch.period_delta = 0;
     ch.flags = kUpdAll;
 
     // 4: the note's period
-    if (hasNote) {
-        int relative = ch.sample ? ch.sample->relativeNote : 0;
-        if (!effectPorta) ch.finetune = ch.sample ? ch.sample->finetune : 0;
-        ch.realNote = std::clamp(cell.note - 1 + relative, 0, 118);
-        int32_t period = NotePeriod(p, ch.realNote, ch.finetune);
-        ch.targetPeriod = period;
+    if (has_note) {
+        int relative = ch.sample ? ch.sample->relative_note : 0;
+        if (!effect_porta) ch.finetune = ch.sample ? ch.sample->finetune : 0;
+        ch.real_note = std::clamp(cell.note - 1 + relative, 0, 118);
+        int32_t period = NotePeriod(p, ch.real_note, ch.finetune);
+        ch.target_period = period;
         if (!porta) {
             ch.period = period;
             ch.flags |= kUpdTrigger;
@@ -72,11 +72,11 @@ void RowChannel(Player& p, Channel& ch, int index, const Cell& cell) {
         ResetOnNewInstrument(ch);
     }
 
-    VolumeColumnRow(p, ch);                                     // 6
-    if (cell.note >= 97 || cell.effect == 20) ch.keyOff = true; // 7
-    RunEnvelopes(p, ch);                                        // 8
-    RowEffect(p, ch, index);                                    // 9
-    ch.lastEffect = cell.effect;
+    VolumeColumnRow(p, ch);                                              // 6
+    if (cell.note > kNotes || cell.effect == kKeyOff) ch.key_off = true; // 7
+    RunEnvelopes(p, ch);                                                 // 8
+    RowEffect(p, ch, index);                                             // 9
+    ch.last_effect = cell.effect;
     UpdateVoice(p, index);
 }
 
@@ -89,17 +89,17 @@ int SamplesPerTick(int bpm) {
 void ResetPlayer(Player& p) {
     const Module& m = p.module;
     p.order = p.row = 0;
-    p.pendingOrder = p.pendingRow = 0;
-    p.jumpMarked = p.songJump = false;
+    p.pending_order = p.pending_row = 0;
+    p.jump_marked = p.song_jump = false;
     p.speed = m.tempo;
     p.bpm = m.bpm;
-    p.samplesPerTick = SamplesPerTick(m.bpm);
-    p.samplesLeft = 0;
+    p.samples_per_tick = SamplesPerTick(m.bpm);
+    p.samples_left = 0;
     p.tick = 0;
-    p.extraTicks = 0;
-    p.globalVolume = 64;
+    p.extra_ticks = 0;
+    p.global_volume = 64;
     p.ended = false;
-    p.timeMs = 0;
+    p.time_ms = 0;
     for (Channel& ch : p.channels)
         ch = Channel();
     for (auto& pair : p.voices)
@@ -108,16 +108,16 @@ void ResetPlayer(Player& p) {
 }
 
 void ResetOnNewInstrument(Channel& ch) {
-    ch.envVolume = 64;
-    ch.envPanning = 32;
+    ch.env_volume = 64;
+    ch.env_panning = 32;
     ch.fadeout = 65536;
-    ch.volEnv = EnvelopeState();
-    ch.panEnv = EnvelopeState();
-    ch.autoVibPos = 0;
-    ch.autoVibSweep = 0;
-    ch.keyOff = false;
-    if (ch.vibWave < 4) ch.vibPos = 0;
-    if (static_cast<int8_t>(ch.tremWave << 4 | ch.vibWave) < 0x4F) ch.tremPos = 0;
+    ch.vol_env = EnvelopeState();
+    ch.pan_env = EnvelopeState();
+    ch.auto_vib_pos = 0;
+    ch.auto_vib_sweep = 0;
+    ch.key_off = false;
+    if (ch.vib_wave < 4) ch.vib_pos = 0;
+    if (static_cast<int8_t>(ch.trem_wave << 4 | ch.vib_wave) < 0x4F) ch.trem_pos = 0;
 }
 
 int32_t NotePeriod(const Player& p, int note, int finetune) {
@@ -125,11 +125,11 @@ int32_t NotePeriod(const Player& p, int note, int finetune) {
     return p.module.linear ? LinearPeriod(note, finetune) : AmigaPeriod(note, finetune);
 }
 
-void EnvelopeStep(const Envelope& env, EnvelopeState& st, bool keyOff, int& output) {
+void EnvelopeStep(const Envelope& env, EnvelopeState& st, bool key_off, int& output) {
     if (st.finished) return;
     if (st.tick >= env.x[st.point]) {
-        if ((env.flags & kEnvLoop) && st.point == env.loopEnd) {
-            st.point = env.loopStart;
+        if ((env.flags & kEnvLoop) && st.point == env.loop_end) {
+            st.point = env.loop_start;
             st.tick = env.x[st.point];
         }
         output = env.y[st.point];
@@ -137,7 +137,7 @@ void EnvelopeStep(const Envelope& env, EnvelopeState& st, bool keyOff, int& outp
             st.finished = true;
             return;
         }
-        if ((env.flags & kEnvSustain) && st.point == env.sustain && !keyOff) return;
+        if ((env.flags & kEnvSustain) && st.point == env.sustain && !key_off) return;
         int next = st.point + 1;
         int dx = env.x[next] - env.x[st.point];
         st.value = env.y[st.point] * 65536;
@@ -173,24 +173,24 @@ void EnvelopeJump(const Envelope& env, EnvelopeState& st, int tick, int& output)
 void RunEnvelopes(Player& p, Channel& ch) {
     const Instrument* ins = InstrumentOf(p, ch);
     if (ins && (ins->volume.flags & kEnvOn))
-        EnvelopeStep(ins->volume, ch.volEnv, ch.keyOff, ch.envVolume);
-    else if (ch.keyOff)
-        ch.envVolume = 0;
+        EnvelopeStep(ins->volume, ch.vol_env, ch.key_off, ch.env_volume);
+    else if (ch.key_off)
+        ch.env_volume = 0;
     if (ins && (ins->panning.flags & kEnvOn))
-        EnvelopeStep(ins->panning, ch.panEnv, ch.keyOff, ch.envPanning);
-    if (ch.keyOff && ins)
+        EnvelopeStep(ins->panning, ch.pan_env, ch.key_off, ch.env_panning);
+    if (ch.key_off && ins)
         ch.fadeout = std::max<int32_t>(0, ch.fadeout - static_cast<int32_t>(ins->fadeout));
 }
 
 void ApplyVibrato(Channel& ch, int depth) {
-    ch.periodDelta = ((WaveValue(ch.vibWave, ch.vibPos) * depth) >> 5) >> 1;
-    ch.vibPos = (ch.vibPos + ch.vibSpeed) & 63;
+    ch.period_delta = ((WaveValue(ch.vib_wave, ch.vib_pos) * depth) >> 5) >> 1;
+    ch.vib_pos = (ch.vib_pos + ch.vib_speed) & 63;
 }
 
 void ApplyTremolo(Channel& ch) {
-    ch.volumeDelta = (WaveValue(ch.tremWave, ch.tremPos) * ch.tremDepth) >> 5;
-    ch.tremoloLastDelta = ch.volumeDelta;
-    ch.tremPos = (ch.tremPos + ch.tremSpeed) & 63;
+    ch.volume_delta = (WaveValue(ch.trem_wave, ch.trem_pos) * ch.trem_depth) >> 5;
+    ch.tremolo_last_delta = ch.volume_delta;
+    ch.trem_pos = (ch.trem_pos + ch.trem_speed) & 63;
 }
 
 void ProcessRow(Player& p) {
@@ -204,8 +204,8 @@ void ProcessTick(Player& p) {
     if (!RowCells(p)) return;
     for (int i = 0; i < p.module.channels; ++i) {
         Channel& ch = p.channels[i];
-        ch.volumeDelta = 0;
-        ch.periodDelta = 0;
+        ch.volume_delta = 0;
+        ch.period_delta = 0;
         ch.flags = kUpdAll;
         RunEnvelopes(p, ch);
         VolumeColumnTick(ch);

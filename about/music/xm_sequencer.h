@@ -18,8 +18,36 @@ void ProcessRow(Player& player);
 // Called on every later tick of the row.
 void ProcessTick(Player& player);
 
+// The effect column's commands (0-9, then A = 10 to Z = 35).
+enum Effect : uint8_t {
+    kArpeggio = 0,
+    kPortaUp,
+    kPortaDown,
+    kTonePorta,
+    kVibrato,
+    kTonePortaVolSlide,
+    kVibratoVolSlide,
+    kTremolo,
+    kSetPanning,
+    kSampleOffset,
+    kVolumeSlide,
+    kPositionJump,
+    kSetVolume,
+    kPatternBreak,
+    kExtended,
+    kSpeed,
+    kGlobalVolume,
+    kGlobalSlide,
+    kKeyOff = 20,
+    kEnvelopePosition = 21,
+    kPanningSlide = 25,
+    kMultiRetrig = 27,
+    kTremor = 29,
+    kExtraFinePorta = 33
+};
+
 // Internal steps shared by the sequencer's files.
-void EnvelopeStep(const Envelope& env, EnvelopeState& state, bool keyOff, int& output);
+void EnvelopeStep(const Envelope& env, EnvelopeState& state, bool key_off, int& output);
 void EnvelopeJump(const Envelope& env, EnvelopeState& state, int tick, int& output);
 void RunEnvelopes(Player& player, Channel& ch);
 int32_t NotePeriod(const Player& player, int note, int finetune);

@@ -12,13 +12,13 @@ namespace {
 constexpr int kVolumeBound = 1 << 20;
 
 void AutoVibrato(const Instrument& ins, Channel& ch) {
-    int amount = AutoVibratoValue(ins.vibratoType, ch.autoVibPos) * ins.vibratoDepth;
-    if (ins.vibratoSweep) {
-        amount = amount * ch.autoVibSweep / ins.vibratoSweep;
-        if (ch.autoVibSweep < ins.vibratoSweep) ch.autoVibSweep++;
+    int amount = AutoVibratoValue(ins.vibrato_type, ch.auto_vib_pos) * ins.vibrato_depth;
+    if (ins.vibrato_sweep) {
+        amount = amount * ch.auto_vib_sweep / ins.vibrato_sweep;
+        if (ch.auto_vib_sweep < ins.vibrato_sweep) ch.auto_vib_sweep++;
     }
-    ch.periodDelta += amount >> 6;
-    ch.autoVibPos = (ch.autoVibPos + ins.vibratoRate) & 255;
+    ch.period_delta += amount >> 6;
+    ch.auto_vib_pos = (ch.auto_vib_pos + ins.vibrato_rate) & 255;
 }
 
 // The channel's slot fades out the old note over one ramp while the other
@@ -29,21 +29,21 @@ void Trigger(Player& p, int index, Channel& ch) {
     if (old.sample) {
         Voice& next = pair[ch.slot ^ 1];
         next.step = old.step;
-        next.targetLeft = old.targetLeft;
-        next.targetRight = old.targetRight;
+        next.target_left = old.target_left;
+        next.target_right = old.target_right;
         next.panning = old.panning;
-        old.targetLeft = old.targetRight = 0;
+        old.target_left = old.target_right = 0;
         ch.slot ^= 1;
     }
     Voice& v = pair[ch.slot];
     const Sample* s = ch.sample;
     v.sample = (s && s->length > 0) ? s : nullptr;
-    v.position = static_cast<uint64_t>(ch.sampleOffset) << 32;
-    ch.sampleOffset = 0;
+    v.position = static_cast<uint64_t>(ch.sample_offset) << 32;
+    ch.sample_offset = 0;
     v.backwards = false;
     v.left = v.right = 0;
-    v.usedLeft = v.usedRight = 0;
-    v.incLeft = v.incRight = 0;
+    v.used_left = v.used_right = 0;
+    v.inc_left = v.inc_right = 0;
     v.ramp = 0;
 }
 
@@ -62,15 +62,15 @@ void UpdateVoice(Player& p, int index) {
     ch.flags = 0;
     Voice& v = p.voices[index][ch.slot];
 
-    int64_t vol = static_cast<int64_t>(ch.volume + ch.volumeDelta) * 255 * p.globalVolume;
+    int64_t vol = static_cast<int64_t>(ch.volume + ch.volume_delta) * 255 * p.global_volume;
     vol = std::clamp<int64_t>(vol, 0, 1044480);
-    vol = ((vol * ch.envVolume * ch.fadeout) >> 32) >> 3;
-    int pan = ch.panning + (ch.envPanning - 32) * ((128 - std::abs(ch.panning - 128)) >> 5);
+    vol = ((vol * ch.env_volume * ch.fadeout) >> 32) >> 3;
+    int pan = ch.panning + (ch.env_panning - 32) * ((128 - std::abs(ch.panning - 128)) >> 5);
     v.panning = std::clamp(pan, 0, 255);
-    v.targetRight = static_cast<int>(vol * v.panning / 255);
-    v.targetLeft = static_cast<int>(vol * (255 - v.panning) / 255);
+    v.target_right = static_cast<int>(vol * v.panning / 255);
+    v.target_left = static_cast<int>(vol * (255 - v.panning) / 255);
 
-    int32_t period = ch.period + ch.periodDelta;
+    int32_t period = ch.period + ch.period_delta;
     double hz = 40.0;
     if (period > 0) hz = p.module.linear ? LinearFrequency(period) : AmigaFrequency(period);
     v.step = StepForFrequency(hz);

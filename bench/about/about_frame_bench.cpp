@@ -21,8 +21,8 @@ void ComposeFrame(benchmark::State& st) {
         AdvanceCredit(anim);
     SurfBeginFrame(nullptr);
     for (auto _ : st) {
-        ComposeAboutFrame(anim, gCreditText, "1.0.0.42");
-        if (anim.creditX < -3000) OpenAboutAnimation(anim);
+        ComposeAboutFrame(anim, kCreditText.text, "1.0.0.42");
+        if (anim.credit_x < -3000) OpenAboutAnimation(anim);
         benchmark::DoNotOptimize(SurfBackBuffer()->pixels);
         benchmark::ClobberMemory();
     }

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     OpenAboutAnimation(state);
     for (int i = 0; i < frames; ++i) {
         if (!SurfBeginFrame(nullptr)) return 1;
-        ComposeAboutFrame(state, gCreditText, "1.0.0.42");
+        ComposeAboutFrame(state, kCreditText.text, "1.0.0.42");
         SurfEndFrame();
     }
     const SurfImage* img = SurfBackBuffer();
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     if (f == nullptr) return 1;
     std::fprintf(f, "P6\n%d %d\n255\n", img->width, img->height);
     for (int y = 0; y < img->height; ++y) {
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(img->topRow - y * img->pitch);
+        const uint32_t* row = reinterpret_cast<const uint32_t*>(img->top_row - y * img->pitch);
         for (int x = 0; x < img->width; ++x) {
             unsigned char rgb[3] = {uint8_t(row[x] >> 16), uint8_t(row[x] >> 8), uint8_t(row[x])};
             std::fwrite(rgb, 1, 3, f);
@@ -36,6 +36,6 @@ int main(int argc, char** argv) {
     }
     std::fclose(f);
     SurfShutdown();
-    std::printf("frame %d, credit x %d\n", frames, state.creditX);
+    std::printf("frame %d, credit x %d\n", frames, state.credit_x);
     return 0;
 }

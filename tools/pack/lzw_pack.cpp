@@ -33,41 +33,41 @@ struct BitWriter {
 struct Encoder {
     BitWriter writer;
     std::unordered_map<uint32_t, uint16_t> dict;
-    unsigned nextCode = kLzwFirstCode; // encoder side
-    unsigned decoderNext = kLzwFirstCode;
+    unsigned next_code = kLzwFirstCode; // encoder side
+    unsigned decoder_next = kLzwFirstCode;
     unsigned width = kLzwMinWidth;
-    bool decoderAfterClear = true;
-    size_t codesSinceClear = 0;
+    bool decoder_after_clear = true;
+    size_t codes_since_clear = 0;
 
     void Emit(unsigned code) {
         writer.Write(code, width);
         if (code == kLzwClearCode) {
             width = kLzwMinWidth;
-            decoderNext = kLzwFirstCode;
-            decoderAfterClear = true;
+            decoder_next = kLzwFirstCode;
+            decoder_after_clear = true;
             return;
         }
-        if (decoderAfterClear) {
-            decoderAfterClear = false;
+        if (decoder_after_clear) {
+            decoder_after_clear = false;
             return;
         }
-        if (decoderNext < kLzwMaxCodes) {
-            ++decoderNext;
-            if (decoderNext >= (1u << width) && width < kLzwMaxWidth) ++width;
+        if (decoder_next < kLzwMaxCodes) {
+            ++decoder_next;
+            if (decoder_next >= (1u << width) && width < kLzwMaxWidth) ++width;
         }
     }
 
     void Clear() {
         Emit(kLzwClearCode);
         dict.clear();
-        nextCode = kLzwFirstCode;
-        codesSinceClear = 0;
+        next_code = kLzwFirstCode;
+        codes_since_clear = 0;
     }
 };
 
 } // namespace
 
-std::vector<uint8_t> LzwPack(const uint8_t* data, size_t size, size_t clearEvery) {
+std::vector<uint8_t> LzwPack(const uint8_t* data, size_t size, size_t clear_every) {
     std::vector<uint8_t> out;
     Encoder enc{BitWriter{out}, {}};
     enc.Clear();
@@ -81,10 +81,10 @@ std::vector<uint8_t> LzwPack(const uint8_t* data, size_t size, size_t clearEvery
                 continue;
             }
             enc.Emit(prefix);
-            ++enc.codesSinceClear;
-            if (enc.nextCode < kLzwMaxCodes) enc.dict.emplace(key, uint16_t(enc.nextCode++));
-            if (enc.nextCode >= kLzwMaxCodes ||
-                (clearEvery > 0 && enc.codesSinceClear >= clearEvery))
+            ++enc.codes_since_clear;
+            if (enc.next_code < kLzwMaxCodes) enc.dict.emplace(key, uint16_t(enc.next_code++));
+            if (enc.next_code >= kLzwMaxCodes ||
+                (clear_every > 0 && enc.codes_since_clear >= clear_every))
                 enc.Clear();
             prefix = data[i];
         }

@@ -8,6 +8,6 @@
 
 // Packs `data`. The stream starts with a clear code and ends with the end
 // code. When the dictionary is full a clear code starts a new one; with
-// `clearEvery` > 0 a clear is also sent after every that many codes (used to
+// `clear_every` > 0 a clear is also sent after every that many codes (used to
 // exercise the decoder's reset path).
-std::vector<uint8_t> LzwPack(const uint8_t* data, size_t size, size_t clearEvery = 0);
+std::vector<uint8_t> LzwPack(const uint8_t* data, size_t size, size_t clear_every = 0);

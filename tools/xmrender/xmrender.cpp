@@ -38,10 +38,10 @@ void Put16(std::vector<uint8_t>& v, uint16_t x) {
     v.push_back(static_cast<uint8_t>(x >> 8));
 }
 
-std::vector<uint8_t> WavHeader(uint32_t dataBytes) {
+std::vector<uint8_t> WavHeader(uint32_t data_bytes) {
     std::vector<uint8_t> h;
     h.insert(h.end(), {'R', 'I', 'F', 'F'});
-    Put32(h, 36 + dataBytes);
+    Put32(h, 36 + data_bytes);
     h.insert(h.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
     Put32(h, 16);
     Put16(h, 1);
@@ -51,7 +51,7 @@ std::vector<uint8_t> WavHeader(uint32_t dataBytes) {
     Put16(h, 4);
     Put16(h, 16);
     h.insert(h.end(), {'d', 'a', 't', 'a'});
-    Put32(h, dataBytes);
+    Put32(h, data_bytes);
     return h;
 }
 
@@ -63,26 +63,26 @@ int Usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    const char* modulePath = nullptr;
-    const char* wavPath = nullptr;
+    const char* module_path = nullptr;
+    const char* wav_path = nullptr;
     bool timeline = false;
     Timeline t;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--wav") && i + 1 < argc)
-            wavPath = argv[++i];
+            wav_path = argv[++i];
         else if (!std::strcmp(argv[i], "--timeline"))
             timeline = true;
         else if (!std::strcmp(argv[i], "--ticks") && i + 1 < argc)
             t.limit = std::atoll(argv[++i]);
-        else if (argv[i][0] != '-' && !modulePath)
-            modulePath = argv[i];
+        else if (argv[i][0] != '-' && !module_path)
+            module_path = argv[i];
         else
             return Usage();
     }
-    if (!modulePath) return Usage();
-    std::ifstream in(modulePath, std::ios::binary);
+    if (!module_path) return Usage();
+    std::ifstream in(module_path, std::ios::binary);
     if (!in) {
-        std::fprintf(stderr, "xmrender: cannot read %s\n", modulePath);
+        std::fprintf(stderr, "xmrender: cannot read %s\n", module_path);
         return 1;
     }
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
@@ -91,39 +91,39 @@ int main(int argc, char** argv) {
     xm::MemoryCursor cursor{bytes.data(), bytes.size(), 0};
     xm::Source source = xm::MemorySource(cursor);
     if (!xm::StartSong(*player, source, true, false)) {
-        std::fprintf(stderr, "xmrender: %s is not a playable XM module\n", modulePath);
+        std::fprintf(stderr, "xmrender: %s is not a playable XM module\n", module_path);
         return 1;
     }
     if (timeline) {
-        player->onTick = PrintTick;
-        player->onTickContext = &t;
+        player->on_tick = PrintTick;
+        player->on_tick_context = &t;
     }
-    std::FILE* wav = wavPath ? std::fopen(wavPath, "wb") : nullptr;
-    if (wavPath && !wav) {
-        std::fprintf(stderr, "xmrender: cannot write %s\n", wavPath);
+    std::FILE* wav = wav_path ? std::fopen(wav_path, "wb") : nullptr;
+    if (wav_path && !wav) {
+        std::fprintf(stderr, "xmrender: cannot write %s\n", wav_path);
         return 1;
     }
     if (wav) std::fwrite(WavHeader(0).data(), 1, 44, wav);
     // A song always ends (play-once stops at a jump back); one hour is a
     // safety net for a module that never does.
-    const long long maxBlocks = 3600LL * xm::kOutputRate / xm::kBlockFrames;
-    uint64_t dataBytes = 0;
+    const long long max_blocks = 3600LL * xm::kOutputRate / xm::kBlockFrames;
+    uint64_t data_bytes = 0;
     int16_t block[2 * xm::kBlockFrames];
     xm::BlockInfo info;
-    for (long long b = 0; b < maxBlocks && !player->ended; ++b) {
+    for (long long b = 0; b < max_blocks && !player->ended; ++b) {
         if (timeline && !wav && t.limit >= 0 && t.printed >= t.limit) break;
         xm::RenderBlock(*player, block, info);
         if (wav) {
             std::fwrite(block, sizeof block, 1, wav);
-            dataBytes += sizeof block;
+            data_bytes += sizeof block;
         }
     }
     if (wav) {
         std::fseek(wav, 0, SEEK_SET);
-        std::fwrite(WavHeader(static_cast<uint32_t>(dataBytes)).data(), 1, 44, wav);
+        std::fwrite(WavHeader(static_cast<uint32_t>(data_bytes)).data(), 1, 44, wav);
         std::fclose(wav);
         std::fprintf(stderr, "xmrender: %.1f s of audio, %u ms of music\n",
-                     dataBytes / 4.0 / xm::kOutputRate, player->timeMs);
+                     data_bytes / 4.0 / xm::kOutputRate, player->time_ms);
     }
     return 0;
 }

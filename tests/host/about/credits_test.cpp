@@ -13,11 +13,11 @@ namespace {
 
 uint32_t Pixel(int x, int y) {
     const SurfImage* img = SurfBackBuffer();
-    return reinterpret_cast<const uint32_t*>(img->topRow - y * img->pitch)[x];
+    return reinterpret_cast<const uint32_t*>(img->top_row - y * img->pitch)[x];
 }
 
 TEST(Credits, TextHasItsSegmentsInPlace) {
-    std::string t = gCreditText;
+    std::string t = kCreditText.text;
     ASSERT_EQ(t.size(), 366u);
     EXPECT_EQ(t.substr(15, 4), "....");
     EXPECT_EQ(t.substr(36, 3), " - ");
@@ -42,13 +42,12 @@ TEST(Credits, TextHasItsSegmentsInPlace) {
         EXPECT_LT(std::abs(kCreditPauses[i] - (1 - 9 * firsts[i])), 9);
     }
 
-    char copy[sizeof gCreditText];
-    std::memcpy(copy, gCreditText, sizeof copy);
+    CreditText copy = kCreditText;
     WriteCreditYear(copy, 2031);
-    EXPECT_EQ(std::string(copy).substr(35, 9), "9 - 2031 ");
-    EXPECT_EQ(std::strlen(copy), 366u);
+    EXPECT_EQ(std::string(copy.text).substr(35, 9), "9 - 2031 ");
+    EXPECT_EQ(std::strlen(copy.text), 366u);
     WriteCreditYear(copy, "1999");
-    EXPECT_EQ(std::string(copy, 39, 4), "1999");
+    EXPECT_EQ(std::string(copy.text, 39, 4), "1999");
 }
 
 TEST(Credits, CycleMovesHoldsAndWraps) {
@@ -56,22 +55,22 @@ TEST(Credits, CycleMovesHoldsAndWraps) {
     a.hold = 0;
     OpenAboutAnimation(a);
     AdvanceCredit(a);
-    EXPECT_EQ(a.creditX, 398); // the first frame
+    EXPECT_EQ(a.credit_x, 398); // the first frame
     std::vector<int> held;
-    int frames = 1, heldHere = 0, lowest = 398;
+    int frames = 1, held_here = 0, lowest = 398;
     while (true) {
-        int before = a.creditX;
+        int before = a.credit_x;
         AdvanceCredit(a);
         ++frames;
-        lowest = std::min(lowest, a.creditX);
-        if (a.creditX == before) {
-            ++heldHere;
-        } else if (heldHere) {
+        lowest = std::min(lowest, a.credit_x);
+        if (a.credit_x == before) {
+            ++held_here;
+        } else if (held_here) {
             held.push_back(before);
-            EXPECT_EQ(heldHere, 120) << before;
-            heldHere = 0;
+            EXPECT_EQ(held_here, 120) << before;
+            held_here = 0;
         }
-        if (a.creditX == 398) break;
+        if (a.credit_x == 398) break;
         ASSERT_LT(frames, 5000);
     }
     EXPECT_EQ(held, (std::vector<int>{-170, -944, -2080, -2624, -2976}));
@@ -82,25 +81,25 @@ TEST(Credits, CycleMovesHoldsAndWraps) {
 TEST(Credits, HoldCountCarriesOverToTheNextOpening) {
     AboutAnimation a;
     OpenAboutAnimation(a);
-    while (a.creditX != -170)
+    while (a.credit_x != -170)
         AdvanceCredit(a);
     for (int i = 0; i < 50; ++i)
         AdvanceCredit(a);
     EXPECT_EQ(a.hold, 50);
     OpenAboutAnimation(a); // closed at the pause and opened again
-    EXPECT_EQ(a.creditX, 400);
-    while (a.creditX != -170)
+    EXPECT_EQ(a.credit_x, 400);
+    while (a.credit_x != -170)
         AdvanceCredit(a);
     int frames = 0;
-    while (a.creditX == -170) {
+    while (a.credit_x == -170) {
         AdvanceCredit(a);
         ++frames;
     }
     EXPECT_EQ(frames, 71); // 70 remaining held frames, then the move
     // A position outside the range (e.g. state from elsewhere) restarts.
-    a.creditX = -5000;
+    a.credit_x = -5000;
     AdvanceCredit(a);
-    EXPECT_EQ(a.creditX, 398);
+    EXPECT_EQ(a.credit_x, 398);
 }
 
 TEST(Credits, FramesDrawTextsTitleWaveAndStars) {
@@ -110,10 +109,10 @@ TEST(Credits, FramesDrawTextsTitleWaveAndStars) {
     AboutAnimation a;
     OpenAboutAnimation(a);
     ASSERT_TRUE(SurfBeginFrame(nullptr));
-    ComposeAboutFrame(a, gCreditText, "1.0.0.42");
-    EXPECT_EQ(a.creditX, 398);
-    EXPECT_DOUBLE_EQ(a.waveAngle, 280.0); // 20 per title character, never reduced
-    EXPECT_EQ(a.starPhase, 10);
+    ComposeAboutFrame(a, kCreditText.text, "1.0.0.42");
+    EXPECT_EQ(a.credit_x, 398);
+    EXPECT_DOUBLE_EQ(a.wave_angle, 280.0); // 20 per title character, never reduced
+    EXPECT_EQ(a.star_phase, 10);
     // The first stars of the phase-0 field (200 + X / z, 150 + Y / z).
     for (auto s : {std::pair<int, int>{154, 173}, {86, 111}, {225, 187}, {165, 150}, {232, 146}})
         EXPECT_EQ(Pixel(s.first, s.second), 0xFFFFFFu) << s.first << "," << s.second;
@@ -134,7 +133,7 @@ TEST(Credits, FramesDrawTextsTitleWaveAndStars) {
     EXPECT_GT(green, 50);
     // Later frames: the credit line shows in all six colours.
     for (int i = 0; i < 200; ++i)
-        ComposeAboutFrame(a, gCreditText, "1.0.0.42");
+        ComposeAboutFrame(a, kCreditText.text, "1.0.0.42");
     for (uint32_t colour : {0xFFFF00u, 0x0000FFu, 0xFF0000u, 0x00FFFFu, 0xFF40FFu, 0x00FF00u}) {
         int n = 0;
         for (int y = 60; y < 290; ++y)
@@ -142,8 +141,8 @@ TEST(Credits, FramesDrawTextsTitleWaveAndStars) {
                 n += Pixel(x, y) == colour;
         EXPECT_GT(n, 100) << std::hex << colour;
     }
-    EXPECT_DOUBLE_EQ(a.waveAngle, 201 * 280.0);
-    EXPECT_EQ(a.starPhase, (201 * 10) & 1023);
+    EXPECT_DOUBLE_EQ(a.wave_angle, 201 * 280.0);
+    EXPECT_EQ(a.star_phase, (201 * 10) & 1023);
     SurfEndFrame();
     SurfShutdown();
 }

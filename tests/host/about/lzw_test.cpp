@@ -18,8 +18,8 @@ LzwOutcome Unpack(const std::vector<uint8_t>& packed, std::vector<uint8_t>& out)
     return LzwUnpack(packed.data(), packed.size(), out.data(), out.size(), *dict);
 }
 
-std::vector<uint8_t> RoundTrip(const std::vector<uint8_t>& data, size_t clearEvery = 0) {
-    std::vector<uint8_t> packed = LzwPack(data.data(), data.size(), clearEvery);
+std::vector<uint8_t> RoundTrip(const std::vector<uint8_t>& data, size_t clear_every = 0) {
+    std::vector<uint8_t> packed = LzwPack(data.data(), data.size(), clear_every);
     std::vector<uint8_t> out(data.size());
     LzwOutcome r = Unpack(packed, out);
     EXPECT_EQ(r.result, LzwResult::Ok);

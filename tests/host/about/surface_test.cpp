@@ -16,7 +16,7 @@ const uint32_t kInk = 0x123456;
 
 uint32_t Pixel(int x, int y) {
     const SurfImage* img = SurfBackBuffer();
-    return reinterpret_cast<const uint32_t*>(img->topRow - y * img->pitch)[x];
+    return reinterpret_cast<const uint32_t*>(img->top_row - y * img->pitch)[x];
 }
 
 // A font whose glyphs are solid blocks: glyph width 8 (or `width`), height
@@ -61,10 +61,10 @@ TEST_F(Surface, EmbeddedFontUnpacksToItsDeclaredSizeAndIsCurrent) {
     std::memcpy(&declared, kAboutFont + 8, 4);
     EXPECT_EQ(declared, 11052u);
     std::vector<uint8_t> out(11052);
-    uint32_t packedLen;
-    std::memcpy(&packedLen, kAboutFont + 4, 4);
-    EXPECT_EQ(packedLen + 12, kAboutFontSize);
-    EXPECT_EQ(SurfUnpack(kAboutFont + 12, out.data(), packedLen, 11052), 11052);
+    uint32_t packed_len;
+    std::memcpy(&packed_len, kAboutFont + 4, 4);
+    EXPECT_EQ(packed_len + 12, kAboutFontSize);
+    EXPECT_EQ(SurfUnpack(kAboutFont + 12, out.data(), packed_len, 11052), 11052);
     // The committed data is what the packer makes from the glyph table now.
     EXPECT_EQ(out, BuildAboutFontBlock());
     std::vector<uint8_t> repacked = PackFontForm(out);
@@ -81,8 +81,8 @@ TEST_F(Surface, LoadFontRejectsBadData) {
     bad[0] = 'X';
     EXPECT_EQ(SurfLoadFont(bad.data(), uint32_t(bad.size())), nullptr); // magic
     bad[0] = 'T';
-    uint32_t tooBig = 20000;
-    std::memcpy(&bad[8], &tooBig, 4);
+    uint32_t too_big = 20000;
+    std::memcpy(&bad[8], &too_big, 4);
     EXPECT_EQ(SurfLoadFont(bad.data(), uint32_t(bad.size())), nullptr); // short stream
     // A font block whose glyphs point outside the atlas.
     std::vector<uint8_t> block = BuildAboutFontBlock();
@@ -133,15 +133,15 @@ TEST_F(Surface, DrawsGlyphBoxesAdvancingByGlyphWidth) {
     SurfCurrentFont = SurfLoadFont(kAboutFont, kAboutFontSize);
     SurfFillRect(0, 0, 64, 48, 0);
     SurfDrawText(0, 0, "AB", kInk);
-    bool inkA = false, inkB = false;
+    bool ink_a = false, ink_b = false;
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64; ++x) {
             if (Pixel(x, y) == 0) continue;
             ASSERT_LT(x, 16);
             ASSERT_LT(y, 14);
-            (x < 8 ? inkA : inkB) = true;
+            (x < 8 ? ink_a : ink_b) = true;
         }
-    EXPECT_TRUE(inkA && inkB);
+    EXPECT_TRUE(ink_a && ink_b);
 }
 
 TEST_F(Surface, ClipsAtEveryEdge) {
@@ -223,9 +223,9 @@ TEST_F(Surface, BlendsCoverageFonts) {
         SurfCurrentFont = block.data();
         SurfFillRect(0, 0, 64, 48, 0x204060);
         SurfDrawText(0, 0, "A", 0xFF80C0);
-        uint32_t expectRB = ((0xFF00C0u * a + 0x200060u * (256 - a)) >> 8) & 0xFF00FF;
-        uint32_t expectG = ((0x8000u * a + 0x4000u * (256 - a)) >> 8) & 0xFF00;
-        EXPECT_EQ(Pixel(3, 3), expectRB | expectG) << int(a);
+        uint32_t expect_rb = ((0xFF00C0u * a + 0x200060u * (256 - a)) >> 8) & 0xFF00FF;
+        uint32_t expect_g = ((0x8000u * a + 0x4000u * (256 - a)) >> 8) & 0xFF00;
+        EXPECT_EQ(Pixel(3, 3), expect_rb | expect_g) << int(a);
         EXPECT_EQ(Pixel(8, 3), 0x204060u);
     }
     EXPECT_EQ(Pixel(0, 0), 0xFE7FBFu); // a = 255 is not quite opaque: (c * 255 + p) >> 8
@@ -241,7 +241,7 @@ TEST_F(Surface, LoadsPackedImages) {
     EXPECT_EQ(img->height, 2);
     EXPECT_EQ(img->flags, 0u);
     auto at = [&](int x, int y) {
-        return reinterpret_cast<uint32_t*>(img->topRow - y * img->pitch)[x];
+        return reinterpret_cast<uint32_t*>(img->top_row - y * img->pitch)[x];
     };
     EXPECT_EQ(at(0, 0), 0xFFF8FCF8u);
     EXPECT_EQ(at(1, 0), 0xFFF80000u);
@@ -254,16 +254,16 @@ TEST_F(Surface, LoadsPackedImages) {
 
     std::vector<uint8_t> alpha = {0, 10, 20, 30, 40, 255};
     packed = PackImageForm(3, 2, px, &alpha);
-    SurfImage* withAlpha = SurfLoadPackedImage(packed.data(), uint32_t(packed.size()));
-    ASSERT_NE(withAlpha, nullptr);
-    EXPECT_EQ(withAlpha->flags, uint32_t(kSurfImageAlpha));
-    EXPECT_EQ(reinterpret_cast<uint32_t*>(withAlpha->topRow)[1], 0x0AF80000u);
-    EXPECT_EQ(withAlpha->next, img); // newest first
+    SurfImage* with_alpha = SurfLoadPackedImage(packed.data(), uint32_t(packed.size()));
+    ASSERT_NE(with_alpha, nullptr);
+    EXPECT_EQ(with_alpha->flags, uint32_t(kSurfImageAlpha));
+    EXPECT_EQ(reinterpret_cast<uint32_t*>(with_alpha->top_row)[1], 0x0AF80000u);
+    EXPECT_EQ(with_alpha->next, img); // newest first
 
     // A stream shorter than the pixels, and a header larger than the data.
     std::vector<uint16_t> fewer(px.begin(), px.begin() + 5);
-    std::vector<uint8_t> shortImage = PackImageForm(3, 2, fewer, nullptr);
-    EXPECT_EQ(SurfLoadPackedImage(shortImage.data(), uint32_t(shortImage.size())), nullptr);
+    std::vector<uint8_t> short_image = PackImageForm(3, 2, fewer, nullptr);
+    EXPECT_EQ(SurfLoadPackedImage(short_image.data(), uint32_t(short_image.size())), nullptr);
     EXPECT_EQ(SurfLoadPackedImage(packed.data(), uint32_t(packed.size() - 1)), nullptr);
     EXPECT_EQ(SurfLoadPackedImage(packed.data(), 11), nullptr);
 }

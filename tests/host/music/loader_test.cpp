@@ -96,10 +96,10 @@ TEST(MusicLoader, OrderTableBeyondDeclaredPatternsAddsEmpty64RowPatterns) {
     // The song reaches the empty pattern and plays its 64 rows.
     auto player = std::make_unique<xm::Player>();
     ASSERT_TRUE(LoadPlayer(*player, WriteModule(m), true));
-    int rowsInOrder1 = 0;
+    int rows_in_order1 = 0;
     while (xm::StartTick(*player))
-        if (player->order == 1 && player->tick == 0) rowsInOrder1++;
-    EXPECT_EQ(rowsInOrder1, 64);
+        if (player->order == 1 && player->tick == 0) rows_in_order1++;
+    EXPECT_EQ(rows_in_order1, 64);
 }
 
 TEST(MusicLoader, SampleConversions) {
@@ -146,19 +146,19 @@ TEST(MusicLoader, LoopsAreNormalisedAndGuarded) {
     s.data.clear();
     for (int i = 0; i < 10; ++i)
         s.data.push_back(static_cast<int16_t>(1000 * i));
-    s.sixteenBit = true;
+    s.sixteen_bit = true;
     s.loop = 2;
-    s.loopStart = 4;
-    s.loopLength = 50; // beyond the end: cut to what remains
+    s.loop_start = 4;
+    s.loop_length = 50; // beyond the end: cut to what remains
     TestSample fwd = s;
     fwd.loop = 1;
-    fwd.loopLength = 3;
+    fwd.loop_length = 3;
     TestSample none = s;
     none.loop = 1;
-    none.loopLength = 0; // no loop
+    none.loop_length = 0; // no loop
     m.instruments[0].samples = {s, fwd, none};
     m.instruments[0].fadeout = 100;
-    m.instruments[0].volumeEnvelope = {{0, 64}}; // one point: off
+    m.instruments[0].volume_envelope = {{0, 64}}; // one point: off
     auto module = std::make_unique<xm::Module>();
     ASSERT_TRUE(Loads(WriteModule(m), *module));
     const auto& ins = module->instruments[0];
@@ -166,15 +166,15 @@ TEST(MusicLoader, LoopsAreNormalisedAndGuarded) {
     EXPECT_EQ(ins.volume.flags, 0);
     const xm::Sample& pp = ins.samples[0];
     EXPECT_EQ(pp.length, 10);
-    EXPECT_EQ(pp.loopStart, 4);
-    EXPECT_EQ(pp.loopLength, 6);
+    EXPECT_EQ(pp.loop_start, 4);
+    EXPECT_EQ(pp.loop_length, 6);
     EXPECT_EQ(pp.pcm[10], 9000); // ping-pong guard: the sample before the loop end
     const xm::Sample& f = ins.samples[1];
     EXPECT_EQ(f.pcm[7], 4000); // forward guard: the loop's first sample
     const xm::Sample& n = ins.samples[2];
     EXPECT_EQ(n.loop, xm::kLoopNone);
-    EXPECT_EQ(n.loopStart, 0);
-    EXPECT_EQ(n.loopLength, 10);
+    EXPECT_EQ(n.loop_start, 0);
+    EXPECT_EQ(n.loop_length, 10);
 }
 
 TEST(MusicLoader, ModuleWithoutInstrumentsPlaysSilence) {

@@ -10,26 +10,26 @@
 
 namespace {
 
-xm::Sample MakeSample(std::vector<int16_t> values, uint8_t loop, int loopStart, int loopLength) {
+xm::Sample MakeSample(std::vector<int16_t> values, uint8_t loop, int loop_start, int loop_length) {
     xm::Sample s;
     s.length = static_cast<int32_t>(values.size());
     s.loop = loop;
-    s.loopStart = loop ? loopStart : 0;
-    s.loopLength = loop ? loopLength : s.length;
+    s.loop_start = loop ? loop_start : 0;
+    s.loop_length = loop ? loop_length : s.length;
     s.pcm = values;
     s.pcm.resize(values.size() + xm::kGuardSamples, 0);
-    int end = s.loopStart + s.loopLength;
-    if (loop == xm::kLoopForward) s.pcm[end] = s.pcm[s.loopStart];
+    int end = s.loop_start + s.loop_length;
+    if (loop == xm::kLoopForward) s.pcm[end] = s.pcm[s.loop_start];
     if (loop == xm::kLoopPingPong) s.pcm[end] = s.pcm[end - 1];
     return s;
 }
 
-xm::Voice VoiceAt(const xm::Sample& s, double framesPerOutput, int volume) {
+xm::Voice VoiceAt(const xm::Sample& s, double frames_per_output, int volume) {
     xm::Voice v;
     v.sample = &s;
-    v.step = static_cast<uint64_t>(framesPerOutput * 4294967296.0);
-    v.targetLeft = v.targetRight = volume;
-    v.usedLeft = v.usedRight = volume; // no ramp
+    v.step = static_cast<uint64_t>(frames_per_output * 4294967296.0);
+    v.target_left = v.target_right = volume;
+    v.used_left = v.used_right = volume; // no ramp
     v.left = v.right = volume * 128;
     return v;
 }
@@ -48,7 +48,7 @@ std::vector<int> Walk(xm::Voice& v, int frames) {
 TEST(MusicMixer, NewTargetsRampOver128Frames) {
     xm::Sample s = MakeSample(std::vector<int16_t>(64, 16384), xm::kLoopForward, 0, 64);
     xm::Voice v = VoiceAt(s, 1.0, 0);
-    v.targetLeft = v.targetRight = 100;
+    v.target_left = v.target_right = 100;
     std::vector<int32_t> mix(2 * 200, 0);
     xm::MixVoice(v, mix.data(), 200);
     EXPECT_EQ(mix[0], 0);
@@ -128,9 +128,9 @@ TEST_P(MusicMixerPaths, BlockMixingMatchesFrameByFrameMixing) {
             for (int left : {0, 64, 127}) {
                 for (int right : {64, 127}) {
                     xm::Voice whole = VoiceAt(s, step, 0);
-                    whole.targetLeft = left;
-                    whole.targetRight = right;
-                    whole.usedLeft = whole.usedRight = 0;
+                    whole.target_left = left;
+                    whole.target_right = right;
+                    whole.used_left = whole.used_right = 0;
                     whole.left = whole.right = 0;
                     xm::Voice single = whole;
                     std::vector<int32_t> a(2 * 1023, 0), b(2 * 1023, 0);
@@ -138,8 +138,8 @@ TEST_P(MusicMixerPaths, BlockMixingMatchesFrameByFrameMixing) {
                     xm::MixVoice(whole, a.data(), 700);
                     for (int f = 0; f < 700; ++f)
                         xm::MixVoice(single, b.data() + 2 * f, 1);
-                    whole.targetLeft = single.targetLeft = right;
-                    whole.targetRight = single.targetRight = left;
+                    whole.target_left = single.target_left = right;
+                    whole.target_right = single.target_right = left;
                     xm::MixVoice(whole, a.data() + 1400, 323);
                     for (int f = 700; f < 1023; ++f)
                         xm::MixVoice(single, b.data() + 2 * f, 1);
@@ -163,17 +163,17 @@ TEST(MusicMixer, ConversionOfLongBlocksMatchesValueByValue) {
     mix[7] = -2130706432;
     for (int32_t master : {32768, 32767, 12345, 0}) {
         std::vector<int16_t> whole(mix.size()), single(mix.size());
-        uint64_t left = 0, right = 0, leftTotal = 0, rightTotal = 0;
+        uint64_t left = 0, right = 0, left_total = 0, right_total = 0;
         xm::ConvertBlock(mix.data(), 1023, master, whole.data(), left, right);
         for (int f = 0; f < 1023; ++f) {
             uint64_t l = 0, r = 0;
             xm::ConvertBlock(mix.data() + 2 * f, 1, master, single.data() + 2 * f, l, r);
-            leftTotal += l;
-            rightTotal += r;
+            left_total += l;
+            right_total += r;
         }
         EXPECT_EQ(whole, single) << master;
-        EXPECT_EQ(left, leftTotal);
-        EXPECT_EQ(right, rightTotal);
+        EXPECT_EQ(left, left_total);
+        EXPECT_EQ(right, right_total);
     }
 }
 
@@ -186,9 +186,9 @@ TEST_P(MusicMixerPaths, ManyLoudVoicesAreLimitedNotWrapped) {
     TestInstrument ins;
     TestSample s;
     s.data.assign(64, 32767);
-    s.sixteenBit = true;
+    s.sixteen_bit = true;
     s.loop = 1;
-    s.loopLength = 64;
+    s.loop_length = 64;
     s.panning = 0; // all on the left
     ins.samples.push_back(s);
     m.instruments.push_back(ins);

@@ -16,7 +16,7 @@ void Put(std::vector<uint8_t>& v, uint32_t x, int bytes) {
 void PutSampleData(std::vector<uint8_t>& v, const TestSample& s) {
     int prev = 0;
     for (int16_t value : s.data) {
-        if (s.sixteenBit) {
+        if (s.sixteen_bit) {
             Put(v, static_cast<uint16_t>(value - prev), 2);
             prev = value;
         } else {
@@ -54,7 +54,7 @@ std::vector<uint8_t> WriteModule(const TestModule& m) {
     Put(v, m.restart, 2);
     Put(v, m.channels, 2);
     int declared =
-        m.declaredPatterns >= 0 ? m.declaredPatterns : static_cast<int>(m.patterns.size());
+        m.declared_patterns >= 0 ? m.declared_patterns : static_cast<int>(m.patterns.size());
     Put(v, declared, 2);
     Put(v, static_cast<uint32_t>(m.instruments.size()), 2);
     Put(v, m.linear ? 1 : 0, 2);
@@ -77,16 +77,16 @@ std::vector<uint8_t> WriteModule(const TestModule& m) {
     }
     for (const TestInstrument& ins : m.instruments) {
         size_t start = v.size();
-        bool hasSamples = !ins.samples.empty();
-        Put(v, hasSamples ? 243 : 33, 4);
+        bool has_samples = !ins.samples.empty();
+        Put(v, has_samples ? 243 : 33, 4);
         v.resize(v.size() + 22, 0);
         v.push_back(0);
         Put(v, static_cast<uint32_t>(ins.samples.size()), 2);
         Put(v, 40, 4);
-        if (hasSamples) {
+        if (has_samples) {
             for (int n = 0; n < 96; ++n)
                 v.push_back(static_cast<uint8_t>(std::min<size_t>(n % ins.samples.size(), 15)));
-            const auto& env = ins.volumeEnvelope;
+            const auto& env = ins.volume_envelope;
             for (int k = 0; k < 12; ++k) {
                 Put(v, k < static_cast<int>(env.size()) ? env[k].first : 0, 2);
                 Put(v, k < static_cast<int>(env.size()) ? env[k].second : 0, 2);
@@ -94,12 +94,12 @@ std::vector<uint8_t> WriteModule(const TestModule& m) {
             v.resize(v.size() + 48, 0); // panning envelope
             v.push_back(static_cast<uint8_t>(env.size()));
             v.push_back(0);
-            v.push_back(static_cast<uint8_t>(std::max(ins.volumeSustain, 0)));
+            v.push_back(static_cast<uint8_t>(std::max(ins.volume_sustain, 0)));
             v.push_back(0);
             v.push_back(0);
             v.resize(v.size() + 3, 0);
             v.push_back(
-                static_cast<uint8_t>((env.empty() ? 0 : 1) | (ins.volumeSustain >= 0 ? 2 : 0)));
+                static_cast<uint8_t>((env.empty() ? 0 : 1) | (ins.volume_sustain >= 0 ? 2 : 0)));
             v.push_back(0);
             v.resize(v.size() + 4, 0); // auto-vibrato
             Put(v, ins.fadeout, 2);
@@ -107,15 +107,15 @@ std::vector<uint8_t> WriteModule(const TestModule& m) {
         }
         (void)start;
         for (const TestSample& s : ins.samples) {
-            int unit = s.sixteenBit ? 2 : 1;
+            int unit = s.sixteen_bit ? 2 : 1;
             Put(v, static_cast<uint32_t>(s.data.size() * unit), 4);
-            Put(v, s.loopStart * unit, 4);
-            Put(v, s.loopLength * unit, 4);
+            Put(v, s.loop_start * unit, 4);
+            Put(v, s.loop_length * unit, 4);
             v.push_back(static_cast<uint8_t>(s.volume));
             v.push_back(static_cast<uint8_t>(s.finetune));
-            v.push_back(static_cast<uint8_t>(s.loop | (s.sixteenBit ? 0x10 : 0)));
+            v.push_back(static_cast<uint8_t>(s.loop | (s.sixteen_bit ? 0x10 : 0)));
             v.push_back(static_cast<uint8_t>(s.panning));
-            v.push_back(static_cast<uint8_t>(s.relativeNote));
+            v.push_back(static_cast<uint8_t>(s.relative_note));
             v.push_back(0);
             v.resize(v.size() + 22, 0);
         }
@@ -125,10 +125,10 @@ std::vector<uint8_t> WriteModule(const TestModule& m) {
     return v;
 }
 
-bool LoadPlayer(xm::Player& player, const std::vector<uint8_t>& bytes, bool playOnce) {
+bool LoadPlayer(xm::Player& player, const std::vector<uint8_t>& bytes, bool play_once) {
     xm::MemoryCursor cursor{bytes.data(), bytes.size(), 0};
     xm::Source source = xm::MemorySource(cursor);
-    return xm::StartSong(player, source, playOnce, false);
+    return xm::StartSong(player, source, play_once, false);
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {

@@ -11,19 +11,19 @@
 
 struct TestSample {
     std::vector<int16_t> data; // values before delta encoding
-    bool sixteenBit = false;
+    bool sixteen_bit = false;
     int loop = 0; // 0 none, 1 forward, 2 ping-pong
-    int loopStart = 0, loopLength = 0;
+    int loop_start = 0, loop_length = 0;
     int volume = 64;
     int panning = 128;
-    int relativeNote = 0;
+    int relative_note = 0;
     int finetune = 0;
 };
 
 struct TestInstrument {
     std::vector<TestSample> samples;
-    std::vector<std::pair<int, int>> volumeEnvelope; // (x, y) points; empty = off
-    int volumeSustain = -1;
+    std::vector<std::pair<int, int>> volume_envelope; // (x, y) points; empty = off
+    int volume_sustain = -1;
     int fadeout = 0;
 };
 
@@ -33,9 +33,9 @@ struct TestModule {
     bool linear = true;
     int restart = 0;
     std::vector<uint8_t> orders{0};
-    int declaredPatterns = -1;                  // -1: patterns.size()
+    int declared_patterns = -1;                 // -1: patterns.size()
     std::vector<std::vector<uint8_t>> patterns; // unpacked cells, 5 bytes each
-    std::vector<int> patternRows;               // rows of each pattern
+    std::vector<int> pattern_rows;              // rows of each pattern
     std::vector<TestInstrument> instruments;
 };
 
@@ -47,7 +47,7 @@ void SetCell(std::vector<uint8_t>& pattern, int channels, int row, int channel, 
 // The XM file bytes of `m`.
 std::vector<uint8_t> WriteModule(const TestModule& m);
 
-bool LoadPlayer(xm::Player& player, const std::vector<uint8_t>& bytes, bool playOnce);
+bool LoadPlayer(xm::Player& player, const std::vector<uint8_t>& bytes, bool play_once);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 // Paths of the real modules beside the repository (empty when absent).
 std::vector<std::string> TestModules();

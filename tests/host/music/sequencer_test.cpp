@@ -22,9 +22,9 @@ TestModule Base(int patterns = 1, int rows = 64) {
     TestSample s;
     for (int i = 0; i < 64; ++i)
         s.data.push_back(static_cast<int16_t>(i < 32 ? 20000 : -20000));
-    s.sixteenBit = true;
+    s.sixteen_bit = true;
     s.loop = 1;
-    s.loopLength = 64;
+    s.loop_length = 64;
     ins.samples.push_back(s);
     m.instruments.push_back(ins);
     return m;
@@ -112,12 +112,12 @@ TEST(MusicSequencer, BpmSetsFramesPerTick) {
     TestModule m = Base();
     auto p = Play(m);
     xm::StartTick(*p);
-    EXPECT_EQ(p->samplesLeft, 960);
+    EXPECT_EQ(p->samples_left, 960);
     TestModule fast = Base();
     SetCell(fast.patterns[0], 2, 0, 1, 0, 0, 0, 0xF, 150);
     auto q = Play(fast);
     xm::StartTick(*q);
-    EXPECT_EQ(q->samplesLeft, 800);
+    EXPECT_EQ(q->samples_left, 800);
 }
 
 TEST(MusicSequencer, SampleOffsetBeyondTheEndRestartsTheCurrentVoice) {
@@ -170,7 +170,7 @@ TEST(MusicSequencer, GoldenTicksOfSlidesAndPortamento) {
         xm::StartTick(*p);
         const xm::Channel& a = p->channels[0];
         const xm::Channel& b = p->channels[1];
-        dump << a.volume << "/" << a.period << " " << b.period << "+" << b.periodDelta << "\n";
+        dump << a.volume << "/" << a.period << " " << b.period << "+" << b.period_delta << "\n";
     }
     EXPECT_EQ(dump.str(), "64/4608 4608+0\n60/4608 4608+-192\n56/4608 4608+-448\n"
                           "52/4608 4608+0\n48/4608 4608+-192\n44/4608 4608+-448\n"
@@ -182,8 +182,8 @@ TEST(MusicSequencer, GoldenTicksOfSlidesAndPortamento) {
 
 TEST(MusicSequencer, EnvelopeSustainsUntilKeyOffThenFades) {
     TestModule m = Base();
-    m.instruments[0].volumeEnvelope = {{0, 0}, {2, 64}, {4, 32}, {6, 0}};
-    m.instruments[0].volumeSustain = 1;
+    m.instruments[0].volume_envelope = {{0, 0}, {2, 64}, {4, 32}, {6, 0}};
+    m.instruments[0].volume_sustain = 1;
     m.instruments[0].fadeout = 8192; // doubled: gone 4 ticks after the key-off
     m.tempo = 4;
     SetCell(m.patterns[0], 2, 0, 0, 49, 1, 0, 0, 0);
@@ -192,7 +192,7 @@ TEST(MusicSequencer, EnvelopeSustainsUntilKeyOffThenFades) {
     std::ostringstream dump;
     for (int i = 0; i < 8; ++i) {
         xm::StartTick(*p);
-        dump << p->channels[0].envVolume << "," << p->channels[0].fadeout << " ";
+        dump << p->channels[0].env_volume << "," << p->channels[0].fadeout << " ";
     }
     EXPECT_EQ(dump.str(), "0,65536 32,65536 64,65536 64,65536 "
                           "64,49152 48,32768 32,16384 16,0 ");

@@ -29,8 +29,8 @@ std::vector<TickPos> OurTimeline(const std::vector<uint8_t>& bytes) {
     std::vector<TickPos> ticks;
     auto player = std::make_unique<xm::Player>();
     if (!LoadPlayer(*player, bytes, false)) return ticks;
-    player->onTick = Record;
-    player->onTickContext = &ticks;
+    player->on_tick = Record;
+    player->on_tick_context = &ticks;
     while (ticks.size() < static_cast<size_t>(kTicks))
         if (!xm::StartTick(*player)) break;
     return ticks;
@@ -92,8 +92,8 @@ TEST(MusicTimeline, WholeSongsAndTheirEndsMatchLibxmp) {
         std::vector<TickPos> ours;
         auto player = std::make_unique<xm::Player>();
         ASSERT_TRUE(LoadPlayer(*player, bytes, true));
-        player->onTick = Record;
-        player->onTickContext = &ours;
+        player->on_tick = Record;
+        player->on_tick_context = &ours;
         while (xm::StartTick(*player) && ours.size() < 200000) {
         }
         std::vector<TickPos> theirs;
@@ -138,8 +138,8 @@ TEST(MusicRealModules, LoadAndPlayToTheirEnd) {
         int16_t block[2 * xm::kBlockFrames];
         xm::BlockInfo info;
         long blocks = 0, audible = 0;
-        const long tenMinutes = 600L * xm::kOutputRate / xm::kBlockFrames;
-        while (!player->ended && blocks < tenMinutes) {
+        const long ten_minutes = 600L * xm::kOutputRate / xm::kBlockFrames;
+        while (!player->ended && blocks < ten_minutes) {
             xm::RenderBlock(*player, block, info);
             blocks++;
             if (info.levels) audible++;

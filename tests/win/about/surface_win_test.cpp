@@ -170,7 +170,7 @@ TEST(SurfaceWin, AboutFrameReachesTheWindowUpright) {
     OpenAboutAnimation(anim);
     for (int i = 0; i < 150; ++i) {
         ASSERT_TRUE(SurfBeginFrame(win.hwnd));
-        ComposeAboutFrame(anim, gCreditText, "1.0.0.42");
+        ComposeAboutFrame(anim, kCreditText.text, "1.0.0.42");
         SurfEndFrame();
     }
     std::vector<uint32_t> px = ReadBack(win.hwnd, 400, 320);

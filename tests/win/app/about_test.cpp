@@ -49,7 +49,7 @@ TEST_F(AboutTest, OpeningDisconnectsAndFramesReachTheWindow) {
         HDC dc = GetDC(dialog);
         EXPECT_EQ(GetPixel(dc, 5, 5), RGB(0, 0, 0)); // the black background
         ReleaseDC(dialog, dc);
-        EXPECT_LT(gAboutAnimation.creditX, 398); // the credit line moves
+        EXPECT_LT(g_main.about_animation.credit_x, 398); // the credit line moves
     });
     EXPECT_EQ(SurfBackBuffer(), nullptr); // torn down
     EXPECT_STREQ(MusicGetTitle(), "");    // no song left playing
@@ -71,15 +71,15 @@ TEST_F(AboutTest, MinimisedBoxDrawsNothingAndStandsStill) {
         PumpFor(100);
         ShowWindow(dialog, SW_MINIMIZE);
         PumpFor(60);
-        const AboutAnimation before = gAboutAnimation;
+        const AboutAnimation before = g_main.about_animation;
         PumpFor(300);
-        EXPECT_EQ(gAboutAnimation.creditX, before.creditX);
-        EXPECT_EQ(gAboutAnimation.starPhase, before.starPhase);
-        EXPECT_EQ(gAboutAnimation.waveAngle, before.waveAngle);
+        EXPECT_EQ(g_main.about_animation.credit_x, before.credit_x);
+        EXPECT_EQ(g_main.about_animation.star_phase, before.star_phase);
+        EXPECT_EQ(g_main.about_animation.wave_angle, before.wave_angle);
         EXPECT_FALSE(SurfFrameActive());
         ShowWindow(dialog, SW_RESTORE);
         PumpFor(100);
-        EXPECT_NE(gAboutAnimation.starPhase, before.starPhase); // resumes
+        EXPECT_NE(g_main.about_animation.star_phase, before.star_phase); // resumes
     });
 }
 
@@ -87,12 +87,12 @@ TEST_F(AboutTest, ReopeningRestartsTheCreditLineButKeepsWaveAndStars) {
     double angle = 0;
     WithAbout([&angle](HWND) {
         PumpFor(150);
-        angle = gAboutAnimation.waveAngle;
+        angle = g_main.about_animation.wave_angle;
     });
     EXPECT_GT(angle, 0.0);
     WithAbout([angle](HWND) {
-        EXPECT_GE(gAboutAnimation.creditX, 396); // P starts again at 400
-        EXPECT_GE(gAboutAnimation.waveAngle, angle);
+        EXPECT_GE(g_main.about_animation.credit_x, 396); // P starts again at 400
+        EXPECT_GE(g_main.about_animation.wave_angle, angle);
     });
 }
 

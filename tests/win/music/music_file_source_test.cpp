@@ -63,12 +63,12 @@ TEST(MusicFileSource, LoadsTheSameModuleAsMemory) {
     std::string path = TempFile(bytes);
     xm::FileSource file;
     ASSERT_TRUE(xm::OpenFileSource(path.c_str(), file));
-    auto fromFile = std::make_unique<xm::Module>();
-    ASSERT_TRUE(xm::LoadModule(file.source, *fromFile));
+    auto from_file = std::make_unique<xm::Module>();
+    ASSERT_TRUE(xm::LoadModule(file.source, *from_file));
     xm::CloseFileSource(file);
     DeleteFileA(path.c_str());
-    EXPECT_EQ(fromFile->instruments.size(), 8u);
-    EXPECT_EQ(fromFile->instruments[1].samples[0].pcm.size(), 256u + xm::kGuardSamples);
+    EXPECT_EQ(from_file->instruments.size(), 8u);
+    EXPECT_EQ(from_file->instruments[1].samples[0].pcm.size(), 256u + xm::kGuardSamples);
     EXPECT_FALSE(xm::OpenFileSource("no-such-file.xm", file));
 }
 
