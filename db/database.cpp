@@ -90,10 +90,12 @@ OpenResult OpenDatabase() {
         FreeEnvironment();
         return OpenResult::kNotConnected;
     }
+    ++g_database.generation;
     return OpenResult::kOpen;
 }
 
 void CloseDatabase() {
+    ++g_database.generation; // the statements of this connection go with it
     if (g_database.connection != SQL_NULL_HDBC) {
         SQLDisconnect(g_database.connection);
         SQLFreeHandle(SQL_HANDLE_DBC, g_database.connection);
@@ -102,13 +104,42 @@ void CloseDatabase() {
     if (g_database.environment != SQL_NULL_HENV) FreeEnvironment();
 }
 
+namespace {
+
+// The database file must still be where the connection found it: changes
+// made on a connection to a file that was removed would be lost with it.
+// When the file is back, the connection is made again, to that file.
+bool DatabaseFileThere(char* failure, size_t capacity) {
+    if (!FileExists(g_database.path)) {
+        g_database.file_missing = true;
+        CopyTextBounded("The database file is missing: ", failure, capacity);
+        AppendTextBounded(failure, capacity, g_database.path);
+        return false;
+    }
+    if (g_database.file_missing) {
+        g_database.file_missing = false;
+        CloseDatabase();
+        OpenDatabase();
+    }
+    return true;
+}
+
+} // namespace
+
 Statement::Statement() {
+    if (g_database.connection != SQL_NULL_HDBC || g_database.file_missing) {
+        if (!DatabaseFileThere(failure_, sizeof failure_)) {
+            failed_at_ = DbStage::kAllocate;
+            return;
+        }
+    }
     // Without a connection there is nothing to allocate on.
     if (g_database.connection == SQL_NULL_HDBC) {
         failed_at_ = DbStage::kAllocate;
         CopyTextBounded(kNoConnectionText, failure_, sizeof failure_);
         return;
     }
+    generation_ = g_database.generation;
     if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, g_database.connection, &handle_))) {
         handle_ = SQL_NULL_HSTMT;
         failed_at_ = DbStage::kAllocate;
@@ -117,7 +148,7 @@ Statement::Statement() {
 }
 
 Statement::~Statement() {
-    if (handle_ == SQL_NULL_HSTMT) return;
+    if (!allocated()) return;
     SQLCloseCursor(handle_);
     SQLFreeHandle(SQL_HANDLE_STMT, handle_);
 }
@@ -145,7 +176,7 @@ void Statement::ComposeFailed(const char* why) {
 }
 
 bool Statement::Execute() {
-    if (handle_ == SQL_NULL_HSTMT || failed_at_ != DbStage::kNone) return false;
+    if (!allocated() || failed_at_ != DbStage::kNone) return false;
     const SQLRETURN r = SQLExecDirect(handle_, reinterpret_cast<SQLCHAR*>(text_), SQL_NTS);
     if (Succeeded(r)) return true;
     failed_at_ = DbStage::kExecute;
@@ -158,7 +189,7 @@ bool Statement::Execute() {
 }
 
 bool Statement::Prepare() {
-    if (handle_ == SQL_NULL_HSTMT || failed_at_ != DbStage::kNone) return false;
+    if (!allocated() || failed_at_ != DbStage::kNone) return false;
     if (Succeeded(SQLPrepare(handle_, reinterpret_cast<SQLCHAR*>(text_), SQL_NTS))) return true;
     failed_at_ = DbStage::kExecute;
     RecordFailure(SQL_HANDLE_STMT, handle_);
@@ -166,7 +197,12 @@ bool Statement::Prepare() {
 }
 
 bool Statement::ExecutePrepared() {
-    if (handle_ == SQL_NULL_HSTMT || failed_at_ != DbStage::kNone) return false;
+    if (!allocated()) {
+        failed_at_ = DbStage::kAllocate;
+        CopyTextBounded(kNoConnectionText, failure_, sizeof failure_);
+        return false;
+    }
+    if (failed_at_ != DbStage::kNone) return false;
     if (Succeeded(SQLExecute(handle_))) return true;
     failed_at_ = DbStage::kExecute;
     RecordFailure(SQL_HANDLE_STMT, handle_);
@@ -174,18 +210,18 @@ bool Statement::ExecutePrepared() {
 }
 
 void Statement::CloseCursor() {
-    if (handle_ != SQL_NULL_HSTMT) SQLFreeStmt(handle_, SQL_CLOSE);
+    if (allocated()) SQLFreeStmt(handle_, SQL_CLOSE);
 }
 
 void Statement::BindText(SQLUSMALLINT column, char* buffer, SQLLEN size) {
-    if (handle_ == SQL_NULL_HSTMT || column == 0 || column > kMaxColumns) return;
+    if (!allocated() || column == 0 || column > kMaxColumns) return;
     buffers_[column - 1] = buffer;
     sizes_[column - 1] = size;
     SQLBindCol(handle_, column, SQL_C_CHAR, buffer, size, &indicators_[column - 1]);
 }
 
 bool Statement::Fetch() {
-    if (handle_ == SQL_NULL_HSTMT) return false;
+    if (!allocated()) return false;
     for (int i = 0; i < kMaxColumns; ++i)
         if (buffers_[i]) buffers_[i][0] = 0;
     if (!Succeeded(SQLFetch(handle_))) return false;

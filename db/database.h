@@ -28,6 +28,8 @@ struct DatabaseState {
     SQLHDBC connection = SQL_NULL_HDBC;
     SQLCHAR completed[256]; // the driver's completed connection text
     SQLSMALLINT completed_length = 0;
+    bool file_missing = false; // the file was gone at the last statement
+    uint32_t generation = 0;   // counts connections made; closing one frees its statements
 };
 extern DatabaseState g_database;
 
@@ -70,7 +72,10 @@ class Statement {
     char* text() { return text_; }
     static constexpr size_t kTextCapacity = kLargeStatementBufferSize;
 
-    bool allocated() const { return handle_ != SQL_NULL_HSTMT; }
+    // Whether the handle is still live: closing its connection frees it.
+    bool allocated() const {
+        return handle_ != SQL_NULL_HSTMT && generation_ == g_database.generation;
+    }
     // Runs text(); false on failure (the reason is kept).
     bool Execute();
     // Prepares text() to be run many times (ExecutePrepared), and closes
@@ -95,6 +100,7 @@ class Statement {
     void RecordFailure(SQLSMALLINT handle_type, SQLHANDLE handle);
 
     SQLHSTMT handle_ = SQL_NULL_HSTMT;
+    uint32_t generation_ = 0; // of the connection the handle belongs to
     DbStage failed_at_ = DbStage::kNone;
     char failure_[kDiagnosticSize] = "";
     char text_[kTextCapacity] = "";

@@ -38,8 +38,8 @@ void LogLine(void* context, const char* line) {
     Append(dialog, "\r\n");
 }
 
-void SendCommand(void* context, uint32_t type) {
-    WritePellam(static_cast<ExecutorState*>(context)->request->board_id, type, 0);
+bool SendCommand(void* context, uint32_t type) {
+    return WritePellam(static_cast<ExecutorState*>(context)->request->board_id, type, 0) != 0;
 }
 
 // Microseconds from the performance counter (the tick count may be up to

@@ -4,6 +4,7 @@ const char kScriptSeparator[] = "-----------------------------------------------
                                 "-----------------------------------------------"
                                 "------";
 static_assert(sizeof kScriptSeparator == 120, "the separator is 119 hyphens");
+const char kScriptStoppedLine[] = "Relay Script Stopped: the board did not take the command.";
 
 void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char* commands,
                     const ScriptRunOutput& out) {
@@ -32,9 +33,17 @@ int PeekCommand(const ScriptRun& run, size_t* at) {
     return -1;
 }
 
+// Ends the run: the separator and how it ended.
+void Finish(ScriptRun& run, const ScriptRunOutput& out, const char* last_line) {
+    out.log(out.context, kScriptSeparator);
+    out.log(out.context, last_line);
+    run.finished = true;
+}
+
 // Near the end of a delay: the next relay command's line now, the rest of
-// the delay waited out, then the command.
-void FinishDelay(ScriptRun& run, const RelaySettings relays[5], const ScriptRunOutput& out) {
+// the delay waited out, then the command. False when the board did not take
+// it.
+bool FinishDelay(ScriptRun& run, const RelaySettings relays[5], const ScriptRunOutput& out) {
     size_t at = 0;
     const int index = PeekCommand(run, &at);
     if (index >= 0 && kScriptCommands[index].relay != 0) {
@@ -43,10 +52,10 @@ void FinishDelay(ScriptRun& run, const RelaySettings relays[5], const ScriptRunO
         out.log(out.context, line);
         run.next = at + 2;
         out.wait_until(out.context, run.deadline);
-        out.send(out.context, kScriptCommands[index].write_type);
-    } else {
-        out.wait_until(out.context, run.deadline);
+        return out.send(out.context, kScriptCommands[index].write_type);
     }
+    out.wait_until(out.context, run.deadline);
+    return true;
 }
 
 // Milliseconds from `now` to `deadline` (microseconds), rounded up.
@@ -66,7 +75,10 @@ uint64_t AdvanceScriptRun(ScriptRun& run, const RelaySettings relays[5],
     const uint64_t now = out.clock(out.context);
     if (now < run.deadline) {
         if (!WithinFinish(run, now, out)) return MsUntil(run.deadline, now);
-        FinishDelay(run, relays, out);
+        if (!FinishDelay(run, relays, out)) {
+            Finish(run, out, kScriptStoppedLine);
+            return 0;
+        }
     }
     const char* text = run.commands.c_str();
     while (text[run.next] != 0 && text[run.next + 1] != 0) {
@@ -81,16 +93,18 @@ uint64_t AdvanceScriptRun(ScriptRun& run, const RelaySettings relays[5],
         CommandText(index, relays, line);
         out.log(out.context, line);
         if (command.relay != 0) {
-            out.send(out.context, command.write_type);
-            continue;
+            if (out.send(out.context, command.write_type)) continue;
+            Finish(run, out, kScriptStoppedLine);
+            return 0;
         }
         const uint64_t after = out.clock(out.context);
         if (after >= run.deadline) continue;
         if (!WithinFinish(run, after, out)) return MsUntil(run.deadline, after);
-        FinishDelay(run, relays, out);
+        if (!FinishDelay(run, relays, out)) {
+            Finish(run, out, kScriptStoppedLine);
+            return 0;
+        }
     }
-    out.log(out.context, kScriptSeparator);
-    out.log(out.context, "Relay Script Executed.");
-    run.finished = true;
+    Finish(run, out, "Relay Script Executed.");
     return 0;
 }

@@ -20,7 +20,8 @@
 // once) then never lengthens a gap.
 struct ScriptRunOutput {
     void (*log)(void* context, const char* line);
-    void (*send)(void* context, uint32_t write_type);
+    // False when the board did not take the command: the run stops there.
+    bool (*send)(void* context, uint32_t write_type);
     uint64_t (*clock)(void* context);
     void* context;
     void (*wait_until)(void* context, uint64_t deadline) = nullptr;
@@ -36,6 +37,8 @@ struct ScriptRun {
 };
 
 extern const char kScriptSeparator[]; // 119 hyphens
+// The line that ends a run whose board did not take a command.
+extern const char kScriptStoppedLine[];
 
 // Starts a run: writes the header (ID, separators, name).
 void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char* commands,
@@ -43,7 +46,10 @@ void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char
 
 // Does every step that is due now: logs and sends relay commands up to the
 // next delay, logs the delay and starts it; after the last pair writes the
-// closing lines and marks the run finished. Returns the milliseconds until
-// the next step is due, rounded up (0 when finished).
+// closing lines and marks the run finished. A command the board does not
+// take (unplugged, gone) ends the run with the separator and
+// kScriptStoppedLine instead, since what follows would assume it had been
+// carried out. Returns the milliseconds until the next step is due, rounded
+// up (0 when finished).
 uint64_t AdvanceScriptRun(ScriptRun& run, const RelaySettings relays[5],
                           const ScriptRunOutput& out);

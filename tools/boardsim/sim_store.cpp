@@ -16,8 +16,7 @@ constexpr DWORD kLockStaleAfterMs = 200; // then a holder that has ended is foun
 
 SimTable* g_table = nullptr;
 char g_file_path[MAX_PATH] = "";
-HANDLE g_file = INVALID_HANDLE_VALUE; // the file, kept open for quick saves of one board
-thread_local int g_lock_depth = 0;    // the lock is held this many times by this thread
+thread_local int g_lock_depth = 0; // the lock is held this many times by this thread
 
 void FillDefault(SimTable* table) {
     std::memset(table->boards, 0, sizeof table->boards);
@@ -136,15 +135,22 @@ SimTable* SimTableView() {
 
 namespace {
 
-// Writes `size` bytes of the table from `offset` to the file, at the same
+// Writes `size` bytes of the table from `offset` into `file`, at the same
 // offset.
-bool WriteToFile(DWORD offset, DWORD size) {
+bool WriteToFile(HANDLE file, DWORD offset, DWORD size) {
     OVERLAPPED at{};
     at.Offset = offset;
     DWORD written = 0;
-    return WriteFile(g_file, reinterpret_cast<const char*>(g_table) + offset, size, &written,
-                     &at) &&
+    return WriteFile(file, reinterpret_cast<const char*>(g_table) + offset, size, &written, &at) &&
            written == size;
+}
+
+// The file is opened for each save and closed at once: a file kept open
+// could not really be removed by anyone else.
+HANDLE OpenFileToWrite(DWORD disposition) {
+    return CreateFileA(FilePath(), GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 } // namespace
@@ -153,27 +159,33 @@ void SimSaveTable() {
     SimTable* t = SimTableView();
     if (!t) return;
     SimLock lock;
-    if (g_file != INVALID_HANDLE_VALUE) CloseHandle(g_file);
     // Made anew: a file that was removed or cut short is whole again.
-    g_file = CreateFileA(FilePath(), GENERIC_WRITE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (g_file != INVALID_HANDLE_VALUE) WriteToFile(0, sizeof(SimTable));
+    HANDLE file = OpenFileToWrite(CREATE_ALWAYS);
+    if (file == INVALID_HANDLE_VALUE) return;
+    WriteToFile(file, 0, sizeof(SimTable));
+    CloseHandle(file);
 }
 
 void SimSaveBoard(int slot) {
     if (slot < 0 || slot >= kSimMaxBoards || !SimTableView()) return;
     SimLock lock;
-    if (g_file == INVALID_HANDLE_VALUE || !SimFileIntact()) {
+    if (!SimFileIntact()) {
         SimSaveTable();
         return;
     }
+    HANDLE file = OpenFileToWrite(OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE) return;
     const DWORD offset = static_cast<DWORD>(reinterpret_cast<char*>(&g_table->boards[slot]) -
                                             reinterpret_cast<char*>(g_table));
     const DWORD header = static_cast<DWORD>(reinterpret_cast<char*>(&g_table->boards[0]) -
                                             reinterpret_cast<char*>(g_table));
-    WriteToFile(0, header); // the change count
-    WriteToFile(offset, sizeof(SimBoard));
+    WriteToFile(file, 0, header); // the change count
+    WriteToFile(file, offset, sizeof(SimBoard));
+    CloseHandle(file);
+}
+
+const char* SimFilePath() {
+    return FilePath();
 }
 
 bool SimFileIntact() {

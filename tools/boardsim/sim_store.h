@@ -20,6 +20,8 @@ struct SimTable {
 // The mapped table (mapped once per process, kept until the process ends).
 SimTable* SimTableView();
 
+// The file that keeps the boards between runs.
+const char* SimFilePath();
 // Writes the table to its file, made anew (the control API does after each
 // change); SimSaveBoard writes one board's record into it.
 void SimSaveTable();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -98,12 +99,14 @@ struct Recorder {
     std::vector<std::pair<uint64_t, uint32_t>> sent; // (time, type)
     uint64_t now = 0;
     uint64_t send_ms = 0;
+    size_t board_takes = SIZE_MAX; // commands the board takes before it is gone
     ScriptRunOutput Output() {
         return {[](void* c, const char* line) { static_cast<Recorder*>(c)->log.push_back(line); },
                 [](void* c, uint32_t type) {
                     auto* r = static_cast<Recorder*>(c);
                     r->sent.push_back({r->now, type});
                     r->now += r->send_ms;
+                    return r->sent.size() <= r->board_takes;
                 },
                 [](void* c) { return static_cast<Recorder*>(c)->now * 1000; }, this};
     }
@@ -125,6 +128,33 @@ TEST(ScriptRun, LogAndCommandsOfASmallScript) {
                                                  "Relay 1 -  - ", "Delay 1 Second", "Relay 1 -  - ",
                                                  sep, "Relay Script Executed."}));
     EXPECT_EQ(rec.sent, (std::vector<std::pair<uint64_t, uint32_t>>{{0, 1}, {1003, 0}}));
+}
+
+// A command the board does not take ends the run at once, with a line that
+// says so, both for a command after a delay and one finished from a delay.
+TEST(ScriptRun, ACommandTheBoardDoesNotTakeStopsTheRun) {
+    Relays relays;
+    for (bool finishing : {false, true}) {
+        Recorder rec;
+        rec.board_takes = 1;
+        ScriptRunOutput out = rec.Output();
+        if (finishing) {
+            out.wait_until = [](void* c, uint64_t deadline) {
+                static_cast<Recorder*>(c)->now = deadline / 1000;
+            };
+            out.finish_ahead_ms = 40;
+        }
+        ScriptRun run;
+        StartScriptRun(run, "9", "gone", "000A010A02", out);
+        uint64_t wait = AdvanceScriptRun(run, relays.r, out);
+        while (!run.finished) {
+            rec.now += wait;
+            wait = AdvanceScriptRun(run, relays.r, out);
+        }
+        EXPECT_EQ(rec.sent.size(), 2u) << finishing; // the failed one, then nothing more
+        EXPECT_EQ(rec.log.back(), kScriptStoppedLine) << finishing;
+        EXPECT_EQ(rec.log[rec.log.size() - 2], std::string(119, '-')) << finishing;
+    }
 }
 
 TEST(ScriptRun, RelayCommandsBackToBackAndEmptyScripts) {

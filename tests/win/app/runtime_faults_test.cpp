@@ -1,0 +1,182 @@
+// Faults that come while the program runs: the database file changing under
+// it, the board going while a script runs, the simulator losing its file,
+// and quick or overlapping operator actions. Each ends in a clear message or
+// a clean state, nothing hangs, nothing half-written stays, and everything
+// works again once the fault is over.
+#include "tests/win/app/program_fixture.h"
+
+#include "app/app_state.h"
+#include "app/session.h"
+#include "grid/grid_messages.h"
+#include "resources/resource_ids.h"
+#include "scripts/script_run.h"
+
+#include <functional>
+
+namespace {
+
+class RuntimeFaultsTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        AddBoardRow("8001", "YES");
+        ASSERT_TRUE(db.Exec("INSERT INTO RelayScripts (PID,NAME,DESCRIPTION,COMMANDS) VALUES "
+                            "('8001','Cycle','note','000A010A02')"));
+        ASSERT_NE(Start(), nullptr);
+        ASSERT_TRUE(ConnectAndPoll());
+    }
+    std::string Database() const { return db.folder() + "\\Pellam.MDB"; }
+    // Saves relay 1's name through Edit Relay; returns the texts of the
+    // boxes that followed.
+    std::vector<std::string> SaveRelayName(const char* name) {
+        const size_t seen = boxes.seen().size();
+        boxes.Queue([name](HWND dialog, const SeenBox&) {
+            SetDlgItemTextA(dialog, IDC_EDIT_NAME, name);
+            PressButton(dialog, IDC_EDIT_SAVE);
+            PumpFor(300);
+            PressButton(dialog, IDC_EDIT_CANCEL); // still open only after a failure
+        });
+        Click(IDC_RELAY1_EDIT);
+        std::vector<std::string> texts;
+        for (size_t i = seen; i < boxes.seen().size(); ++i)
+            texts.push_back(boxes.seen()[i].text);
+        return texts;
+    }
+    // Runs the stored script through the list; returns its log.
+    std::string RunScript(std::function<void()> during) {
+        std::string log;
+        boxes.Queue([](HWND list, const SeenBox&) {
+            HWND grid = GetDlgItem(list, IDC_LIST_GRID);
+            SendMessageA(grid, GRM_SETCURRENTCELL, 5, 0);
+            SendMessageA(FindWindowExA(grid, nullptr, "CellRows", nullptr), WM_CHAR, 'x', 0);
+        });
+        boxes.QueueButton(IDYES);
+        boxes.Queue([&](HWND executor, const SeenBox&) {
+            HWND text = GetDlgItem(executor, IDC_EXECUTOR_LOG);
+            PumpUntil([&] { return CommandsSince(0).size() > 0 || !WindowText(text).empty(); },
+                      1000);
+            during();
+            PumpUntil(
+                [&] {
+                    const std::string now = WindowText(text);
+                    return now.find("Executed.") != std::string::npos ||
+                           now.find(kScriptStoppedLine) != std::string::npos;
+                },
+                5000);
+            log = WindowText(text);
+            PressButton(executor, IDC_EXECUTOR_CLOSE);
+        });
+        boxes.Queue([](HWND list, const SeenBox&) { PressButton(list, IDC_LIST_CLOSE); });
+        Click(IDC_RELAY_SCRIPTS);
+        return log;
+    }
+};
+
+// The database file moved away (as if removed) while connected: a save says
+// the file is missing and writes nothing anywhere; once the file is back the
+// same save goes into it.
+TEST_F(RuntimeFaultsTest, DatabaseFileRemovedWhileConnected) {
+    const std::string away = Database() + ".away";
+    ASSERT_TRUE(MoveFileA(Database().c_str(), away.c_str()));
+    const std::string missing =
+        "The relay settings were not saved.\r\n\r\nThe database file is missing: ";
+    std::vector<std::string> texts = SaveRelayName("Gone");
+    ASSERT_EQ(texts.size(), 2u) << boxes.Texts(); // the dialog, then the error
+    EXPECT_EQ(texts[1].compare(0, missing.size(), missing), 0) << texts[1];
+    PumpFor(300); // polls go on without the file, and nothing is lost
+    ASSERT_TRUE(MoveFileA(away.c_str(), Database().c_str()));
+    EXPECT_EQ(db.Query("SELECT RELAY1NAME FROM Main"), (Rows{{"<null>"}}));
+    texts = SaveRelayName("Back");
+    ASSERT_EQ(texts.size(), 2u) << boxes.Texts();
+    EXPECT_EQ(texts[1], "Settings Saved");
+    EXPECT_EQ(db.Query("SELECT RELAY1NAME FROM Main"), (Rows{{"Back"}}));
+}
+
+// The board goes while a script runs. Unplugged: the run stops at the
+// command the board did not take and the program disconnects. Silent: the
+// commands still go out and the run ends, but the polls fail and the
+// program disconnects. Not ready: the run ends and the program stays.
+TEST_F(RuntimeFaultsTest, BoardFaultsWhileAScriptRuns) {
+    struct Fault {
+        const char* name;
+        std::function<void(TestBoard&, bool)> set;
+        bool run_stops, stays_connected;
+    } faults[] = {
+        {"unplugged", [](TestBoard& b, bool on) { b.SetPlugged(!on); }, true, false},
+        {"silent", [](TestBoard& b, bool on) { b.SetSilent(on); }, false, false},
+        {"not ready", [](TestBoard& b, bool on) { b.SetReady(!on); }, false, true},
+    };
+    for (const Fault& fault : faults) {
+        const std::string log = RunScript([&] { fault.set(board, true); });
+        const bool stopped = log.find(kScriptStoppedLine) != std::string::npos;
+        EXPECT_EQ(stopped, fault.run_stops) << fault.name << ": " << log;
+        EXPECT_EQ(log.find("Relay Script Executed.") != std::string::npos, !fault.run_stops)
+            << fault.name;
+        PumpFor(500);
+        EXPECT_EQ(g_session.connected != 0, fault.stays_connected) << fault.name;
+        fault.set(board, false);
+        if (!g_session.connected) {
+            ASSERT_TRUE(ConnectAndPoll()) << fault.name;
+        }
+        ASSERT_TRUE(PumpUntil([] { return g_session.board_ready == 1; }, 1000)) << fault.name;
+    }
+}
+
+// The simulator's file removed or cut short: the simulated library sees no
+// board (the program disconnects); the next change the simulator makes
+// writes the file again, and the board connects.
+TEST_F(RuntimeFaultsTest, SimulatorFileRemovedOrCutShort) {
+    const std::function<bool()> faults[] = {
+        [] { return DeleteFileA(SimFilePath()) != 0; },
+        [] {
+            HANDLE file = CreateFileA(SimFilePath(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+            if (file == INVALID_HANDLE_VALUE) return false;
+            SetFilePointer(file, 100, nullptr, FILE_BEGIN);
+            const bool cut = SetEndOfFile(file) != 0;
+            CloseHandle(file);
+            return cut;
+        },
+    };
+    for (const auto& fault : faults) {
+        ASSERT_TRUE(fault());
+        EXPECT_TRUE(PumpUntil([] { return g_session.connected == 0; }, 1000));
+        EXPECT_TRUE(boxes.seen().empty()) << boxes.Texts();
+        SimSetRelay(0, 3, true); // the simulator's next change
+        EXPECT_TRUE(SimFileIntact());
+        Click(IDC_CONNECT);
+        EXPECT_TRUE(PumpUntil([] { return g_session.relay_at_nc[2] == 0; }, 1000));
+        SimSetRelay(0, 3, false);
+    }
+}
+
+// Twenty quick Connect/Disconnect pairs leave one clean state, and every
+// dialog can be open while the polls go on behind it.
+TEST_F(RuntimeFaultsTest, QuickConnectsAndDialogsWhilePolling) {
+    for (int i = 0; i < 20; ++i) {
+        Click(IDC_CONNECT);
+        PumpFor(i * 7 % 150);
+        Click(IDC_DISCONNECT);
+    }
+    EXPECT_EQ(g_session.connected, 0);
+    EXPECT_TRUE(Enabled(IDC_CONNECT));
+    ASSERT_TRUE(ConnectAndPoll());
+    const std::pair<int, int> dialogs[] = {{IDC_RELAY1_EDIT, IDC_EDIT_CANCEL},
+                                           {IDM_RELAY_OPTIONS, IDC_OPTION_CANCEL},
+                                           {IDC_RELAY_SCRIPTS, IDC_LIST_CLOSE}};
+    for (const auto& [open, close] : dialogs) {
+        uint32_t polls = 0;
+        boxes.Queue([&, close = close](HWND dialog, const SeenBox&) {
+            const uint32_t before = ReportsReceived();
+            PumpFor(500);
+            polls = ReportsReceived() - before;
+            PressButton(dialog, close);
+        });
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(open, BN_CLICKED), 0);
+        EXPECT_GE(polls, 3u) << open;
+        EXPECT_EQ(g_session.connected, 1) << open;
+    }
+}
+
+} // namespace
