@@ -99,8 +99,8 @@ int Play(const CtlRequest& request, const ScriptRow& script, const BoardRecord& 
     }
     if (state.failed) {
         if (request.json) PrintData(FormatRunResult("failed", ms));
-        return Fail(kExitBoard, BoardFailure(request, "did not take \"" + state.last_line + "\"") +
-                                    "; the run stopped there");
+        return Fail(kExitBoard, "the run stopped at \"" + state.last_line +
+                                    "\": " + BoardFailure(request, "did not take the command"));
     }
     if (request.json) PrintData(FormatRunResult("executed", ms));
     return kExitSuccess;
