@@ -230,6 +230,20 @@ TEST_F(CtlSimTest, CtrlCStopsARunBetweenCommands) {
     EXPECT_EQ(Board().relays[0], 1); // still at NO
 }
 
+// Texts beyond ASCII are the ANSI code page's: typed names match them, and
+// JSON has them as \u escapes.
+TEST_F(CtlSimTest, NamesBeyondAsciiMatchAndAreEscapedInJson) {
+    ASSERT_TRUE(Sql("INSERT INTO Main (VID,PID,RELAY3NAME) VALUES ('0000','8001','K\xfchler')"));
+    AddScript("K\xfchler an", "04");
+    const uint32_t before = board.CommandsReceived();
+    EXPECT_EQ(RunCtl("set 8001 K\xdcHLER no").code, 2u); // only ASCII letters ignore their case
+    EXPECT_EQ(RunCtl("set 8001 k\xfchler no").code, 0u);
+    EXPECT_EQ(board.CommandsSince(before), std::vector<uint8_t>{5});
+    const CtlResult r = RunCtl("scripts 8001 --json");
+    EXPECT_NE(r.out.find("\"name\":\"K\\u00fchler an\""), std::string::npos) << r.out;
+    EXPECT_EQ(Json("scripts 8001")["scripts"][0]["steps"][0].text, "Relay 3 - K\xc3\xbchler - ");
+}
+
 // A pulse that Ctrl+C ends early still switches the relay back.
 TEST_F(CtlSimTest, CtrlCEndsAPulseEarlyAndTheRelayGoesBack) {
     ASSERT_TRUE(OwnConsole());
