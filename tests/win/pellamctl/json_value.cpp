@@ -136,12 +136,6 @@ const JsonValue& JsonValue::operator[](const char* key) const {
     return kMissing;
 }
 
-bool JsonValue::Has(const char* key) const {
-    for (const auto& m : members)
-        if (m.first == key) return true;
-    return false;
-}
-
 std::vector<std::string> JsonValue::Keys() const {
     std::vector<std::string> keys;
     for (const auto& m : members)

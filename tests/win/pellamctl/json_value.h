@@ -16,7 +16,6 @@ struct JsonValue {
     // A member (a null value when missing) and an element.
     const JsonValue& operator[](const char* key) const;
     const JsonValue& operator[](int index) const { return items.at(static_cast<size_t>(index)); }
-    bool Has(const char* key) const;
     std::vector<std::string> Keys() const;
 };
 
