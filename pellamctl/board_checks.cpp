@@ -5,15 +5,8 @@
 
 #include <algorithm>
 
-namespace {
-
-// FindPellamBoards writes at most 1024 bytes.
-constexpr size_t kBoardListSize = 1024;
-
-} // namespace
-
 bool IsBoardAttached(uint32_t board_id) {
-    char list[kBoardListSize + 1] = "";
+    char list[kBoardListSize] = "";
     FindPellamBoards(list);
     const std::vector<uint32_t> ids = ParseBoardList(list);
     return std::find(ids.begin(), ids.end(), board_id) != ids.end();

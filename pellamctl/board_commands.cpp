@@ -14,8 +14,6 @@
 
 namespace {
 
-// FindPellamBoards writes at most 1024 bytes.
-constexpr size_t kBoardListSize = 1024;
 // The string getters write at most 127 bytes and a terminator.
 constexpr size_t kIdentitySize = 256;
 
@@ -39,7 +37,7 @@ bool SwitchRelay(const CtlRequest& request, int relay, bool to_no, std::string* 
 int ResolveRelay(const CtlRequest& request, int* exit_code) {
     std::string error;
     BoardRecord record{};
-    if (request.relay.size() != 1 || request.relay[0] < '1' || request.relay[0] > '5') {
+    if (RelayNumber(request.relay) == 0) {
         CtlDatabase database;
         if (!database.Open(request.db_path, &error)) {
             *exit_code = Fail(kExitDatabase, error);
@@ -78,7 +76,7 @@ bool ReadRelayPosition(const CtlRequest& request, int relay, bool* at_no, std::s
 } // namespace
 
 int ListCommand(const CtlRequest& request) {
-    char list[kBoardListSize + 1] = "";
+    char list[kBoardListSize] = "";
     FindPellamBoards(list); // 0 with an empty list when there is no board
     std::vector<BoardListing> boards;
     for (uint32_t id : ParseBoardList(list)) {

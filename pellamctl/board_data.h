@@ -2,8 +2,12 @@
 // of FindPellamBoards and the status block of ReadPellams.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
+
+// What FindPellamBoards writes at most, terminator included.
+constexpr size_t kBoardListSize = 1024;
 
 // The board ids of a board list text ("8001|80A5|"), in its order; an entry
 // that is not four hexadecimal digits is skipped.

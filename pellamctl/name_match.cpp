@@ -52,9 +52,13 @@ NameMatch MatchName(const std::vector<const char*>& names, const std::string& wa
     return MatchOf(exact.empty() ? loose : exact);
 }
 
+int RelayNumber(const std::string& relay) {
+    return relay.size() == 1 && relay[0] >= '1' && relay[0] <= '5' ? relay[0] - '0' : 0;
+}
+
 int FindRelay(const RelaySettings relays[5], const std::string& relay, const char* board_id_text,
               std::string* error) {
-    if (relay.size() == 1 && relay[0] >= '1' && relay[0] <= '5') return relay[0] - '0';
+    if (const int number = RelayNumber(relay)) return number;
     std::vector<const char*> names;
     std::vector<std::string> named;
     for (int n = 0; n < 5; ++n) {

@@ -21,6 +21,9 @@ struct NameMatch {
 // matches nothing.
 NameMatch MatchName(const std::vector<const char*>& names, const std::string& wanted);
 
+// 1..5 for the texts "1".."5", else 0 (a relay name).
+int RelayNumber(const std::string& relay);
+
 // Relay 1..5 for `relay` ("1".."5", else one relay's name), 0 when it names
 // no relay or several; then *error says which, in one line.
 int FindRelay(const RelaySettings relays[5], const std::string& relay, const char* board_id_text,

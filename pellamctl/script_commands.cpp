@@ -38,8 +38,9 @@ uint64_t MsSinceStart(const RunState& state) {
     return (ClockUs() - state.start_us) / 1000;
 }
 
-// A stop request is honoured before a line: every line written is a
-// command carried out (a relay command's line comes just before it is sent).
+// A stop request is honoured before a line, so every line written is a
+// command carried out (a relay command's line comes just before it is
+// sent), but for the last line of a run the board stopped by refusing it.
 void LogLine(void* context, const char* line) {
     RunState& state = *static_cast<RunState*>(context);
     if (state.halted) return;
