@@ -1,11 +1,12 @@
 ; Pellam's installer, for 32-bit (x86) and 64-bit (x64) Windows from one
 ; script (tools/package.sh builds both):
 ;   makensis -DARCH=x64|x86 -DPAYLOAD=<release folder> -DOUTFILE=<setup.exe> pellam.nsi
-; PAYLOAD holds Pellam.exe, Pellam_DLL.dll, pellam-db.exe and licenses\.
+; PAYLOAD holds Pellam.exe, Pellam_DLL.dll, pellamctl.exe, pellam-db.exe and licenses\.
 ;
-; It installs the program, its device library and the licence texts under
-; Program Files; writes the installation record (App Paths) in the registry
-; view the program reads, a Start-menu shortcut and an Add/Remove Programs
+; It installs the program, its device library, the command line pellamctl
+; and the licence texts under Program Files; writes the installation record
+; (App Paths) in the registry view both programs read, a Start-menu
+; shortcut and an Add/Remove Programs
 ; entry; and creates the database beside the program through the Access
 ; driver (pellam-db), unless a database is there already. The uninstaller
 ; removes all of that and keeps the database unless the operator asks for it
@@ -73,6 +74,7 @@ Section "Pellam"
   SetOutPath "$INSTDIR"
   File "${PAYLOAD}\Pellam.exe"
   File "${PAYLOAD}\Pellam_DLL.dll"
+  File "${PAYLOAD}\pellamctl.exe"
   SetOutPath "$INSTDIR\licenses"
   File "${PAYLOAD}\licenses\*.txt"
   SetOutPath "$INSTDIR"
@@ -124,6 +126,7 @@ SectionEnd
 Section "Uninstall"
   Delete "$INSTDIR\Pellam.exe"
   Delete "$INSTDIR\Pellam_DLL.dll"
+  Delete "$INSTDIR\pellamctl.exe"
   RMDir /r "$INSTDIR\licenses"
   Delete "$SMPROGRAMS\Pellam Board.lnk"
   ; A lock file is left behind only when the program ended abnormally.

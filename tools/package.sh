@@ -3,7 +3,8 @@
 # C/C++ runtime) and their installers.
 #   tools/package.sh [x64|x86 ...]     (both when none is named)
 # Results in dist/release/: x64/ and x86/ (Pellam.exe, Pellam_DLL.dll,
-# pellam-db.exe, licenses/) and PellamSetup-x64.exe, PellamSetup-x86.exe.
+# pellamctl.exe, pellam-db.exe, licenses/) and PellamSetup-x64.exe,
+# PellamSetup-x86.exe.
 # The builds live in build/release-x64 and build/release-x86.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,13 +26,14 @@ package() { # x64|x86
     -DPELLAM_DIST_DIR="$ROOT/$dir/dist" \
     -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s -DCMAKE_SHARED_LINKER_FLAGS_RELEASE=-s \
     >"$log_dir/configure-release-$arch.log" 2>&1
-  cmake --build "$dir" -j"$(nproc)" --target Pellam Pellam_DLL pellam_db \
+  cmake --build "$dir" -j"$(nproc)" --target Pellam Pellam_DLL pellamctl pellam_db \
     >"$log_dir/build-release-$arch.log" 2>&1 ||
     { tail -n 30 "$log_dir/build-release-$arch.log"; return 1; }
   local payload="$release/$arch"
   rm -rf "$payload"
   mkdir -p "$payload/licenses"
-  cp "$dir/dist/Pellam.exe" "$dir/dist/Pellam_DLL.dll" "$dir/dist/pellam-db.exe" "$payload/"
+  cp "$dir/dist/Pellam.exe" "$dir/dist/Pellam_DLL.dll" "$dir/dist/pellamctl.exe" \
+    "$dir/dist/pellam-db.exe" "$payload/"
   cp docs/licenses/*.txt "$payload/licenses/"
   makensis -V2 -DARCH="$arch" -DPAYLOAD="$payload" -DOUTFILE="$release/PellamSetup-$arch.exe" \
     installer/pellam.nsi >"$log_dir/makensis-$arch.log" 2>&1 ||

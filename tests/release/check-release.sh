@@ -6,6 +6,8 @@
 #  - Pellam_DLL.dll exports exactly the seven undecorated names; on i686 each
 #    returns with "ret $N" (the callee pops its arguments: __stdcall);
 #  - the i686 program carries the mixer's SSE2 code;
+#  - pellamctl.exe is a console program that imports the device library by
+#    plain names;
 #  - each installer is of its architecture and holds that architecture's
 #    files.
 #   check-release.sh RELEASE_DIR     (exit 77 when there is no release)
@@ -57,25 +59,30 @@ stdcall_returns() {
 for arch in x64 x86; do
   case $arch in x64) format=pei-x86-64 ;; x86) format=pei-i386 ;; esac
   dir="$release/$arch"
-  for binary in Pellam.exe Pellam_DLL.dll pellam-db.exe; do
+  for binary in Pellam.exe Pellam_DLL.dll pellamctl.exe pellam-db.exe; do
     check "$arch/$binary: $format" machine_is "$dir/$binary" $format
     check "$arch/$binary: stripped" stripped "$dir/$binary"
     check "$arch/$binary: imports only system libraries and msvcrt" imports_allowed "$dir/$binary"
   done
   check "$arch/Pellam_DLL.dll: exactly the seven plain exports" exports_exact "$dir/Pellam_DLL.dll"
-  check "$arch/Pellam.exe imports the device library by plain names" \
-    bash -c "objdump -p '$dir/Pellam.exe' | grep -qE '^\s+[0-9a-f]+\s+[0-9]+\s+ReadPellams$'"
+  for program in Pellam.exe pellamctl.exe; do
+    check "$arch/$program imports the device library by plain names" \
+      bash -c "objdump -p '$dir/$program' | grep -qE '^\s+[0-9a-f]+\s+[0-9]+\s+ReadPellams$'"
+  done
+  check "$arch/pellamctl.exe is a console program" \
+    bash -c "objdump -p '$dir/pellamctl.exe' | grep -qE '^Subsystem\s+0+3\s'"
 
   setup="$release/PellamSetup-$arch.exe"
   check "PellamSetup-$arch.exe: $format" machine_is "$setup" $format
   listing=$(7zz l -ba "$setup" 2>/dev/null | awk '{print $NF}' | sort | tr '\n' ' ')
   echo "     PellamSetup-$arch.exe holds: $listing"
-  check "PellamSetup-$arch.exe holds the program, library, licences, uninstaller, pellam-db" \
-    test "$listing" = "\$PLUGINSDIR/System.dll \$PLUGINSDIR/nsExec.dll \$PLUGINSDIR/pellam-db.exe Pellam.exe Pellam_DLL.dll licenses/terminus-font-OFL.txt uninstall.exe "
+  check "PellamSetup-$arch.exe holds the program, library, pellamctl, licences, uninstaller, pellam-db" \
+    test "$listing" = "\$PLUGINSDIR/System.dll \$PLUGINSDIR/nsExec.dll \$PLUGINSDIR/pellam-db.exe Pellam.exe Pellam_DLL.dll licenses/terminus-font-OFL.txt pellamctl.exe uninstall.exe "
   unpacked=$(mktemp -d)
-  7zz e -y -o"$unpacked" "$setup" Pellam.exe Pellam_DLL.dll >/dev/null 2>&1
-  check "PellamSetup-$arch.exe carries the $arch program" cmp -s "$unpacked/Pellam.exe" "$dir/Pellam.exe"
-  check "PellamSetup-$arch.exe carries the $arch library" cmp -s "$unpacked/Pellam_DLL.dll" "$dir/Pellam_DLL.dll"
+  7zz e -y -o"$unpacked" "$setup" Pellam.exe Pellam_DLL.dll pellamctl.exe >/dev/null 2>&1
+  for file in Pellam.exe Pellam_DLL.dll pellamctl.exe; do
+    check "PellamSetup-$arch.exe carries the $arch $file" cmp -s "$unpacked/$file" "$dir/$file"
+  done
   rm -rf "$unpacked"
 done
 check "x86/Pellam_DLL.dll: every export is __stdcall" stdcall_returns "$release/x86/Pellam_DLL.dll"

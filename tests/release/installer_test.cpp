@@ -1,6 +1,7 @@
 // The x64 installer under Wine, as an operator's PC meets it: a silent
-// install; the installed Pellam.exe started on its own, with the record and
-// the database the installer made; a silent reinstall; a silent uninstall.
+// install; the installed Pellam.exe and pellamctl.exe started on their own,
+// with the record and the database the installer made; a silent reinstall;
+// a silent uninstall.
 // The steps build on each other and run in this order in one process.
 #include "resources/resource_ids.h"
 #include "tests/win/app/gui_harness.h"
@@ -119,8 +120,8 @@ bool SimRelayAtNo(int relay) {
 
 // Whatever an installation, or a sequence that failed half-way, left.
 void RemoveInstallation() {
-    for (const char* name : {"Pellam.MDB", "Pellam.exe", "Pellam_DLL.dll", "uninstall.exe",
-                             "licenses\\terminus-font-OFL.txt"})
+    for (const char* name : {"Pellam.MDB", "Pellam.exe", "Pellam_DLL.dll", "pellamctl.exe",
+                             "uninstall.exe", "licenses\\terminus-font-OFL.txt"})
         DeleteFileA(Installed(name).c_str());
     RemoveDirectoryA(Installed("licenses").c_str());
     RemoveDirectoryA(Folder().c_str());
@@ -166,8 +167,8 @@ TEST_F(Installer, Step1_SilentInstall) {
     double seconds = 0;
     ASSERT_EQ(RunProcess("\"" + SetupPath() + "\" /S", nullptr, &seconds), 0u);
     std::printf("silent install: %.1f s\n", seconds);
-    for (const char* name :
-         {"Pellam.exe", "Pellam_DLL.dll", "licenses\\terminus-font-OFL.txt", "uninstall.exe"})
+    for (const char* name : {"Pellam.exe", "Pellam_DLL.dll", "pellamctl.exe",
+                             "licenses\\terminus-font-OFL.txt", "uninstall.exe"})
         EXPECT_TRUE(Exists(Installed(name))) << name;
     EXPECT_FALSE(Exists(Installed("pellam-db.exe"))); // used by the installer, not installed
     EXPECT_EQ(RegistryText(kAppKey, nullptr), Installed("Pellam.exe"));
@@ -232,6 +233,11 @@ TEST_F(Installer, Step2_InstalledProgramRegistersABoardAndSwitchesARelay) {
     CloseHandle(program.hProcess);
     const Rows rows = QueryTestCopy(Folder(), "SELECT PID, [DEFAULT] FROM Main");
     EXPECT_EQ(rows, (Rows{{"8001", "YES"}}));
+    // The installed command line sees the same board through the same library.
+    std::string output;
+    EXPECT_EQ(RunProcess("\"" + Installed("pellamctl.exe") + "\" status 8001 --json", &output), 0u)
+        << output;
+    EXPECT_NE(output.find("\"relays\":[\"NO\",\"NC\""), std::string::npos) << output;
 }
 
 TEST_F(Installer, Step3_SilentReinstallKeepsTheDatabase) {
@@ -243,6 +249,12 @@ TEST_F(Installer, Step3_SilentReinstallKeepsTheDatabase) {
     EXPECT_EQ(QueryTestCopy(Folder(), "SELECT PID, [DEFAULT] FROM Main"), (Rows{{"8001", "YES"}}));
     EXPECT_EQ(QueryTestCopy(Folder(), "SELECT NAME FROM RelayScripts"), (Rows{{"Kept"}}));
     EXPECT_EQ(RegistryText(kAppKey, nullptr), Installed("Pellam.exe"));
+    // pellamctl finds the database through the record the installer wrote.
+    std::string output;
+    EXPECT_EQ(RunProcess("\"" + Installed("pellamctl.exe") + "\" scripts 8001", &output), 0u)
+        << output;
+    EXPECT_NE(output.find("  Kept  3 commands, 0:00:01  over a reinstall"), std::string::npos)
+        << output;
 }
 
 // The uninstaller runs from a copy in the temporary folder, as it does
@@ -256,7 +268,8 @@ TEST_F(Installer, Step4_SilentUninstallRemovesAllButTheDatabase) {
     DeleteFileA(copy.c_str());
     ASSERT_EQ(status, 0u);
     std::printf("silent uninstall: %.1f s\n", seconds);
-    for (const char* name : {"Pellam.exe", "Pellam_DLL.dll", "licenses", "uninstall.exe"})
+    for (const char* name :
+         {"Pellam.exe", "Pellam_DLL.dll", "pellamctl.exe", "licenses", "uninstall.exe"})
         EXPECT_FALSE(Exists(Installed(name))) << name;
     EXPECT_FALSE(Exists(Shortcut()));
     EXPECT_EQ(RegistryText(kAppKey, nullptr), "<none>");
