@@ -52,10 +52,12 @@ void LogLine(void* context, const char* line) {
     PrintData(FormatRunLine(line, MsSinceStart(state), state.json));
 }
 
-void SendCommand(void* context, uint32_t write_type) {
+// False when the board did not take the command: the run ends there.
+bool SendCommand(void* context, uint32_t write_type) {
     RunState& state = *static_cast<RunState*>(context);
-    if (state.halted) return;
+    if (state.halted) return !state.failed;
     if (!WritePellam(state.board_id, write_type, 0)) state.halted = state.failed = true;
+    return !state.failed;
 }
 
 uint64_t Clock(void*) {
