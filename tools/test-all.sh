@@ -93,4 +93,11 @@ run_ctest build/win win 1 -LE release
 [ "$released" = 1 ] && run_ctest build/win release 1 -L release
 rig_session_stop
 
+stage "soak: two minutes of the program at work"
+if bench/soak.sh 2 build/soak >"$log_dir/soak.log" 2>&1; then
+  passed=$((passed + 1)); tail -n 2 "$log_dir/soak.log"
+else
+  tail -n 20 "$log_dir/soak.log"; echo "soak failed"; failed=$((failed + 1))
+fi
+
 finish
