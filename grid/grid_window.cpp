@@ -145,6 +145,9 @@ LRESULT AddColumn(GridState* g, const GRIDCOLUMN* column) {
 }
 
 LRESULT InsertRow(GridState* g, uint32_t position, LPARAM values) {
+    // An insert shifts the rows below it: commit the open edit into its own
+    // row first. Appending moves no row, so an edit stays open.
+    if (position < GridRowCount(g->model)) GridEndEdit(g, false);
     int index = GridInsertRow(g->model, position, reinterpret_cast<const intptr_t*>(values));
     if (index < 0) return -1;
     AfterRowsChanged(g, static_cast<uint32_t>(index));
@@ -270,8 +273,11 @@ LRESULT GridMessage(GridState* g, UINT message, WPARAM w, LPARAM l) {
         return InsertRow(g, static_cast<uint32_t>(w), l);
     case GRM_DELETEROW:
         if (w >= count) return 0;
-        if (g->editor && g->editRow == w) GridEndEdit(g, true);
-        GridDeleteRow(m, static_cast<uint32_t>(w));
+        // Deleting the edited row drops its edit; deleting another row
+        // commits the edit first, while its row still has the same number.
+        GridEndEdit(g, g->editor && g->editRow == w);
+        // (the parent may have changed the rows while the edit was committed)
+        if (!GridDeleteRow(m, static_cast<uint32_t>(w))) return 0;
         AfterRowsChanged(g, static_cast<uint32_t>(w));
         return 1;
     case GRM_MOVEROW:

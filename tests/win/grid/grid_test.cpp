@@ -359,6 +359,37 @@ TEST(GridEditors, NumberEditorTakesDigitsAndMinusOnly) {
     EXPECT_EQ(v, -42);
 }
 
+// An open editor keeps its cell when other rows are inserted or deleted.
+TEST(GridEditors, EditLandsInItsOwnRowWhenRowsShift) {
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM row;
+        const char* rowsAfter;
+    } cases[] = {
+        {"insert above", GRM_INSERTROW, 0, "new r0 r1 edited r3"},
+        {"delete above", GRM_DELETEROW, 0, "r1 edited r3"},
+        {"delete below", GRM_DELETEROW, 3, "r0 r1 edited"},
+    };
+    for (const Case& c : cases) {
+        GridFixture f(0);
+        f.AddColumn(GCT_TEXT, 100);
+        for (const char* text : {"r0", "r1", "r2", "r3"})
+            f.AddRow({P(text)});
+        f.Send(GRM_ACTIVATECELL, 0, 2);
+        ASSERT_NE(g_log.lastEditor, nullptr) << c.name;
+        SetWindowTextA(g_log.lastEditor, "edited");
+        intptr_t inserted[] = {P("new")};
+        f.Send(c.message, c.row,
+               c.message == GRM_INSERTROW ? reinterpret_cast<LPARAM>(inserted) : 0);
+        f.Send(GRM_ENDEDIT, 0, 0); // commits whatever is still open
+        std::string rows;
+        for (int r = 0; r < f.Send(GRM_GETROWCOUNT); ++r)
+            rows += (r ? " " : "") + CellText(f, 0, r);
+        EXPECT_EQ(rows, c.rowsAfter) << c.name;
+    }
+}
+
 TEST(GridEditors, ButtonTextNotifiesAndStoresParentsText) {
     GridFixture f(0);
     f.AddColumn(GCT_BUTTONTEXT, 120);
