@@ -111,9 +111,17 @@ void AfterColumnsChanged(GridState* g) {
     RepaintAll(g);
 }
 
-// Repaints the visible rows from fromRow on and refreshes the vertical bar.
-// Adding many rows in a row stays cheap: rows below the page need no paint,
-// and the bar is redrawn once, when the posted refresh arrives.
+// Brings the vertical bar up to date now if a refresh is still pending.
+void FlushVerticalBar(GridState* g) {
+    if (!g->barRefreshPosted) return;
+    g->barRefreshPosted = false;
+    GridUpdateVerticalBar(g, true);
+}
+
+// Repaints the visible rows from fromRow on and schedules a refresh of the
+// vertical bar. Adding many rows in a row stays cheap: rows below the page
+// need no paint, and the bar is set once, when the posted refresh arrives,
+// instead of once per row.
 void AfterRowsChanged(GridState* g, uint32_t fromRow) {
     uint32_t count = GridRowCount(g->model);
     if (g->curRow >= count) g->curRow = count ? count - 1 : 0;
@@ -128,10 +136,9 @@ void AfterRowsChanged(GridState* g, uint32_t fromRow) {
         GridLayout(g);
         return;
     }
-    GridUpdateVerticalBar(g, false);
     if (!g->barRefreshPosted) {
         g->barRefreshPosted = true;
-        PostMessageA(g->self, kRefreshBars, 0, 0);
+        if (!PostMessageA(g->self, kRefreshBars, 0, 0)) FlushVerticalBar(g);
     }
 }
 
@@ -221,6 +228,7 @@ void AddDesignSample(GridState* g) {
 }
 
 void Scroll(GridState* g, int bar, WORD request) {
+    FlushVerticalBar(g); // the request is read against the bar's current range
     SCROLLINFO si{};
     si.cbSize = sizeof si;
     si.fMask = SIF_ALL;
@@ -431,6 +439,9 @@ LRESULT CALLBACK GridProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if ((message > GRM_FIRST && message <= GRM_GETCOLUMN) || message == GRM_DESIGNSAMPLE)
         return GridMessage(g, message, w, l);
     switch (message) {
+    case kRefreshBars:
+        FlushVerticalBar(g);
+        return 0;
     case WM_SIZE:
         GridLayout(g);
         return 0;

@@ -305,6 +305,31 @@ TEST(GridInput, PageKeysMoveByWholeRowsAndClamp) {
     EXPECT_EQ(r.top, -3 * 18);
 }
 
+// The vertical bar is set once rows stop coming in, and a scroll request
+// made before that already sees every row.
+TEST(GridInput, ScrollBarFollowsAddedRows) {
+    GridFixture f(0, 300, 140);
+    f.AddColumn(GCT_NUMBER, 50);
+    for (int i = 0; i < 100; ++i)
+        f.AddRow({i});
+    SendMessageA(f.grid, WM_VSCROLL, SB_BOTTOM, 0); // no message pumped yet
+    RECT r, client;
+    f.Send(GRM_GETCELLRECT, GridCell(0, 99), reinterpret_cast<LPARAM>(&r));
+    GetClientRect(f.rows, &client);
+    EXPECT_GT(r.top, 0);
+    EXPECT_LE(r.bottom, client.bottom); // the last row at the bottom of the page
+    for (int i = 0; i < 50; ++i)
+        f.AddRow({i});
+    f.Pump();
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(f.grid, SB_VERT, &si);
+    EXPECT_EQ(si.nMax, 149);
+    EXPECT_EQ(si.nPos, 99 - r.top / 18);                  // the first visible row
+    EXPECT_EQ(si.nPos + static_cast<int>(si.nPage), 100); // a page of whole rows
+}
+
 TEST(GridEditors, EscapeCancelsEnterCommits) {
     GridFixture f(0);
     f.AddColumn(GCT_TEXT, 100, "", 8);
