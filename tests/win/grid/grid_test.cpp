@@ -527,6 +527,83 @@ TEST(GridPaint, CellPixels) {
     ImageList_Destroy(images);
 }
 
+// Images on the plain, highlighted and coloured rows, centred and clipped by
+// a narrow right-aligned cell, come out exactly as ImageList_Draw draws them.
+TEST(GridPaint, ImagesAsImageListDrawsThemOnEveryBackground) {
+    GridFixture f(GRS_NOFOCUSRECT);
+    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
+    HDC window = GetDC(f.rows);
+    HDC mem = CreateCompatibleDC(window);
+    HBITMAP strip = CreateCompatibleBitmap(window, 48, 16);
+    HGDIOBJ old = SelectObject(mem, strip);
+    RECT all = {0, 0, 48, 16};
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HGDIOBJ oldBrush = SelectObject(mem, GetStockObject(GRAY_BRUSH));
+    for (int i = 0; i < 3; ++i)
+        Ellipse(mem, 16 * i + i, 1 + i, 16 * i + 15, 15);
+    SelectObject(mem, oldBrush);
+    SelectObject(mem, old);
+    ImageList_AddMasked(images, strip, RGB(255, 255, 255)); // white is transparent
+    DeleteObject(strip);
+
+    const COLORREF back = RGB(250, 250, 210), text = RGB(0, 0, 128), row3 = RGB(200, 220, 255);
+    f.Send(GRM_SETBACKCOLOR, back);
+    f.Send(GRM_SETTEXTCOLOR, text);
+    f.AddColumn(GCT_TEXT, 40);
+    AddGridColumn(f.grid, GCT_IMAGE, 50, "", GCA_CENTER, 0, nullptr,
+                  reinterpret_cast<uintptr_t>(images));
+    AddGridColumn(f.grid, GCT_IMAGE, 10, "", GCA_RIGHT, 0, nullptr,
+                  reinterpret_cast<uintptr_t>(images));
+    struct Row {
+        int image;
+        COLORREF fill, text;
+    } rows[] = {
+        {0, back, text},
+        {1, GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHTTEXT)}, // current row
+        {2, row3, text},
+        {7, back, text}, // no such image: the cell stays plain
+    };
+    for (const Row& r : rows)
+        f.AddRow({P("x"), r.image, r.image});
+    COLORREF colours[2] = {row3, static_cast<COLORREF>(-1)};
+    f.Send(GRM_SETROWCOLORS, 2, reinterpret_cast<LPARAM>(colours));
+    f.Send(GRM_SETCURRENTCELL, 0, 1);
+    RedrawWindow(f.grid, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    f.Pump();
+
+    HBITMAP shot = CreateCompatibleBitmap(window, 100, 18);
+    HDC expected = CreateCompatibleDC(window);
+    HBITMAP drawn = CreateCompatibleBitmap(window, 100, 18);
+    HGDIOBJ oldShot = SelectObject(mem, shot);
+    HGDIOBJ oldDrawn = SelectObject(expected, drawn);
+    for (int i = 0; i < 4; ++i) {
+        BitBlt(mem, 0, 0, 100, 18, window, 0, 18 * i, SRCCOPY);
+        RECT cells = {40, 0, 100, 18};
+        HBRUSH fill = CreateSolidBrush(rows[i].fill);
+        FillRect(expected, &cells, fill);
+        DeleteObject(fill);
+        SetTextColor(expected, rows[i].text);
+        ImageList_Draw(images, rows[i].image, expected, 40 + (50 - 16) / 2, 1, ILD_TRANSPARENT);
+        int saved = SaveDC(expected);
+        IntersectClipRect(expected, 90, 0, 100, 18);
+        ImageList_Draw(images, rows[i].image, expected, 100 - 3 - 16, 1, ILD_TRANSPARENT);
+        RestoreDC(expected, saved);
+        int differ = 0;
+        for (int y = 0; y < 18; ++y)
+            for (int x = 40; x < 100; ++x)
+                differ += GetPixel(mem, x, y) != GetPixel(expected, x, y);
+        EXPECT_EQ(differ, 0) << "row " << i;
+    }
+    SelectObject(mem, oldShot);
+    SelectObject(expected, oldDrawn);
+    DeleteObject(shot);
+    DeleteObject(drawn);
+    DeleteDC(expected);
+    DeleteDC(mem);
+    ReleaseDC(f.rows, window);
+    ImageList_Destroy(images);
+}
+
 TEST(GridInput, DragMovesTheCurrentCellAndCheckBoxTogglesOnSecondClick) {
     GridFixture f(0);
     f.AddColumn(GCT_TEXT, 60);
