@@ -1,11 +1,10 @@
 #include "grid/grid_image_tiles.h"
 
-GridImageTiles::~GridImageTiles() {
-    if (dc_) {
-        SelectObject(dc_, original_);
-        DeleteDC(dc_);
-    }
-    if (strip_) DeleteObject(strip_);
+void GridImageTiles::BeginPass(HDC like) {
+    like_ = like;
+    tiles_.clear();
+    shelfX_ = shelfY_ = shelfHeight_ = 0;
+    failed_ = false;
 }
 
 bool GridImageTiles::Place(int cx, int cy, int& x, int& y) {
@@ -31,14 +30,14 @@ const GridImageTiles::Tile* GridImageTiles::Find(HDC dc, HIMAGELIST images, int 
             t.text == text && t.back == back)
             return &t;
     if (failed_) return nullptr;
-    if (!dc_) {
-        dc_ = CreateCompatibleDC(like_);
-        strip_ = CreateCompatibleBitmap(like_, kStripWidth, kStripHeight);
-        if (!dc_ || !strip_) {
+    if (!strip_) {
+        if (!dc_) dc_.Reset(CreateCompatibleDC(like_));
+        if (dc_) strip_.Reset(CreateCompatibleBitmap(like_, kStripWidth, kStripHeight));
+        if (!strip_) {
             failed_ = true;
             return nullptr;
         }
-        original_ = SelectObject(dc_, strip_); // once: each selection is costly
+        SelectObject(dc_.get(), strip_.get()); // once: each selection is costly
     }
     Tile t{images, index, fillColour, text, back, 0, 0};
     if (!Place(cx, cy, t.x, t.y)) return nullptr;
@@ -46,10 +45,10 @@ const GridImageTiles::Tile* GridImageTiles::Find(HDC dc, HIMAGELIST images, int 
     // the transparent parts and any mask blits come out the same. The image
     // list draws nothing outside its cx by cy box.
     RECT box = {t.x, t.y, t.x + cx, t.y + cy};
-    FillRect(dc_, &box, fill);
-    SetTextColor(dc_, text);
-    SetBkColor(dc_, back);
-    ImageList_Draw(images, index, dc_, t.x, t.y, ILD_TRANSPARENT);
+    FillRect(dc_.get(), &box, fill);
+    SetTextColor(dc_.get(), text);
+    SetBkColor(dc_.get(), back);
+    ImageList_Draw(images, index, dc_.get(), t.x, t.y, ILD_TRANSPARENT);
     tiles_.push_back(t);
     return &tiles_.back();
 }
@@ -60,7 +59,7 @@ bool GridImageTiles::Draw(HDC dc, HIMAGELIST images, int index, int x, int y, in
     if (!IntersectRect(&part, &image, &clip)) return true; // nothing of it shows
     const Tile* t = Find(dc, images, index, cx, cy, fill, fillColour);
     if (!t) return false;
-    BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, dc_,
+    BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, dc_.get(),
            t->x + part.left - x, t->y + part.top - y, SRCCOPY);
     return true;
 }

@@ -1,11 +1,15 @@
-// The images of one paint pass of the rows. ImageList_Draw is slow under
+// The images of a paint pass of the rows. ImageList_Draw is slow under
 // Wine (tenths of a millisecond per call: it selects bitmaps into drawing
 // contexts every time, and each selection is costly), while a page shows
 // the same few images on the same few backgrounds over and over. Each image
-// is drawn once per background into a tile of one strip bitmap; every later
-// appearance is a copy from the strip, which holds exactly the pixels
-// ImageList_Draw leaves on that background.
+// is drawn once per background and pass into a tile of one strip bitmap;
+// every later appearance is a copy from the strip, which holds exactly the
+// pixels ImageList_Draw leaves on that background. The strip is kept from
+// one pass to the next; its tiles are not, since an image list may change
+// between paints without the grid knowing.
 #pragma once
+
+#include "common/win32_owners.h"
 
 #include <windows.h>
 
@@ -15,11 +19,9 @@
 
 class GridImageTiles {
   public:
-    // like: the drawing context the strip is made compatible with.
-    explicit GridImageTiles(HDC like) : like_(like) {}
-    ~GridImageTiles();
-    GridImageTiles(const GridImageTiles&) = delete;
-    GridImageTiles& operator=(const GridImageTiles&) = delete;
+    // Forgets the tiles of the last pass. like: the drawing context the
+    // strip is made compatible with when it is first needed.
+    void BeginPass(HDC like);
 
     // Draws image `index` of `images` (cx by cy pixels) with its top left
     // corner at (x, y), clipped to `clip`, as ImageList_Draw with
@@ -46,10 +48,11 @@ class GridImageTiles {
                      COLORREF fillColour);
     bool Place(int cx, int cy, int& x, int& y);
 
-    HDC like_;
-    HDC dc_ = nullptr;
-    HBITMAP strip_ = nullptr;
-    HGDIOBJ original_ = nullptr;
+    HDC like_ = nullptr;
+    // The context goes first (members end in reverse order), so the strip
+    // is no longer selected when it is deleted.
+    GdiObject<HBITMAP> strip_;
+    MemoryDc dc_;
     bool failed_ = false;
     int shelfX_ = 0, shelfY_ = 0, shelfHeight_ = 0;
     std::vector<Tile> tiles_;

@@ -1,6 +1,5 @@
 // Painting of the header and of the rows (each row drawn off-screen and
 // copied in one step), and the cell display texts.
-#include "grid/grid_image_tiles.h"
 #include "grid/grid_internal.h"
 
 #include <commctrl.h>
@@ -220,8 +219,9 @@ void DrawRow(GridState* g, HDC dc, uint32_t row, int width, GridImageTiles& tile
     }
     SetTextColor(dc, textColour);
     SetBkMode(dc, TRANSPARENT);
-    // The pass selects the font once; a row reselects it only when an
-    // owner-drawn cell of the row before left another one.
+    // Selecting a font is costly under Wine's X11 driver (it reads the X
+    // resource settings every time): the first row of a pass selects it, a
+    // later row only when an owner-drawn cell left another one.
     if (GetCurrentObject(dc, OBJ_FONT) != g->font) SelectObject(dc, g->font);
     UINT state = (current ? ODS_SELECTED : 0) | (current && focused ? ODS_FOCUS : 0);
     for (uint32_t c = 0; c < m.columns.size(); ++c) {
@@ -333,27 +333,23 @@ void GridPaintRows(GridState* g, HDC dc, const RECT& update) {
     else
         last = std::min(last, count - 1);
     int bottom = 0;
-    if (count > 0 && first <= last && width > 0) {
-        HDC mem = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, width, h);
-        HGDIOBJ oldBitmap = SelectObject(mem, bitmap);
-        GridImageTiles tiles(dc);
+    HDC mem = count > 0 && first <= last && width > 0 ? g->rowBuffer.Get(dc, width, h) : nullptr;
+    if (mem) {
+        // Each pass starts from the buffer's own state and leaves it so:
+        // the grid's font may be deleted between paints, and an owner-drawn
+        // cell may have changed colours or modes.
+        int saved = SaveDC(mem);
+        g->tiles.BeginPass(dc);
         // The colour the grid's brush really fills with (the system brush
         // of a new grid follows the system colour).
         LOGBRUSH brush{};
         COLORREF back = GetObjectA(g->brush, sizeof brush, &brush) ? brush.lbColor : g->back;
-        // Selecting a font is costly under Wine's X11 driver (it reads the X
-        // resource settings on every selection): once per pass, not per row.
-        HGDIOBJ oldFont = SelectObject(mem, g->font);
         for (uint32_t row = first; row <= last; ++row) {
-            DrawRow(g, mem, row, width, tiles, back);
+            DrawRow(g, mem, row, width, g->tiles, back);
             int y = static_cast<int>(row - g->firstRow) * h;
             BitBlt(dc, 0, y, width, h, mem, 0, 0, SRCCOPY);
         }
-        SelectObject(mem, oldFont);
-        SelectObject(mem, oldBitmap);
-        DeleteObject(bitmap);
-        DeleteDC(mem);
+        RestoreDC(mem, saved);
     }
     if (count > g->firstRow) bottom = static_cast<int>(count - g->firstRow) * h;
     if (bottom < client.bottom) {
