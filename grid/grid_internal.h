@@ -3,8 +3,10 @@
 // area's extra word) and freed in WM_NCDESTROY.
 #pragma once
 
+#include "grid/grid_image_tiles.h"
 #include "grid/grid_messages.h"
 #include "grid/grid_model.h"
+#include "grid/grid_row_buffer.h"
 
 #include <windows.h>
 
@@ -57,6 +59,9 @@ struct GridState {
     GridHeaderMode headerMode = kHeaderIdle;
     int edgeColumn = -1;
     int pressedColumn = -1;
+    // Off-screen drawing kept between paints (grid_paint.cpp).
+    GridRowBuffer rowBuffer;
+    GridImageTiles tiles;
 };
 
 GridState* GridFromWindow(HWND window);

@@ -42,13 +42,29 @@ void DrawButtonFace(HDC dc, const RECT& cell, bool pressed) {
     SelectObject(dc, old);
 }
 
-void DrawImage(HDC dc, HIMAGELIST images, int index, const RECT& cell, int32_t align) {
+// How the cells of one row are painted: the images of the paint pass and
+// the row's background fill. `plain` holds while every pixel of a cell is
+// still the fill before the cell is drawn; an owner-drawn cell may paint
+// anywhere in the row, after which images are drawn directly again.
+struct RowPaint {
+    GridImageTiles* tiles;
+    HBRUSH fill;
+    COLORREF fillColour;
+    bool plain;
+};
+
+void DrawImage(HDC dc, HIMAGELIST images, int index, const RECT& cell, int32_t align,
+               RowPaint& row) {
     int cx = 0, cy = 0;
     if (!images || !ImageList_GetIconSize(images, &cx, &cy)) return;
+    int x = AlignedX(cell, cx, align);
+    int y = cell.top + (cell.bottom - cell.top - cy) / 2;
+    if (row.plain &&
+        row.tiles->Draw(dc, images, index, x, y, cx, cy, cell, row.fill, row.fillColour))
+        return;
     int saved = SaveDC(dc);
     IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
-    int y = cell.top + (cell.bottom - cell.top - cy) / 2;
-    ImageList_Draw(images, index, dc, AlignedX(cell, cx, align), y, ILD_TRANSPARENT);
+    ImageList_Draw(images, index, dc, x, y, ILD_TRANSPARENT);
     RestoreDC(dc, saved);
 }
 
@@ -94,7 +110,7 @@ int ConvertData(GridState* g, uint32_t row, uint32_t column, char* buffer) {
 }
 
 void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& cell,
-              bool currentCell, UINT state) {
+              bool currentCell, UINT state, RowPaint& paint) {
     const GridColumnInfo& c = g->model.columns[column];
     int32_t value = GridCellInt(g->model, row, column);
     std::string text;
@@ -125,7 +141,7 @@ void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& c
         if (c.extra) {
             RECT image = r;
             image.right = std::min(r.right, r.left + kChoiceImageIndent + 3);
-            DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, image, GCA_LEFT);
+            DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, image, GCA_LEFT, paint);
             r.left += kChoiceImageIndent;
         }
         GridPortableCellText(g->model, row, column, text);
@@ -138,11 +154,12 @@ void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& c
         break;
     }
     case GCT_IMAGE:
-        DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, cell, c.cellAlign);
+        DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, cell, c.cellAlign, paint);
         break;
     case GCT_DATA: {
         char buffer[kGridConvertBuffer];
         if (ConvertData(g, row, column, buffer)) {
+            paint.plain = false;
             DRAWITEMSTRUCT item{};
             item.CtlType = ODT_CELLGRID;
             item.CtlID = g->id;
@@ -174,7 +191,8 @@ int LastVisibleColumn(const GridModel& m) {
 }
 
 // Draws one row into dc at (0, 0); width is the row area's width.
-void DrawRow(GridState* g, HDC dc, uint32_t row, int width) {
+void DrawRow(GridState* g, HDC dc, uint32_t row, int width, GridImageTiles& tiles,
+             COLORREF backColour) {
     const GridModel& m = g->model;
     int h = g->rowHeight;
     bool current = row == g->curRow;
@@ -185,25 +203,35 @@ void DrawRow(GridState* g, HDC dc, uint32_t row, int width) {
     RECT all = {0, 0, width, h};
     FillRect(dc, &all, g->brush);
     RECT cells = {0, 0, std::min(m.totalWidth, width), h};
+    RowPaint paint{&tiles, g->brush, backColour, true};
+    HBRUSH rowBrush = nullptr;
     if (current && !(g->style & GRS_NOSELCOLOR)) {
-        FillRect(dc, &cells, GetSysColorBrush(COLOR_HIGHLIGHT));
+        paint.fill = GetSysColorBrush(COLOR_HIGHLIGHT);
+        paint.fillColour = GetSysColor(COLOR_HIGHLIGHT);
+        FillRect(dc, &cells, paint.fill);
         textColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
     } else if (colours[0] != kGridDefaultColour) {
-        HBRUSH b = CreateSolidBrush(colours[0]);
-        FillRect(dc, &cells, b);
-        DeleteObject(b);
+        rowBrush = CreateSolidBrush(colours[0]);
+        paint.fill = rowBrush;
+        paint.fillColour = colours[0];
+        paint.plain = rowBrush != nullptr;
+        if (rowBrush) FillRect(dc, &cells, rowBrush);
     }
     SetTextColor(dc, textColour);
     SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(dc, g->font);
+    // Selecting a font is costly under Wine's X11 driver (it reads the X
+    // resource settings every time): the first row of a pass selects it, a
+    // later row only when an owner-drawn cell left another one.
+    if (GetCurrentObject(dc, OBJ_FONT) != g->font) SelectObject(dc, g->font);
     UINT state = (current ? ODS_SELECTED : 0) | (current && focused ? ODS_FOCUS : 0);
     for (uint32_t c = 0; c < m.columns.size(); ++c) {
         const GridColumnInfo& col = m.columns[c];
         if (col.width <= 0) continue;
         RECT cell = {col.left, 0, col.left + col.width, h};
-        DrawCell(g, dc, row, c, cell, current && c == g->curCol, state);
+        DrawCell(g, dc, row, c, cell, current && c == g->curCol, state, paint);
         SetTextColor(dc, textColour);
     }
+    if (rowBrush) DeleteObject(rowBrush);
     // Grid lines.
     HGDIOBJ oldPen = SelectObject(dc, g->pen);
     bool lastRow = row + 1 == GridRowCount(m);
@@ -235,7 +263,6 @@ void DrawRow(GridState* g, HDC dc, uint32_t row, int width) {
             DrawFocusRect(dc, &f);
         }
     }
-    SelectObject(dc, oldFont);
 }
 
 } // namespace
@@ -306,18 +333,23 @@ void GridPaintRows(GridState* g, HDC dc, const RECT& update) {
     else
         last = std::min(last, count - 1);
     int bottom = 0;
-    if (count > 0 && first <= last && width > 0) {
-        HDC mem = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, width, h);
-        HGDIOBJ oldBitmap = SelectObject(mem, bitmap);
+    HDC mem = count > 0 && first <= last && width > 0 ? g->rowBuffer.Get(dc, width, h) : nullptr;
+    if (mem) {
+        // Each pass starts from the buffer's own state and leaves it so:
+        // the grid's font may be deleted between paints, and an owner-drawn
+        // cell may have changed colours or modes.
+        int saved = SaveDC(mem);
+        g->tiles.BeginPass(dc);
+        // The colour the grid's brush really fills with (the system brush
+        // of a new grid follows the system colour).
+        LOGBRUSH brush{};
+        COLORREF back = GetObjectA(g->brush, sizeof brush, &brush) ? brush.lbColor : g->back;
         for (uint32_t row = first; row <= last; ++row) {
-            DrawRow(g, mem, row, width);
+            DrawRow(g, mem, row, width, g->tiles, back);
             int y = static_cast<int>(row - g->firstRow) * h;
             BitBlt(dc, 0, y, width, h, mem, 0, 0, SRCCOPY);
         }
-        SelectObject(mem, oldBitmap);
-        DeleteObject(bitmap);
-        DeleteDC(mem);
+        RestoreDC(mem, saved);
     }
     if (count > g->firstRow) bottom = static_cast<int>(count - g->firstRow) * h;
     if (bottom < client.bottom) {

@@ -111,9 +111,17 @@ void AfterColumnsChanged(GridState* g) {
     RepaintAll(g);
 }
 
-// Repaints the visible rows from fromRow on and refreshes the vertical bar.
-// Adding many rows in a row stays cheap: rows below the page need no paint,
-// and the bar is redrawn once, when the posted refresh arrives.
+// Brings the vertical bar up to date now if a refresh is still pending.
+void FlushVerticalBar(GridState* g) {
+    if (!g->barRefreshPosted) return;
+    g->barRefreshPosted = false;
+    GridUpdateVerticalBar(g, true);
+}
+
+// Repaints the visible rows from fromRow on and schedules a refresh of the
+// vertical bar. Adding many rows in a row stays cheap: rows below the page
+// need no paint, and the bar is set once, when the posted refresh arrives,
+// instead of once per row.
 void AfterRowsChanged(GridState* g, uint32_t fromRow) {
     uint32_t count = GridRowCount(g->model);
     if (g->curRow >= count) g->curRow = count ? count - 1 : 0;
@@ -128,10 +136,9 @@ void AfterRowsChanged(GridState* g, uint32_t fromRow) {
         GridLayout(g);
         return;
     }
-    GridUpdateVerticalBar(g, false);
     if (!g->barRefreshPosted) {
         g->barRefreshPosted = true;
-        PostMessageA(g->self, kRefreshBars, 0, 0);
+        if (!PostMessageA(g->self, kRefreshBars, 0, 0)) FlushVerticalBar(g);
     }
 }
 
@@ -145,6 +152,9 @@ LRESULT AddColumn(GridState* g, const GRIDCOLUMN* column) {
 }
 
 LRESULT InsertRow(GridState* g, uint32_t position, LPARAM values) {
+    // An insert shifts the rows below it: commit the open edit into its own
+    // row first. Appending moves no row, so an edit stays open.
+    if (position < GridRowCount(g->model)) GridEndEdit(g, false);
     int index = GridInsertRow(g->model, position, reinterpret_cast<const intptr_t*>(values));
     if (index < 0) return -1;
     AfterRowsChanged(g, static_cast<uint32_t>(index));
@@ -218,6 +228,7 @@ void AddDesignSample(GridState* g) {
 }
 
 void Scroll(GridState* g, int bar, WORD request) {
+    FlushVerticalBar(g); // the request is read against the bar's current range
     SCROLLINFO si{};
     si.cbSize = sizeof si;
     si.fMask = SIF_ALL;
@@ -270,8 +281,11 @@ LRESULT GridMessage(GridState* g, UINT message, WPARAM w, LPARAM l) {
         return InsertRow(g, static_cast<uint32_t>(w), l);
     case GRM_DELETEROW:
         if (w >= count) return 0;
-        if (g->editor && g->editRow == w) GridEndEdit(g, true);
-        GridDeleteRow(m, static_cast<uint32_t>(w));
+        // Deleting the edited row drops its edit; deleting another row
+        // commits the edit first, while its row still has the same number.
+        GridEndEdit(g, g->editor && g->editRow == w);
+        // (the parent may have changed the rows while the edit was committed)
+        if (!GridDeleteRow(m, static_cast<uint32_t>(w))) return 0;
         AfterRowsChanged(g, static_cast<uint32_t>(w));
         return 1;
     case GRM_MOVEROW:
@@ -425,6 +439,9 @@ LRESULT CALLBACK GridProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if ((message > GRM_FIRST && message <= GRM_GETCOLUMN) || message == GRM_DESIGNSAMPLE)
         return GridMessage(g, message, w, l);
     switch (message) {
+    case kRefreshBars:
+        FlushVerticalBar(g);
+        return 0;
     case WM_SIZE:
         GridLayout(g);
         return 0;

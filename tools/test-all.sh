@@ -61,9 +61,11 @@ else
   tail -n 40 "$log_dir/build-host.log"; echo "host build failed"; failed=$((failed + 1))
 fi
 
-for target in xm unpack; do
-  stage "fuzz smoke run: $target (libFuzzer, 15 s)"
-  if tools/fuzz.sh "$target" -max_total_time=15 >"$log_dir/fuzz-$target.log" 2>&1; then
+# Short fuzz runs (tools/fuzz.sh runs them long): seconds per target.
+for run in xm:15 unpack:15 device:7 boardlist:7 script:7 dbq:7; do
+  target=${run%%:*} seconds=${run#*:}
+  stage "fuzz smoke run: $target (libFuzzer, $seconds s)"
+  if tools/fuzz.sh "$target" -max_total_time="$seconds" >"$log_dir/fuzz-$target.log" 2>&1; then
     passed=$((passed + 1)); echo "fuzz $target: $(grep -E '^Done [0-9]+ runs' "$log_dir/fuzz-$target.log")"
   else
     tail -n 40 "$log_dir/fuzz-$target.log"; echo "fuzz $target: failed"; failed=$((failed + 1))

@@ -310,7 +310,10 @@ void RowEffect(Player& p, Channel& ch, int index) {
         break;
     case kPatternBreak:
         p.pending_row = x * 10 + y;
-        if (!p.jump_marked) p.pending_order = p.order + 1;
+        // Past the last order a looping song continues at order 0, not at the
+        // restart position; a play-once song ends there.
+        if (!p.jump_marked)
+            p.pending_order = p.order + 1 < m.song_length || p.play_once ? p.order + 1 : 0;
         p.song_jump = true;
         break;
     case kExtended:

@@ -227,6 +227,18 @@ TEST(MusicSequencer, SongEndStopsPlayOnceAndRestartsOtherwise) {
     EXPECT_EQ(Positions(*jump, 10), "0:0 0:1 1:0 1:1");
 }
 
+TEST(MusicSequencer, PatternBreakOnTheLastOrderLoopsToOrderZero) {
+    TestModule m = Base(2, 2);
+    m.tempo = 1;
+    m.restart = 1; // the song's natural end restarts here; a break does not
+    SetCell(m.patterns[1], 2, 0, 1, 0, 0, 0, 0xD, 0x01);
+    auto loop = Play(m, false);
+    EXPECT_EQ(Positions(*loop, 6), "0:0 0:1 1:0 0:1 1:0 0:1");
+    auto once = Play(m, true);
+    EXPECT_EQ(Positions(*once, 10), "0:0 0:1 1:0");
+    EXPECT_TRUE(once->ended);
+}
+
 TEST(MusicSequencer, EndlessVolumeGrowthStaysBounded) {
     // Multi-retrig doubling the volume on every tick for a whole pattern.
     TestModule m = Base();

@@ -305,6 +305,31 @@ TEST(GridInput, PageKeysMoveByWholeRowsAndClamp) {
     EXPECT_EQ(r.top, -3 * 18);
 }
 
+// The vertical bar is set once rows stop coming in, and a scroll request
+// made before that already sees every row.
+TEST(GridInput, ScrollBarFollowsAddedRows) {
+    GridFixture f(0, 300, 140);
+    f.AddColumn(GCT_NUMBER, 50);
+    for (int i = 0; i < 100; ++i)
+        f.AddRow({i});
+    SendMessageA(f.grid, WM_VSCROLL, SB_BOTTOM, 0); // no message pumped yet
+    RECT r, client;
+    f.Send(GRM_GETCELLRECT, GridCell(0, 99), reinterpret_cast<LPARAM>(&r));
+    GetClientRect(f.rows, &client);
+    EXPECT_GT(r.top, 0);
+    EXPECT_LE(r.bottom, client.bottom); // the last row at the bottom of the page
+    for (int i = 0; i < 50; ++i)
+        f.AddRow({i});
+    f.Pump();
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(f.grid, SB_VERT, &si);
+    EXPECT_EQ(si.nMax, 149);
+    EXPECT_EQ(si.nPos, 99 - r.top / 18);                  // the first visible row
+    EXPECT_EQ(si.nPos + static_cast<int>(si.nPage), 100); // a page of whole rows
+}
+
 TEST(GridEditors, EscapeCancelsEnterCommits) {
     GridFixture f(0);
     f.AddColumn(GCT_TEXT, 100, "", 8);
@@ -357,6 +382,37 @@ TEST(GridEditors, NumberEditorTakesDigitsAndMinusOnly) {
     int32_t v = 0;
     f.Send(GRM_GETCELLDATA, GridCell(0, 0), reinterpret_cast<LPARAM>(&v));
     EXPECT_EQ(v, -42);
+}
+
+// An open editor keeps its cell when other rows are inserted or deleted.
+TEST(GridEditors, EditLandsInItsOwnRowWhenRowsShift) {
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM row;
+        const char* rowsAfter;
+    } cases[] = {
+        {"insert above", GRM_INSERTROW, 0, "new r0 r1 edited r3"},
+        {"delete above", GRM_DELETEROW, 0, "r1 edited r3"},
+        {"delete below", GRM_DELETEROW, 3, "r0 r1 edited"},
+    };
+    for (const Case& c : cases) {
+        GridFixture f(0);
+        f.AddColumn(GCT_TEXT, 100);
+        for (const char* text : {"r0", "r1", "r2", "r3"})
+            f.AddRow({P(text)});
+        f.Send(GRM_ACTIVATECELL, 0, 2);
+        ASSERT_NE(g_log.lastEditor, nullptr) << c.name;
+        SetWindowTextA(g_log.lastEditor, "edited");
+        intptr_t inserted[] = {P("new")};
+        f.Send(c.message, c.row,
+               c.message == GRM_INSERTROW ? reinterpret_cast<LPARAM>(inserted) : 0);
+        f.Send(GRM_ENDEDIT, 0, 0); // commits whatever is still open
+        std::string rows;
+        for (int r = 0; r < f.Send(GRM_GETROWCOUNT); ++r)
+            rows += (r ? " " : "") + CellText(f, 0, r);
+        EXPECT_EQ(rows, c.rowsAfter) << c.name;
+    }
 }
 
 TEST(GridEditors, ButtonTextNotifiesAndStoresParentsText) {
@@ -466,6 +522,83 @@ TEST(GridPaint, CellPixels) {
     EXPECT_EQ(other, 0); // no anti-aliasing on this font: only text and background
     SelectObject(mem, old);
     DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(f.rows, window);
+    ImageList_Destroy(images);
+}
+
+// Images on the plain, highlighted and coloured rows, centred and clipped by
+// a narrow right-aligned cell, come out exactly as ImageList_Draw draws them.
+TEST(GridPaint, ImagesAsImageListDrawsThemOnEveryBackground) {
+    GridFixture f(GRS_NOFOCUSRECT);
+    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
+    HDC window = GetDC(f.rows);
+    HDC mem = CreateCompatibleDC(window);
+    HBITMAP strip = CreateCompatibleBitmap(window, 48, 16);
+    HGDIOBJ old = SelectObject(mem, strip);
+    RECT all = {0, 0, 48, 16};
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HGDIOBJ oldBrush = SelectObject(mem, GetStockObject(GRAY_BRUSH));
+    for (int i = 0; i < 3; ++i)
+        Ellipse(mem, 16 * i + i, 1 + i, 16 * i + 15, 15);
+    SelectObject(mem, oldBrush);
+    SelectObject(mem, old);
+    ImageList_AddMasked(images, strip, RGB(255, 255, 255)); // white is transparent
+    DeleteObject(strip);
+
+    const COLORREF back = RGB(250, 250, 210), text = RGB(0, 0, 128), row3 = RGB(200, 220, 255);
+    f.Send(GRM_SETBACKCOLOR, back);
+    f.Send(GRM_SETTEXTCOLOR, text);
+    f.AddColumn(GCT_TEXT, 40);
+    AddGridColumn(f.grid, GCT_IMAGE, 50, "", GCA_CENTER, 0, nullptr,
+                  reinterpret_cast<uintptr_t>(images));
+    AddGridColumn(f.grid, GCT_IMAGE, 10, "", GCA_RIGHT, 0, nullptr,
+                  reinterpret_cast<uintptr_t>(images));
+    struct Row {
+        int image;
+        COLORREF fill, text;
+    } rows[] = {
+        {0, back, text},
+        {1, GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHTTEXT)}, // current row
+        {2, row3, text},
+        {7, back, text}, // no such image: the cell stays plain
+    };
+    for (const Row& r : rows)
+        f.AddRow({P("x"), r.image, r.image});
+    COLORREF colours[2] = {row3, static_cast<COLORREF>(-1)};
+    f.Send(GRM_SETROWCOLORS, 2, reinterpret_cast<LPARAM>(colours));
+    f.Send(GRM_SETCURRENTCELL, 0, 1);
+    RedrawWindow(f.grid, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    f.Pump();
+
+    HBITMAP shot = CreateCompatibleBitmap(window, 100, 18);
+    HDC expected = CreateCompatibleDC(window);
+    HBITMAP drawn = CreateCompatibleBitmap(window, 100, 18);
+    HGDIOBJ oldShot = SelectObject(mem, shot);
+    HGDIOBJ oldDrawn = SelectObject(expected, drawn);
+    for (int i = 0; i < 4; ++i) {
+        BitBlt(mem, 0, 0, 100, 18, window, 0, 18 * i, SRCCOPY);
+        RECT cells = {40, 0, 100, 18};
+        HBRUSH fill = CreateSolidBrush(rows[i].fill);
+        FillRect(expected, &cells, fill);
+        DeleteObject(fill);
+        SetTextColor(expected, rows[i].text);
+        ImageList_Draw(images, rows[i].image, expected, 40 + (50 - 16) / 2, 1, ILD_TRANSPARENT);
+        int saved = SaveDC(expected);
+        IntersectClipRect(expected, 90, 0, 100, 18);
+        ImageList_Draw(images, rows[i].image, expected, 100 - 3 - 16, 1, ILD_TRANSPARENT);
+        RestoreDC(expected, saved);
+        int differ = 0;
+        for (int y = 0; y < 18; ++y)
+            for (int x = 40; x < 100; ++x)
+                differ += GetPixel(mem, x, y) != GetPixel(expected, x, y);
+        EXPECT_EQ(differ, 0) << "row " << i;
+    }
+    SelectObject(mem, oldShot);
+    SelectObject(expected, oldDrawn);
+    DeleteObject(shot);
+    DeleteObject(drawn);
+    DeleteDC(expected);
     DeleteDC(mem);
     ReleaseDC(f.rows, window);
     ImageList_Destroy(images);
