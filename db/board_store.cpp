@@ -80,11 +80,9 @@ DbResult BoardRowReader::Load(const char* board_id_text, BoardRecord* record) {
 
 DbResult LoadBoardRow(const char* board_id_text, BoardRecord* record) {
     Statement statement;
-    if (!ComposeSelectBoard(statement.text(), Statement::kTextCapacity, board_id_text)) {
-        statement.ComposeFailed();
+    if (!statement.Run(
+            ComposeSelectBoard(statement.text(), Statement::kTextCapacity, board_id_text)))
         return statement.Result();
-    }
-    if (!statement.Execute()) return statement.Result();
     BoardRecord row;
     BindBoardRow(statement, row);
     // No matching row leaves every field empty.
@@ -95,11 +93,9 @@ DbResult LoadBoardRow(const char* board_id_text, BoardRecord* record) {
 
 DbResult FindBoardRow(const char* board_id_text, bool* found) {
     Statement statement;
-    if (!ComposeSelectBoard(statement.text(), Statement::kTextCapacity, board_id_text)) {
-        statement.ComposeFailed();
+    if (!statement.Run(
+            ComposeSelectBoard(statement.text(), Statement::kTextCapacity, board_id_text)))
         return statement.Result();
-    }
-    if (!statement.Execute()) return statement.Result();
     char vid[32], pid[32];
     statement.BindText(2, vid, sizeof vid);
     statement.BindText(3, pid, sizeof pid);
@@ -109,11 +105,9 @@ DbResult FindBoardRow(const char* board_id_text, bool* found) {
 
 DbResult InsertBoardRow(const char* board_id_text, const Timestamp& added, bool mark_default) {
     Statement statement;
-    if (!ComposeInsertBoard(statement.text(), Statement::kTextCapacity, board_id_text, added)) {
-        statement.ComposeFailed();
+    if (!statement.Run(
+            ComposeInsertBoard(statement.text(), Statement::kTextCapacity, board_id_text, added)))
         return statement.Result();
-    }
-    if (!statement.Execute()) return statement.Result();
     const DbResult inserted = statement.Result();
     // The mark goes through the same statement handle; its outcome is not
     // examined, as the board is registered either way.

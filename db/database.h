@@ -78,6 +78,12 @@ class Statement {
     }
     // Runs text(); false on failure (the reason is kept).
     bool Execute();
+    // Runs text() when it was `composed`; false (the reason kept) otherwise.
+    bool Run(bool composed) {
+        if (composed) return Execute();
+        ComposeFailed();
+        return false;
+    }
     // Prepares text() to be run many times (ExecutePrepared), and closes
     // the cursor of the last run so that it can run again.
     bool Prepare();

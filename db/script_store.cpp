@@ -15,11 +15,9 @@ const char kNotANumber[] = "The script's ID is not a number.";
 
 DbResult ListScripts(const char* board_id_text, std::vector<ScriptRow>* scripts) {
     Statement statement;
-    if (!ComposeSelectScripts(statement.text(), Statement::kTextCapacity, board_id_text)) {
-        statement.ComposeFailed();
+    if (!statement.Run(
+            ComposeSelectScripts(statement.text(), Statement::kTextCapacity, board_id_text)))
         return statement.Result();
-    }
-    if (!statement.Execute()) return statement.Result();
     ScriptRow row;
     statement.BindText(1, row.id, sizeof row.id);
     statement.BindText(2, row.pid, sizeof row.pid);

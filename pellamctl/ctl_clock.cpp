@@ -24,18 +24,6 @@ BOOL WINAPI OnConsoleControl(DWORD type) {
 
 } // namespace
 
-uint64_t ClockUs() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<uint64_t>(now.QuadPart / frequency.QuadPart * 1000000 +
-                                 now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
-}
-
 void CatchStopRequests() {
     if (g_stop_event) return;
     g_stop_event.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -54,11 +42,6 @@ bool WaitForStop(uint32_t ms) {
         return false;
     }
     return WaitForSingleObject(g_stop_event.get(), ms) == WAIT_OBJECT_0;
-}
-
-void SpinUntil(uint64_t deadline) {
-    for (uint64_t now = ClockUs(); now < deadline; now = ClockUs())
-        Sleep(deadline - now > 1500 ? 1 : 0);
 }
 
 bool WaitUntilOrStop(uint64_t deadline) {

@@ -2,11 +2,9 @@
 // that end on the microsecond, or early when the operator presses Ctrl+C.
 #pragma once
 
-#include <cstdint>
+#include "common/precise_clock.h"
 
-// Microseconds from the performance counter (the tick count may be up to
-// 16 ms stale).
-uint64_t ClockUs();
+#include <cstdint>
 
 // Ctrl+C and Ctrl+Break become a request to stop instead of ending the
 // process; also when the process was started with Ctrl+C turned off (a new
@@ -21,5 +19,3 @@ bool WaitForStop(uint32_t ms);
 // a timed wait may end a timer tick late. True when a stop was requested
 // before the deadline.
 bool WaitUntilOrStop(uint64_t deadline);
-// Waits on the spot until `deadline`, whatever happens.
-void SpinUntil(uint64_t deadline);

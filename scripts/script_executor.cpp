@@ -1,6 +1,7 @@
 #include "scripts/script_executor.h"
 
 #include "common/modal_dialog.h"
+#include "common/precise_clock.h"
 #include "devlib/pellam_dll.h"
 #include "resources/resource_ids.h"
 #include "scripts/script_run.h"
@@ -42,28 +43,16 @@ bool SendCommand(void* context, uint32_t type) {
     return WritePellam(static_cast<ExecutorState*>(context)->request->board_id, type, 0) != 0;
 }
 
-// Microseconds from the performance counter (the tick count may be up to
-// 16 ms stale).
-uint64_t ClockUs(void*) {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<uint64_t>(now.QuadPart / frequency.QuadPart * 1000000 +
-                                 now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
+uint64_t Clock(void*) {
+    return ClockUs();
 }
 
-// Waits out the last milliseconds of a delay on this thread.
 void WaitUntil(void*, uint64_t deadline) {
-    for (uint64_t now = ClockUs(nullptr); now < deadline; now = ClockUs(nullptr))
-        Sleep(deadline - now > 1500 ? 1 : 0);
+    SpinUntil(deadline);
 }
 
 ScriptRunOutput OutputOf(ExecutorState& state) {
-    return {LogLine, SendCommand, ClockUs, &state, WaitUntil, kFinishAheadMs};
+    return {LogLine, SendCommand, Clock, &state, WaitUntil, kFinishAheadMs};
 }
 
 void ScheduleNextStep(ExecutorState& state, uint64_t wait) {

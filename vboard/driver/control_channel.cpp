@@ -6,17 +6,6 @@
 
 namespace {
 
-struct Lock {
-    explicit Lock(VirtualBoard* board) : board_(board) { KeAcquireSpinLock(&board->lock, &irql_); }
-    ~Lock() { KeReleaseSpinLock(&board_->lock, irql_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-  private:
-    VirtualBoard* board_;
-    KIRQL irql_;
-};
-
 constexpr ULONG kValueBytes = 512; // room for the largest value read
 
 // Reads one value of the expected type into `out`; its size, or 0.
@@ -107,7 +96,7 @@ void TakeUpControl(VirtualBoard* board) {
             sizeof control ||
         control.format != kVBoardFormat)
         return;
-    Lock lock(board);
+    BoardLock lock(board);
     ApplyControl(board, control);
 }
 
@@ -117,7 +106,7 @@ void PublishState(VirtualBoard* board) {
     ZeroBytes(&state, sizeof state);
     state.format = kVBoardFormat;
     {
-        Lock lock(board);
+        BoardLock lock(board);
         CopyBytes(&state.firmware, &board->firmware, sizeof state.firmware);
         state.applied_serial = board->applied_serial;
         state.publications = ++board->publications;
@@ -132,7 +121,7 @@ void PublishState(VirtualBoard* board) {
 void SendHeldAnswer(VirtualBoard* board) {
     uint32_t delay_ms;
     {
-        Lock lock(board);
+        BoardLock lock(board);
         if (!board->answer_held) return;
         delay_ms = board->firmware.answer_delay_ms;
     }
@@ -140,7 +129,7 @@ void SendHeldAnswer(VirtualBoard* board) {
     timeout.QuadPart = -10000LL * delay_ms; // relative, in 100 ns
     KeWaitForSingleObject(&board->removing, Executive, KernelMode, FALSE, &timeout);
     {
-        Lock lock(board);
+        BoardLock lock(board);
         board->answer_held = false;
     }
     DeliverAnswer(board);
@@ -152,7 +141,7 @@ void NTAPI ServiceBoard(DEVICE_OBJECT*, void* context) {
         TakeUpControl(board);
         SendHeldAnswer(board);
         PublishState(board);
-        Lock lock(board);
+        BoardLock lock(board);
         if (board->service_again && !board->removed) {
             board->service_again = false;
             continue;
@@ -206,7 +195,7 @@ void StartBoard(VirtualBoard* board) {
         board->parameters = nullptr; // a board with the default identity
     ReadIdentity(board);
     {
-        Lock lock(board);
+        BoardLock lock(board);
         board->removed = false;
     }
     KeClearEvent(&board->removing);
@@ -216,7 +205,7 @@ void StartBoard(VirtualBoard* board) {
 
 void StopBoard(VirtualBoard* board, bool removal) {
     {
-        Lock lock(board);
+        BoardLock lock(board);
         board->removed = true;
     }
     KeSetEvent(&board->removing, IO_NO_INCREMENT, FALSE);
@@ -231,7 +220,7 @@ void StopBoard(VirtualBoard* board, bool removal) {
 
 void RequestService(VirtualBoard* board) {
     {
-        Lock lock(board);
+        BoardLock lock(board);
         if (board->removed || !board->service_item) return;
         if (board->service_queued) {
             board->service_again = true;

@@ -31,17 +31,6 @@ const UCHAR kReportDescriptor[] = {
     0xC0,                   // End Collection
 };
 
-struct Lock {
-    explicit Lock(VirtualBoard* board) : board_(board) { KeAcquireSpinLock(&board->lock, &irql_); }
-    ~Lock() { KeReleaseSpinLock(&board_->lock, irql_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-  private:
-    VirtualBoard* board_;
-    KIRQL irql_;
-};
-
 NTSTATUS Complete(IRP* irp, NTSTATUS status, ULONG_PTR information) {
     irp->IoStatus.Status = status;
     irp->IoStatus.Information = information;
@@ -52,7 +41,7 @@ NTSTATUS Complete(IRP* irp, NTSTATUS status, ULONG_PTR information) {
 void NTAPI CancelRead(DEVICE_OBJECT* device, IRP* irp) {
     IoReleaseCancelSpinLock(irp->CancelIrql);
     {
-        Lock lock(BoardOf(device));
+        BoardLock lock(BoardOf(device));
         RemoveEntryList(&irp->Tail.Overlay.ListEntry);
     }
     Complete(irp, STATUS_CANCELLED, 0);
@@ -72,7 +61,7 @@ IRP* TakeRead(VirtualBoard* board) {
 
 NTSTATUS QueueRead(VirtualBoard* board, IRP* irp) {
     {
-        Lock lock(board);
+        BoardLock lock(board);
         if (board->removed) return Complete(irp, STATUS_DELETE_PENDING, 0);
         IoSetCancelRoutine(irp, CancelRead);
         // Cancelled before it was queued, and its routine was not called yet.
@@ -100,7 +89,7 @@ NTSTATUS WriteReport(VirtualBoard* board, IRP* irp) {
         CopyBytes(wire + 1, packet->reportBuffer, length);
     bool taken;
     {
-        Lock lock(board);
+        BoardLock lock(board);
         if (board->removed) return Complete(irp, STATUS_DELETE_PENDING, 0);
         taken = BoardReceive(&board->firmware, wire, sizeof wire);
         if (taken && board->firmware.answer_pending && board->firmware.answer_delay_ms > 0)
@@ -155,7 +144,7 @@ void DeliverAnswer(VirtualBoard* board) {
     int length = -1;
     IRP* irp = nullptr;
     {
-        Lock lock(board);
+        BoardLock lock(board);
         if (board->answer_held || !board->firmware.answer_pending) return;
         irp = TakeRead(board);
         if (!irp) return;
@@ -177,7 +166,7 @@ void FailReads(VirtualBoard* board, NTSTATUS status) {
     for (;;) {
         IRP* irp;
         {
-            Lock lock(board);
+            BoardLock lock(board);
             irp = TakeRead(board);
         }
         if (!irp) return;

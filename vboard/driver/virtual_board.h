@@ -39,6 +39,22 @@ struct VirtualBoard {
     uint32_t publications;
 };
 
+// The board record's spin lock for one scope (HID requests and the work
+// item take it; the registry is never touched while it is held).
+class BoardLock {
+  public:
+    explicit BoardLock(VirtualBoard* board) : board_(board) {
+        KeAcquireSpinLock(&board->lock, &irql_);
+    }
+    ~BoardLock() { KeReleaseSpinLock(&board_->lock, irql_); }
+    BoardLock(const BoardLock&) = delete;
+    BoardLock& operator=(const BoardLock&) = delete;
+
+  private:
+    VirtualBoard* board_;
+    KIRQL irql_;
+};
+
 VirtualBoard* BoardOf(DEVICE_OBJECT* device);
 
 // Sets up the record when the HID class adds the device (PASSIVE_LEVEL).
