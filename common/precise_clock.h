@@ -20,8 +20,12 @@ inline uint64_t ClockUs() {
                                  now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
 }
 
-// Waits on the spot until the clock reaches `deadline` (microseconds).
+// Waits on the spot until the clock reaches `deadline` (microseconds):
+// sleeping while far from it, only yielding for the last milliseconds, as
+// a sleep of one millisecond may last a timer tick or more on a busy
+// machine.
 inline void SpinUntil(uint64_t deadline) {
+    constexpr uint64_t kYieldOnlyUs = 20000;
     for (uint64_t now = ClockUs(); now < deadline; now = ClockUs())
-        Sleep(deadline - now > 1500 ? 1 : 0);
+        Sleep(deadline - now > kYieldOnlyUs ? 1 : 0);
 }

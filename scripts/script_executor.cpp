@@ -17,7 +17,7 @@ constexpr uint64_t kLongestTimerWait = 100; // ms between checks while a long de
 // A timer message may come late (polls and painting go first), and drawing
 // a log line can take tens of milliseconds: the timer comes back this far
 // before a delay's end, and the run finishes the delay exactly from there.
-constexpr uint64_t kFinishAheadMs = 40;
+constexpr uint64_t kFinishAheadMs = 100;
 
 struct ExecutorState {
     const ScriptRunRequest* request;
