@@ -13,8 +13,8 @@ constexpr UINT_PTR kSubclassId = 0x6772; // one subclass per editor
 constexpr int kListRows = 8;
 
 GridColumnInfo* EditColumn(GridState* g) {
-    if (g->editCol >= g->model.columns.size()) return nullptr;
-    return &g->model.columns[g->editCol];
+    if (g->edit_col >= g->model.columns.size()) return nullptr;
+    return &g->model.columns[g->edit_col];
 }
 
 // True when focus went to the editor itself or one of its own windows (a
@@ -213,7 +213,7 @@ void GridCreateEditor(GridState* g, GridColumnInfo& c) {
         return;
     }
     c.editor = reinterpret_cast<uintptr_t>(editor);
-    c.ownEditor = editor != nullptr;
+    c.own_editor = editor != nullptr;
     if (!editor) return;
     SendMessageA(editor, WM_SETFONT, reinterpret_cast<WPARAM>(g->font), 0);
     SetWindowSubclass(editor, EditorProc, kSubclassId, reinterpret_cast<DWORD_PTR>(g));
@@ -225,10 +225,10 @@ void GridDestroyEditors(GridState* g) {
         HWND editor = reinterpret_cast<HWND>(c.editor);
         if (editor && IsWindow(editor)) {
             RemoveWindowSubclass(editor, EditorProc, kSubclassId);
-            if (c.ownEditor) DestroyWindow(editor);
+            if (c.own_editor) DestroyWindow(editor);
         }
         c.editor = 0;
-        c.ownEditor = false;
+        c.own_editor = false;
     }
 }
 
@@ -236,15 +236,15 @@ void GridShowEditor(GridState* g, uint32_t column, uint32_t row) {
     const GridColumnInfo& c = g->model.columns[column];
     HWND editor = reinterpret_cast<HWND>(c.editor);
     RECT cell = GridCellRect(g, column, row);
-    g->editCol = column;
-    g->editRow = row;
+    g->edit_col = column;
+    g->edit_row = row;
     SetEditorValue(g, c, editor, row, column);
     if (c.type == GCT_CHOICE) {
         POINT at = {cell.left, cell.top};
         ClientToScreen(g->rows, &at);
         LRESULT items = SendMessageA(editor, LB_GETCOUNT, 0, 0);
-        LRESULT itemHeight = SendMessageA(editor, LB_GETITEMHEIGHT, 0, 0);
-        int height = static_cast<int>(std::clamp<LRESULT>(items, 1, kListRows) * itemHeight) + 2;
+        LRESULT item_height = SendMessageA(editor, LB_GETITEMHEIGHT, 0, 0);
+        int height = static_cast<int>(std::clamp<LRESULT>(items, 1, kListRows) * item_height) + 2;
         SetWindowPos(editor, HWND_TOPMOST, at.x, at.y, cell.right - cell.left, height,
                      SWP_SHOWWINDOW);
     } else {
@@ -260,7 +260,7 @@ void GridReadEditor(GridState* g, std::string& text, int32_t& number, std::strin
     HWND editor = g->editor;
     if (!c || !editor) return;
     char buffer[kGridConvertBuffer] = "";
-    number = GridCellInt(g->model, g->editRow, g->editCol);
+    number = GridCellInt(g->model, g->edit_row, g->edit_col);
     switch (c->type) {
     case GCT_TEXT:
     case GCT_EDITBUTTONTEXT:
@@ -291,8 +291,8 @@ void GridReadEditor(GridState* g, std::string& text, int32_t& number, std::strin
     }
     case GCT_DATA: {
         // The caller's window hands its text over as the new raw value.
-        size_t size = GridCellDataSize(g->model, g->editRow, g->editCol);
-        const uint8_t* value = GridCellValue(g->model, g->editRow, g->editCol);
+        size_t size = GridCellDataSize(g->model, g->edit_row, g->edit_col);
+        const uint8_t* value = GridCellValue(g->model, g->edit_row, g->edit_col);
         raw.assign(std::max<size_t>(size, 1), '\0');
         if (value) raw.assign(reinterpret_cast<const char*>(value), size);
         int n = GetWindowTextA(editor, buffer, sizeof buffer);

@@ -22,14 +22,14 @@ enum GridHeaderMode { kHeaderIdle, kHeaderOverEdge, kHeaderDragging };
 
 struct GridState {
     GridModel model;
-    uint32_t curCol = 0;
-    uint32_t curRow = 0;
-    int headerHeight = 18;
-    int rowHeight = 18;
-    int scrollX = 0;
-    int clientWidth = 0, clientHeight = 0; // of the grid window, kept by GridLayout
-    bool barRefreshPosted = false;
-    uint32_t firstRow = 0;
+    uint32_t cur_col = 0;
+    uint32_t cur_row = 0;
+    int header_height = 18;
+    int row_height = 18;
+    int scroll_x = 0;
+    int client_width = 0, client_height = 0; // of the grid window, kept by GridLayout
+    bool bar_refresh_posted = false;
+    uint32_t first_row = 0;
     HWND parent = nullptr;
     HWND self = nullptr;
     HWND header = nullptr;
@@ -38,29 +38,29 @@ struct GridState {
     UINT id = 0;
     HFONT font = nullptr;
     DWORD style = 0;
-    HCURSOR resizeCursor = nullptr;
+    HCURSOR resize_cursor = nullptr;
     COLORREF back = 0, line = 0, text = 0;
     HBRUSH brush = nullptr;
-    bool ownBrush = false;
+    bool own_brush = false;
     HPEN pen = nullptr;
     HWND editor = nullptr; // open in-place editor, or GRID_COMMIT_MARKER
-    uint32_t editCol = 0, editRow = 0;
-    bool editCancelled = false; // the open editor is being hidden by Escape
-    WNDPROC headerProc = nullptr;
+    uint32_t edit_col = 0, edit_row = 0;
+    bool edit_cancelled = false; // the open editor is being hidden by Escape
+    WNDPROC header_proc = nullptr;
     // Row-area mouse state.
     bool captured = false;
-    bool hasLast = false; // lastCol/lastRow name the cell the mouse made current
-    uint32_t lastCol = 0, lastRow = 0;
-    bool pressOnButton = false;   // press landed on a button part...
-    bool pressWasCurrent = false; // ...of the cell that was current before it
-    bool buttonHeld = false;      // draw the button face pressed
-    bool swallowChar = false;     // a keypad move key: drop its character
+    bool has_last = false; // last_col/last_row name the cell the mouse made current
+    uint32_t last_col = 0, last_row = 0;
+    bool press_on_button = false;   // press landed on a button part...
+    bool press_was_current = false; // ...of the cell that was current before it
+    bool button_held = false;       // draw the button face pressed
+    bool swallow_char = false;      // a keypad move key: drop its character
     // Header mouse state.
-    GridHeaderMode headerMode = kHeaderIdle;
-    int edgeColumn = -1;
-    int pressedColumn = -1;
+    GridHeaderMode header_mode = kHeaderIdle;
+    int edge_column = -1;
+    int pressed_column = -1;
     // Off-screen drawing kept between paints (grid_paint.cpp).
-    GridRowBuffer rowBuffer;
+    GridRowBuffer row_buffer;
     GridImageTiles tiles;
 };
 

@@ -24,11 +24,11 @@ uint32_t RecordWords(const GridModel& model) {
 }
 
 uint32_t& CellOffset(GridModel& model, uint32_t row, uint32_t column) {
-    return model.rowStore[model.rowIndex[row] + kRecordHeader + column];
+    return model.row_store[model.row_index[row] + kRecordHeader + column];
 }
 
 uint32_t CellOffset(const GridModel& model, uint32_t row, uint32_t column) {
-    return model.rowStore[model.rowIndex[row] + kRecordHeader + column];
+    return model.row_store[model.row_index[row] + kRecordHeader + column];
 }
 
 // Appends bytes to the heap; returns the offset or 0 when it cannot grow.
@@ -140,18 +140,18 @@ uint32_t GridEditLimit(const GridColumnInfo& column) {
 }
 
 int GridAddColumn(GridModel& model, const GRIDCOLUMN& column) {
-    if (model.hasRowStore) return -1;
+    if (model.has_row_store) return -1;
     if (model.columns.size() >= 0xFFFF) return -1; // cells carry the column in 16 bits
     GridColumnInfo info;
     info.width = column.width < 0 ? 0 : column.width;
-    info.headerAlign = column.headerAlign;
-    info.cellAlign = column.cellAlign;
+    info.header_align = column.header_align;
+    info.cell_align = column.cell_align;
     info.type = column.type;
     info.size = column.size;
     info.extra = column.extra;
     info.editor = column.editor;
     info.reserved = column.reserved;
-    if (column.headerText) info.header = column.headerText;
+    if (column.header_text) info.header = column.header_text;
     if (column.format) info.format = column.format;
     model.columns.push_back(std::move(info));
     GridLayoutColumns(model);
@@ -164,15 +164,15 @@ void GridLayoutColumns(GridModel& model) {
         c.left = x;
         x += c.width;
     }
-    model.totalWidth = x;
+    model.total_width = x;
 }
 
 GRIDCOLUMN GridDescribeColumn(const GridColumnInfo& c) {
     GRIDCOLUMN d{};
     d.width = c.width;
-    d.headerText = c.header.c_str();
-    d.headerAlign = c.headerAlign;
-    d.cellAlign = c.cellAlign;
+    d.header_text = c.header.c_str();
+    d.header_align = c.header_align;
+    d.cell_align = c.cell_align;
     d.type = c.type;
     d.size = c.size;
     d.format = c.format.c_str();
@@ -187,73 +187,73 @@ GRIDCOLUMN GridDescribeColumn(const GridColumnInfo& c) {
 // --------------------------------------------------------------------- rows
 
 uint32_t GridRowCount(const GridModel& model) {
-    return static_cast<uint32_t>(model.rowIndex.size());
+    return static_cast<uint32_t>(model.row_index.size());
 }
 
 int GridInsertRow(GridModel& model, uint32_t position, const intptr_t* values) {
     uint32_t count = GridRowCount(model);
     if (count >= kGridMaxRows || position > count) return -1;
-    size_t storeBefore = model.rowStore.size();
-    size_t heapBefore = model.heap.size();
-    uint32_t record = static_cast<uint32_t>(storeBefore);
-    model.rowStore.resize(storeBefore + RecordWords(model), 0);
-    model.rowStore[record] = kGridDefaultColour;
-    model.rowStore[record + 1] = kGridDefaultColour;
+    size_t store_before = model.row_store.size();
+    size_t heap_before = model.heap.size();
+    uint32_t record = static_cast<uint32_t>(store_before);
+    model.row_store.resize(store_before + RecordWords(model), 0);
+    model.row_store[record] = kGridDefaultColour;
+    model.row_store[record + 1] = kGridDefaultColour;
     if (values) {
         for (uint32_t c = 0; c < model.columns.size(); ++c) {
             uint32_t offset = 0;
             if (!StoreValue(model, offset, model.columns[c], values[c])) {
-                model.rowStore.resize(storeBefore);
-                model.heap.resize(heapBefore);
+                model.row_store.resize(store_before);
+                model.heap.resize(heap_before);
                 return -1;
             }
-            model.rowStore[record + kRecordHeader + c] = offset;
+            model.row_store[record + kRecordHeader + c] = offset;
         }
     }
-    model.rowIndex.insert(model.rowIndex.begin() + position, record);
-    model.hasRowStore = true;
+    model.row_index.insert(model.row_index.begin() + position, record);
+    model.has_row_store = true;
     return static_cast<int>(position);
 }
 
 bool GridDeleteRow(GridModel& model, uint32_t row) {
     if (row >= GridRowCount(model)) return false;
-    model.rowIndex.erase(model.rowIndex.begin() + row);
+    model.row_index.erase(model.row_index.begin() + row);
     return true;
 }
 
 bool GridMoveRow(GridModel& model, uint32_t from, uint32_t to) {
     uint32_t count = GridRowCount(model);
     if (from >= count || to >= count) return false;
-    uint32_t record = model.rowIndex[from];
-    model.rowIndex.erase(model.rowIndex.begin() + from);
-    model.rowIndex.insert(model.rowIndex.begin() + to, record);
+    uint32_t record = model.row_index[from];
+    model.row_index.erase(model.row_index.begin() + from);
+    model.row_index.insert(model.row_index.begin() + to, record);
     return true;
 }
 
 void GridClearRows(GridModel& model) {
-    std::vector<uint32_t>().swap(model.rowStore);
-    std::vector<uint32_t>().swap(model.rowIndex);
+    std::vector<uint32_t>().swap(model.row_store);
+    std::vector<uint32_t>().swap(model.row_index);
     std::vector<uint8_t>().swap(model.heap);
-    model.hasRowStore = false;
+    model.has_row_store = false;
 }
 
 void GridClearAll(GridModel& model) {
     GridClearRows(model);
     model.columns.clear();
-    model.totalWidth = 0;
+    model.total_width = 0;
 }
 
 bool GridGetRowColours(const GridModel& model, uint32_t row, uint32_t colours[2]) {
     if (row >= GridRowCount(model)) return false;
-    colours[0] = model.rowStore[model.rowIndex[row]];
-    colours[1] = model.rowStore[model.rowIndex[row] + 1];
+    colours[0] = model.row_store[model.row_index[row]];
+    colours[1] = model.row_store[model.row_index[row] + 1];
     return true;
 }
 
 bool GridSetRowColours(GridModel& model, uint32_t row, const uint32_t colours[2]) {
     if (row >= GridRowCount(model)) return false;
-    model.rowStore[model.rowIndex[row]] = colours[0];
-    model.rowStore[model.rowIndex[row] + 1] = colours[1];
+    model.row_store[model.row_index[row]] = colours[0];
+    model.row_store[model.row_index[row] + 1] = colours[1];
     return true;
 }
 
@@ -343,18 +343,18 @@ bool GridSortColumn(GridModel& model, uint32_t column, uint32_t order, GridCompa
     bool descending = (c.flags & GCF_DESCENDING) != 0;
     bool text = GridIsTextColumn(c) && c.type != GCT_DATA;
     bool data = c.type == GCT_DATA;
-    std::vector<uint32_t>& index = model.rowIndex;
+    std::vector<uint32_t>& index = model.row_index;
     static const uint8_t kZeros[4] = {0, 0, 0, 0};
     // Fixed-size data of an empty cell compares as zeros of the column size.
-    std::vector<uint8_t> emptyData(std::max<uint32_t>(GridFixedSize(c), 4), 0);
-    const uint8_t* empty = data   ? emptyData.data()
+    std::vector<uint8_t> empty_data(std::max<uint32_t>(GridFixedSize(c), 4), 0);
+    const uint8_t* empty = data   ? empty_data.data()
                            : text ? reinterpret_cast<const uint8_t*>("")
                                   : kZeros;
     // The values in table order, swapped along with the index entries, so
     // that a comparison reads no row record.
     std::vector<const uint8_t*> values(count);
     for (uint32_t i = 0; i < count; ++i) {
-        uint32_t offset = model.rowStore[index[i] + kRecordHeader + column];
+        uint32_t offset = model.row_store[index[i] + kRecordHeader + column];
         values[i] = offset ? &model.heap[offset] : empty;
     }
 
@@ -434,24 +434,24 @@ std::string GridHotKeyText(uint32_t value) {
 }
 
 // Civil-date arithmetic over days since 1 March 0000 (proleptic Gregorian).
-void GridDayToDate(int32_t day, int& year, int& month, int& dayOfMonth) {
+void GridDayToDate(int32_t day, int& year, int& month, int& day_of_month) {
     int64_t z = static_cast<int64_t>(day) + 693899; // 30 Dec 1899 -> days from 0000-03-01
     int64_t era = (z >= 0 ? z : z - 146096) / 146097;
     int64_t doe = z - era * 146097;
     int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
     int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
     int64_t mp = (5 * doy + 2) / 153;
-    dayOfMonth = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    day_of_month = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
     month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
 }
 
-int32_t GridDateToDay(int year, int month, int dayOfMonth) {
+int32_t GridDateToDay(int year, int month, int day_of_month) {
     int64_t y = year - (month <= 2 ? 1 : 0);
     int64_t era = (y >= 0 ? y : y - 399) / 400;
     int64_t yoe = y - era * 400;
     int64_t mp = month > 2 ? month - 3 : month + 9;
-    int64_t doy = (153 * mp + 2) / 5 + dayOfMonth - 1;
+    int64_t doy = (153 * mp + 2) / 5 + day_of_month - 1;
     int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return static_cast<int32_t>(era * 146097 + doe - 693899);
 }

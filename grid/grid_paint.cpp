@@ -35,10 +35,10 @@ void DrawButtonFace(HDC dc, const RECT& cell, bool pressed) {
     RECT b = {cell.right - kButtonWidth, cell.top, cell.right, cell.bottom};
     DrawFrameControl(dc, &b, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
     HGDIOBJ old = SelectObject(dc, GetStockObject(SYSTEM_FONT));
-    COLORREF oldColour = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    COLORREF old_colour = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     if (pressed) OffsetRect(&b, 1, 1);
     DrawTextA(dc, "...", 3, &b, DT_SINGLELINE | DT_NOPREFIX | DT_CENTER | DT_VCENTER);
-    SetTextColor(dc, oldColour);
+    SetTextColor(dc, old_colour);
     SelectObject(dc, old);
 }
 
@@ -49,7 +49,7 @@ void DrawButtonFace(HDC dc, const RECT& cell, bool pressed) {
 struct RowPaint {
     GridImageTiles* tiles;
     HBRUSH fill;
-    COLORREF fillColour;
+    COLORREF fill_colour;
     bool plain;
 };
 
@@ -60,7 +60,7 @@ void DrawImage(HDC dc, HIMAGELIST images, int index, const RECT& cell, int32_t a
     int x = AlignedX(cell, cx, align);
     int y = cell.top + (cell.bottom - cell.top - cy) / 2;
     if (row.plain &&
-        row.tiles->Draw(dc, images, index, x, y, cx, cy, cell, row.fill, row.fillColour))
+        row.tiles->Draw(dc, images, index, x, y, cx, cy, cell, row.fill, row.fill_colour))
         return;
     int saved = SaveDC(dc);
     IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
@@ -110,7 +110,7 @@ int ConvertData(GridState* g, uint32_t row, uint32_t column, char* buffer) {
 }
 
 void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& cell,
-              bool currentCell, UINT state, RowPaint& paint) {
+              bool current_cell, UINT state, RowPaint& paint) {
     const GridColumnInfo& c = g->model.columns[column];
     int32_t value = GridCellInt(g->model, row, column);
     std::string text;
@@ -119,15 +119,15 @@ void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& c
     case GCT_BUTTONTEXT:
     case GCT_EDITBUTTONTEXT: {
         RECT r = cell;
-        bool button = currentCell && c.type != GCT_TEXT;
+        bool button = current_cell && c.type != GCT_TEXT;
         if (button) r.right -= kButtonWidth;
-        DrawCellText(dc, r, GridCellString(g->model, row, column), c.cellAlign);
-        if (button) DrawButtonFace(dc, cell, g->buttonHeld);
+        DrawCellText(dc, r, GridCellString(g->model, row, column), c.cell_align);
+        if (button) DrawButtonFace(dc, cell, g->button_held);
         break;
     }
     case GCT_CHECK: {
         RECT box;
-        box.left = AlignedX(cell, kCheckSize, c.cellAlign);
+        box.left = AlignedX(cell, kCheckSize, c.cell_align);
         box.top = cell.top + (cell.bottom - cell.top - kCheckSize) / 2;
         box.right = box.left + kCheckSize;
         box.bottom = box.top + kCheckSize;
@@ -137,7 +137,7 @@ void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& c
     }
     case GCT_CHOICE: {
         RECT r = cell;
-        if (currentCell) r.right -= kButtonWidth;
+        if (current_cell) r.right -= kButtonWidth;
         if (c.extra) {
             RECT image = r;
             image.right = std::min(r.right, r.left + kChoiceImageIndent + 3);
@@ -145,16 +145,16 @@ void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& c
             r.left += kChoiceImageIndent;
         }
         GridPortableCellText(g->model, row, column, text);
-        DrawCellText(dc, r, text, c.cellAlign);
-        if (currentCell) {
+        DrawCellText(dc, r, text, c.cell_align);
+        if (current_cell) {
             RECT b = {cell.right - kButtonWidth, cell.top, cell.right, cell.bottom};
             DrawFrameControl(dc, &b, DFC_SCROLL,
-                             DFCS_SCROLLDOWN | (g->buttonHeld ? DFCS_PUSHED : 0));
+                             DFCS_SCROLLDOWN | (g->button_held ? DFCS_PUSHED : 0));
         }
         break;
     }
     case GCT_IMAGE:
-        DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, cell, c.cellAlign, paint);
+        DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, cell, c.cell_align, paint);
         break;
     case GCT_DATA: {
         char buffer[kGridConvertBuffer];
@@ -173,13 +173,13 @@ void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& c
             if (g->parent)
                 SendMessageA(g->parent, WM_DRAWITEM, g->id, reinterpret_cast<LPARAM>(&item));
         } else {
-            DrawCellText(dc, cell, buffer, c.cellAlign);
+            DrawCellText(dc, cell, buffer, c.cell_align);
         }
         break;
     }
     default:
         GridCellText(g, row, column, text);
-        DrawCellText(dc, cell, text, c.cellAlign);
+        DrawCellText(dc, cell, text, c.cell_align);
         break;
     }
 }
@@ -192,32 +192,32 @@ int LastVisibleColumn(const GridModel& m) {
 
 // Draws one row into dc at (0, 0); width is the row area's width.
 void DrawRow(GridState* g, HDC dc, uint32_t row, int width, GridImageTiles& tiles,
-             COLORREF backColour) {
+             COLORREF back_colour) {
     const GridModel& m = g->model;
-    int h = g->rowHeight;
-    bool current = row == g->curRow;
+    int h = g->row_height;
+    bool current = row == g->cur_row;
     bool focused = GetFocus() == g->rows;
     uint32_t colours[2];
     GridGetRowColours(m, row, colours);
-    COLORREF textColour = colours[1] != kGridDefaultColour ? colours[1] : g->text;
+    COLORREF text_colour = colours[1] != kGridDefaultColour ? colours[1] : g->text;
     RECT all = {0, 0, width, h};
     FillRect(dc, &all, g->brush);
-    RECT cells = {0, 0, std::min(m.totalWidth, width), h};
-    RowPaint paint{&tiles, g->brush, backColour, true};
-    HBRUSH rowBrush = nullptr;
+    RECT cells = {0, 0, std::min(m.total_width, width), h};
+    RowPaint paint{&tiles, g->brush, back_colour, true};
+    HBRUSH row_brush = nullptr;
     if (current && !(g->style & GRS_NOSELCOLOR)) {
         paint.fill = GetSysColorBrush(COLOR_HIGHLIGHT);
-        paint.fillColour = GetSysColor(COLOR_HIGHLIGHT);
+        paint.fill_colour = GetSysColor(COLOR_HIGHLIGHT);
         FillRect(dc, &cells, paint.fill);
-        textColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        text_colour = GetSysColor(COLOR_HIGHLIGHTTEXT);
     } else if (colours[0] != kGridDefaultColour) {
-        rowBrush = CreateSolidBrush(colours[0]);
-        paint.fill = rowBrush;
-        paint.fillColour = colours[0];
-        paint.plain = rowBrush != nullptr;
-        if (rowBrush) FillRect(dc, &cells, rowBrush);
+        row_brush = CreateSolidBrush(colours[0]);
+        paint.fill = row_brush;
+        paint.fill_colour = colours[0];
+        paint.plain = row_brush != nullptr;
+        if (row_brush) FillRect(dc, &cells, row_brush);
     }
-    SetTextColor(dc, textColour);
+    SetTextColor(dc, text_colour);
     SetBkMode(dc, TRANSPARENT);
     // Selecting a font is costly under Wine's X11 driver (it reads the X
     // resource settings every time): the first row of a pass selects it, a
@@ -228,33 +228,33 @@ void DrawRow(GridState* g, HDC dc, uint32_t row, int width, GridImageTiles& tile
         const GridColumnInfo& col = m.columns[c];
         if (col.width <= 0) continue;
         RECT cell = {col.left, 0, col.left + col.width, h};
-        DrawCell(g, dc, row, c, cell, current && c == g->curCol, state, paint);
-        SetTextColor(dc, textColour);
+        DrawCell(g, dc, row, c, cell, current && c == g->cur_col, state, paint);
+        SetTextColor(dc, text_colour);
     }
-    if (rowBrush) DeleteObject(rowBrush);
+    if (row_brush) DeleteObject(row_brush);
     // Grid lines.
-    HGDIOBJ oldPen = SelectObject(dc, g->pen);
-    bool lastRow = row + 1 == GridRowCount(m);
-    if ((g->style & GRS_HLINES) || ((g->style & GRS_FRAME) && lastRow)) {
+    HGDIOBJ old_pen = SelectObject(dc, g->pen);
+    bool last_row = row + 1 == GridRowCount(m);
+    if ((g->style & GRS_HLINES) || ((g->style & GRS_FRAME) && last_row)) {
         MoveToEx(dc, 0, h - 1, nullptr);
-        LineTo(dc, m.totalWidth, h - 1);
+        LineTo(dc, m.total_width, h - 1);
     }
-    int lastColumn = LastVisibleColumn(m);
-    for (int c = 0; c <= lastColumn; ++c) {
+    int last_column = LastVisibleColumn(m);
+    for (int c = 0; c <= last_column; ++c) {
         const GridColumnInfo& col = m.columns[c];
         if (col.width <= 0) continue;
-        if ((g->style & GRS_VLINES) || ((g->style & GRS_FRAME) && c == lastColumn)) {
+        if ((g->style & GRS_VLINES) || ((g->style & GRS_FRAME) && c == last_column)) {
             int x = col.left + col.width - 1;
             MoveToEx(dc, x, 0, nullptr);
             LineTo(dc, x, h);
         }
     }
-    SelectObject(dc, oldPen);
+    SelectObject(dc, old_pen);
     // Focus rectangles of the current cell.
-    bool showFocus = !(g->style & GRS_NOFOCUSRECT) && (focused || (g->style & GRS_NOSELCOLOR));
-    if (current && showFocus && g->curCol < m.columns.size() && m.columns[g->curCol].width > 0) {
-        const GridColumnInfo& col = m.columns[g->curCol];
-        RECT f = {col.left + (g->curCol == 0 ? 0 : 1), 0, col.left + col.width, h};
+    bool show_focus = !(g->style & GRS_NOFOCUSRECT) && (focused || (g->style & GRS_NOSELCOLOR));
+    if (current && show_focus && g->cur_col < m.columns.size() && m.columns[g->cur_col].width > 0) {
+        const GridColumnInfo& col = m.columns[g->cur_col];
+        RECT f = {col.left + (g->cur_col == 0 ? 0 : 1), 0, col.left + col.width, h};
         SetTextColor(dc, RGB(0, 0, 0));
         SetBkColor(dc, RGB(255, 255, 255));
         DrawFocusRect(dc, &f);
@@ -301,7 +301,7 @@ void GridPaintHeader(GridState* g, const DRAWITEMSTRUCT* item) {
     FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(dc, g->font);
+    HGDIOBJ old_font = SelectObject(dc, g->font);
     int x = 0;
     for (const GridColumnInfo& c : g->model.columns) {
         if (c.width <= 0) continue;
@@ -311,29 +311,29 @@ void GridPaintHeader(GridState* g, const DRAWITEMSTRUCT* item) {
         RECT t = {r.left + 3, r.top + 2, r.right - 3, r.bottom};
         if (pressed) OffsetRect(&t, 1, 1);
         DrawTextA(dc, c.header.c_str(), static_cast<int>(c.header.size()), &t,
-                  DT_SINGLELINE | DT_NOPREFIX | AlignFlags(c.headerAlign));
+                  DT_SINGLELINE | DT_NOPREFIX | AlignFlags(c.header_align));
         x = r.right;
     }
-    x = std::max(x, g->model.totalWidth);
+    x = std::max(x, g->model.total_width);
     RECT rest = {x, all.top, all.right, all.bottom};
     DrawEdge(dc, &rest, EDGE_RAISED, BF_RECT);
-    SelectObject(dc, oldFont);
+    SelectObject(dc, old_font);
 }
 
 void GridPaintRows(GridState* g, HDC dc, const RECT& update) {
     RECT client;
     GetClientRect(g->rows, &client);
     int width = client.right;
-    int h = g->rowHeight;
+    int h = g->row_height;
     uint32_t count = GridRowCount(g->model);
-    uint32_t first = g->firstRow + static_cast<uint32_t>(std::max<long>(update.top, 0) / h);
-    uint32_t last = g->firstRow + static_cast<uint32_t>(std::max<long>(update.bottom - 1, 0) / h);
+    uint32_t first = g->first_row + static_cast<uint32_t>(std::max<long>(update.top, 0) / h);
+    uint32_t last = g->first_row + static_cast<uint32_t>(std::max<long>(update.bottom - 1, 0) / h);
     if (count == 0)
         last = 0;
     else
         last = std::min(last, count - 1);
     int bottom = 0;
-    HDC mem = count > 0 && first <= last && width > 0 ? g->rowBuffer.Get(dc, width, h) : nullptr;
+    HDC mem = count > 0 && first <= last && width > 0 ? g->row_buffer.Get(dc, width, h) : nullptr;
     if (mem) {
         // Each pass starts from the buffer's own state and leaves it so:
         // the grid's font may be deleted between paints, and an owner-drawn
@@ -346,12 +346,12 @@ void GridPaintRows(GridState* g, HDC dc, const RECT& update) {
         COLORREF back = GetObjectA(g->brush, sizeof brush, &brush) ? brush.lbColor : g->back;
         for (uint32_t row = first; row <= last; ++row) {
             DrawRow(g, mem, row, width, g->tiles, back);
-            int y = static_cast<int>(row - g->firstRow) * h;
+            int y = static_cast<int>(row - g->first_row) * h;
             BitBlt(dc, 0, y, width, h, mem, 0, 0, SRCCOPY);
         }
         RestoreDC(mem, saved);
     }
-    if (count > g->firstRow) bottom = static_cast<int>(count - g->firstRow) * h;
+    if (count > g->first_row) bottom = static_cast<int>(count - g->first_row) * h;
     if (bottom < client.bottom) {
         RECT below = {0, bottom, width, client.bottom};
         FillRect(dc, &below, g->brush);

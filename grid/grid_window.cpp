@@ -64,12 +64,12 @@ bool CreateState(HWND window) {
     g->brush = GetSysColorBrush(COLOR_WINDOW);
     g->pen = CreatePen(PS_SOLID, 1, g->line);
     g->font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    g->resizeCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_SIZEWE));
+    g->resize_cursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_SIZEWE));
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
     g->divider = CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_BLACKRECT, 0, 0, 2, 10, window,
                                  nullptr, instance, nullptr);
     g->header = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY,
-                                0, 0, kHeaderWidth, g->headerHeight, window,
+                                0, 0, kHeaderWidth, g->header_height, window,
                                 reinterpret_cast<HMENU>(static_cast<intptr_t>(kHeaderId)), instance,
                                 nullptr);
     g->rows = CreateWindowExA(0, kRowsClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10,
@@ -77,7 +77,7 @@ bool CreateState(HWND window) {
                               instance, g);
     if (!g->divider || !g->header || !g->rows || !g->pen) return false;
     SetWindowLongPtrA(g->header, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(g));
-    g->headerProc = reinterpret_cast<WNDPROC>(
+    g->header_proc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(g->header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GridHeaderProc)));
     ShowScrollBar(window, SB_BOTH, TRUE);
     GridLayout(g);
@@ -89,7 +89,7 @@ void DestroyState(HWND window, GridState* g) {
     if (!g) return;
     if (g->rows && IsWindow(g->rows)) SetWindowLongPtrA(g->rows, 0, 0);
     GridDestroyEditors(g);
-    if (g->ownBrush) DeleteObject(g->brush);
+    if (g->own_brush) DeleteObject(g->brush);
     if (g->pen) DeleteObject(g->pen);
     delete g;
 }
@@ -113,31 +113,32 @@ void AfterColumnsChanged(GridState* g) {
 
 // Brings the vertical bar up to date now if a refresh is still pending.
 void FlushVerticalBar(GridState* g) {
-    if (!g->barRefreshPosted) return;
-    g->barRefreshPosted = false;
+    if (!g->bar_refresh_posted) return;
+    g->bar_refresh_posted = false;
     GridUpdateVerticalBar(g, true);
 }
 
-// Repaints the visible rows from fromRow on and schedules a refresh of the
+// Repaints the visible rows from from_row on and schedules a refresh of the
 // vertical bar. Adding many rows in a row stays cheap: rows below the page
 // need no paint, and the bar is set once, when the posted refresh arrives,
 // instead of once per row.
-void AfterRowsChanged(GridState* g, uint32_t fromRow) {
+void AfterRowsChanged(GridState* g, uint32_t from_row) {
     uint32_t count = GridRowCount(g->model);
-    if (g->curRow >= count) g->curRow = count ? count - 1 : 0;
+    if (g->cur_row >= count) g->cur_row = count ? count - 1 : 0;
     uint32_t visible = static_cast<uint32_t>(GridVisibleRows(g));
-    if (fromRow <= g->firstRow + visible) {
-        RECT r = {0, 0, g->clientWidth + g->scrollX, g->clientHeight};
-        if (fromRow > g->firstRow) r.top = static_cast<LONG>(fromRow - g->firstRow) * g->rowHeight;
+    if (from_row <= g->first_row + visible) {
+        RECT r = {0, 0, g->client_width + g->scroll_x, g->client_height};
+        if (from_row > g->first_row)
+            r.top = static_cast<LONG>(from_row - g->first_row) * g->row_height;
         InvalidateRect(g->rows, &r, FALSE);
     }
-    uint32_t maxFirst = count > visible ? count - visible : 0;
-    if (g->firstRow > maxFirst) {
+    uint32_t max_first = count > visible ? count - visible : 0;
+    if (g->first_row > max_first) {
         GridLayout(g);
         return;
     }
-    if (!g->barRefreshPosted) {
-        g->barRefreshPosted = true;
+    if (!g->bar_refresh_posted) {
+        g->bar_refresh_posted = true;
         if (!PostMessageA(g->self, kRefreshBars, 0, 0)) FlushVerticalBar(g);
     }
 }
@@ -166,9 +167,9 @@ LRESULT SetColour(GridState* g, UINT message, COLORREF colour) {
     case GRM_SETBACKCOLOR: {
         HBRUSH brush = CreateSolidBrush(colour);
         if (!brush) return 0;
-        if (g->ownBrush) DeleteObject(g->brush);
+        if (g->own_brush) DeleteObject(g->brush);
         g->brush = brush;
-        g->ownBrush = true;
+        g->own_brush = true;
         g->back = colour;
         break;
     }
@@ -208,9 +209,9 @@ LRESULT SortColumn(GridState* g, uint32_t column, uint32_t order) {
 void ClearRows(GridState* g) {
     GridEndEdit(g, true);
     GridClearRows(g->model);
-    g->curRow = 0;
-    g->firstRow = 0;
-    g->hasLast = false;
+    g->cur_row = 0;
+    g->first_row = 0;
+    g->has_last = false;
     InvalidateRect(g->rows, nullptr, FALSE);
     GridLayout(g);
 }
@@ -218,7 +219,7 @@ void ClearRows(GridState* g) {
 void AddDesignSample(GridState* g) {
     GRIDCOLUMN c{};
     c.width = 100;
-    c.headerText = "CellGrid control";
+    c.header_text = "CellGrid control";
     c.type = GCT_TEXT;
     c.size = 31;
     if (AddColumn(g, &c) < 0) return;
@@ -235,7 +236,7 @@ void Scroll(GridState* g, int bar, WORD request) {
     GetScrollInfo(g->self, bar, &si);
     long line = bar == SB_VERT ? 1 : kScrollStepX;
     long page = std::max<long>(static_cast<long>(si.nPage), 1);
-    long pos = bar == SB_VERT ? static_cast<long>(g->firstRow) : g->scrollX;
+    long pos = bar == SB_VERT ? static_cast<long>(g->first_row) : g->scroll_x;
     switch (request) {
     case SB_LINEUP:
         pos -= line;
@@ -271,7 +272,7 @@ void Scroll(GridState* g, int bar, WORD request) {
 LRESULT GridMessage(GridState* g, UINT message, WPARAM w, LPARAM l) {
     GridModel& m = g->model;
     uint32_t count = GridRowCount(m);
-    uint32_t cellCol = LOWORD(w), cellRow = HIWORD(w);
+    uint32_t cell_col = LOWORD(w), cell_row = HIWORD(w);
     switch (message) {
     case GRM_ADDCOLUMN:
         return AddColumn(g, reinterpret_cast<const GRIDCOLUMN*>(l));
@@ -283,7 +284,7 @@ LRESULT GridMessage(GridState* g, UINT message, WPARAM w, LPARAM l) {
         if (w >= count) return 0;
         // Deleting the edited row drops its edit; deleting another row
         // commits the edit first, while its row still has the same number.
-        GridEndEdit(g, g->editor && g->editRow == w);
+        GridEndEdit(g, g->editor && g->edit_row == w);
         // (the parent may have changed the rows while the edit was committed)
         if (!GridDeleteRow(m, static_cast<uint32_t>(w))) return 0;
         AfterRowsChanged(g, static_cast<uint32_t>(w));
@@ -308,28 +309,28 @@ LRESULT GridMessage(GridState* g, UINT message, WPARAM w, LPARAM l) {
         InvalidateRect(g->rows, nullptr, FALSE);
         return 1;
     case GRM_GETCURRENTCELL:
-        return static_cast<LRESULT>(GridCell(g->curCol, g->curRow));
+        return static_cast<LRESULT>(GridCell(g->cur_col, g->cur_row));
     case GRM_SETCURRENTCELL:
         return GridSetCurrentCell(g, static_cast<uint32_t>(w), static_cast<uint32_t>(l));
     case GRM_GETCURRENTCOLUMN:
-        return g->curCol;
+        return g->cur_col;
     case GRM_SETCURRENTCOLUMN:
-        return GridSetCurrentCell(g, static_cast<uint32_t>(w), g->curRow);
+        return GridSetCurrentCell(g, static_cast<uint32_t>(w), g->cur_row);
     case GRM_GETCURRENTROW:
-        return g->curRow;
+        return g->cur_row;
     case GRM_SETCURRENTROW:
-        return GridSetCurrentCell(g, g->curCol, static_cast<uint32_t>(w));
+        return GridSetCurrentCell(g, g->cur_col, static_cast<uint32_t>(w));
     case GRM_GETCOLUMNCOUNT:
         return static_cast<LRESULT>(m.columns.size());
     case GRM_GETROWCOUNT:
         return count;
     case GRM_GETCELLDATA:
-        return GridGetCellData(m, cellRow, cellCol, reinterpret_cast<void*>(l));
+        return GridGetCellData(m, cell_row, cell_col, reinterpret_cast<void*>(l));
     case GRM_SETCELLDATA:
-        return GridStoreCell(g, cellCol, cellRow, l);
+        return GridStoreCell(g, cell_col, cell_row, l);
     case GRM_GETCELLRECT:
-        if (!GridValidCell(m, cellCol, cellRow) || !l) return 0;
-        *reinterpret_cast<RECT*>(l) = GridCellRect(g, cellCol, cellRow);
+        if (!GridValidCell(m, cell_col, cell_row) || !l) return 0;
+        *reinterpret_cast<RECT*>(l) = GridCellRect(g, cell_col, cell_row);
         return 1;
     case GRM_SCROLLCELLINTOVIEW:
         GridScrollIntoView(g);
@@ -356,17 +357,17 @@ LRESULT GridMessage(GridState* g, UINT message, WPARAM w, LPARAM l) {
         AfterColumnsChanged(g);
         return 1;
     case GRM_GETHEADERHEIGHT:
-        return g->headerHeight;
+        return g->header_height;
     case GRM_SETHEADERHEIGHT:
-        g->headerHeight = std::max<int>(static_cast<int>(l), 0);
+        g->header_height = std::max<int>(static_cast<int>(l), 0);
         GridLayout(g);
         RepaintAll(g);
         return 1;
     case GRM_GETROWHEIGHT:
-        return g->rowHeight;
+        return g->row_height;
     case GRM_SETROWHEIGHT:
         if (static_cast<int>(l) > 0) {
-            g->rowHeight = static_cast<int>(l);
+            g->row_height = static_cast<int>(l);
             GridLayout(g);
             RepaintAll(g);
         }
@@ -391,16 +392,16 @@ LRESULT GridMessage(GridState* g, UINT message, WPARAM w, LPARAM l) {
         InvalidateRect(g->rows, nullptr, FALSE);
         return 1;
     case GRM_GETCELLTEXT: {
-        if (!GridValidCell(m, cellCol, cellRow)) return 0;
+        if (!GridValidCell(m, cell_col, cell_row)) return 0;
         std::string text;
-        GridCellText(g, cellRow, cellCol, text);
+        GridCellText(g, cell_row, cell_col, text);
         return CopyText(text, l);
     }
     case GRM_CLEARALL:
         ClearRows(g);
         GridDestroyEditors(g);
         GridClearAll(m);
-        g->curCol = 0;
+        g->cur_col = 0;
         AfterColumnsChanged(g);
         return 1;
     case GRM_GETROWCOLORS: {
@@ -476,7 +477,7 @@ LRESULT CALLBACK GridProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_MOUSEWHEEL: {
         int delta = GET_WHEEL_DELTA_WPARAM(w);
         int notches = std::max(std::abs(delta) / WHEEL_DELTA, 1);
-        GridSetFirstRow(g, static_cast<long>(g->firstRow) + (delta > 0 ? -3 : 3) * notches);
+        GridSetFirstRow(g, static_cast<long>(g->first_row) + (delta > 0 ? -3 : 3) * notches);
         return 0;
     }
     case WM_ERASEBKGND:
@@ -506,8 +507,8 @@ int GridNotify(GridState* g, UINT code, int column, int row, HWND window, void* 
 }
 
 int GridVisibleRows(GridState* g) {
-    int height = g->clientHeight - g->headerHeight;
-    return height > 0 ? height / g->rowHeight : 0;
+    int height = g->client_height - g->header_height;
+    return height > 0 ? height / g->row_height : 0;
 }
 
 void GridUpdateVerticalBar(GridState* g, bool redraw) {
@@ -517,7 +518,7 @@ void GridUpdateVerticalBar(GridState* g, bool redraw) {
     si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
     si.nMax = count ? static_cast<int>(count) - 1 : 0;
     si.nPage = static_cast<UINT>(GridVisibleRows(g));
-    si.nPos = static_cast<int>(g->firstRow);
+    si.nPos = static_cast<int>(g->first_row);
     SetScrollInfo(g->self, SB_VERT, &si, redraw);
 }
 
@@ -525,45 +526,45 @@ void GridLayout(GridState* g) {
     RECT client;
     GetClientRect(g->self, &client);
     int width = client.right, height = client.bottom;
-    g->clientWidth = width;
-    g->clientHeight = height;
+    g->client_width = width;
+    g->client_height = height;
     uint32_t count = GridRowCount(g->model);
     int visible = GridVisibleRows(g);
     // Keep the scroll positions inside their ranges.
-    uint32_t maxFirst = count > static_cast<uint32_t>(visible) ? count - visible : 0;
-    if (g->firstRow > maxFirst) g->firstRow = maxFirst;
-    int maxX = std::max(g->model.totalWidth - width, 0);
-    if (g->scrollX > maxX) g->scrollX = maxX;
-    if (g->scrollX < 0) g->scrollX = 0;
-    MoveWindow(g->header, -g->scrollX, 0, kHeaderWidth, g->headerHeight, TRUE);
-    MoveWindow(g->rows, -g->scrollX, g->headerHeight, width + g->scrollX,
-               std::max(height - g->headerHeight, 0), TRUE);
+    uint32_t max_first = count > static_cast<uint32_t>(visible) ? count - visible : 0;
+    if (g->first_row > max_first) g->first_row = max_first;
+    int max_x = std::max(g->model.total_width - width, 0);
+    if (g->scroll_x > max_x) g->scroll_x = max_x;
+    if (g->scroll_x < 0) g->scroll_x = 0;
+    MoveWindow(g->header, -g->scroll_x, 0, kHeaderWidth, g->header_height, TRUE);
+    MoveWindow(g->rows, -g->scroll_x, g->header_height, width + g->scroll_x,
+               std::max(height - g->header_height, 0), TRUE);
     GridUpdateVerticalBar(g, true);
     SCROLLINFO si{};
     si.cbSize = sizeof si;
     si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
-    si.nMax = std::max(g->model.totalWidth - 1, 0);
+    si.nMax = std::max(g->model.total_width - 1, 0);
     si.nPage = static_cast<UINT>(width);
-    si.nPos = g->scrollX;
+    si.nPos = g->scroll_x;
     SetScrollInfo(g->self, SB_HORZ, &si, TRUE);
 }
 
 void GridSetFirstRow(GridState* g, long first) {
     long count = static_cast<long>(GridRowCount(g->model));
-    long maxFirst = std::max<long>(count - GridVisibleRows(g), 0);
-    first = std::clamp<long>(first, 0, maxFirst);
-    if (static_cast<uint32_t>(first) == g->firstRow) return;
+    long max_first = std::max<long>(count - GridVisibleRows(g), 0);
+    first = std::clamp<long>(first, 0, max_first);
+    if (static_cast<uint32_t>(first) == g->first_row) return;
     GridEndEdit(g, false); // the editor would stay over another row
-    g->firstRow = static_cast<uint32_t>(first);
+    g->first_row = static_cast<uint32_t>(first);
     InvalidateRect(g->rows, nullptr, FALSE);
     GridLayout(g);
 }
 
 void GridSetScrollX(GridState* g, long x) {
     if (x < 0) x = 0;
-    if (x == g->scrollX) return;
+    if (x == g->scroll_x) return;
     GridEndEdit(g, false);
-    g->scrollX = static_cast<int>(x);
+    g->scroll_x = static_cast<int>(x);
     GridLayout(g); // clamps and moves header and rows
     RepaintAll(g);
 }
@@ -571,17 +572,17 @@ void GridSetScrollX(GridState* g, long x) {
 void GridScrollIntoView(GridState* g) {
     if (GridRowCount(g->model) == 0) return;
     int visible = std::max(GridVisibleRows(g), 1);
-    if (g->curRow < g->firstRow)
-        GridSetFirstRow(g, g->curRow);
-    else if (g->curRow >= g->firstRow + static_cast<uint32_t>(visible))
-        GridSetFirstRow(g, static_cast<long>(g->curRow) - visible + 1);
-    if (g->curCol < g->model.columns.size()) {
-        const GridColumnInfo& c = g->model.columns[g->curCol];
+    if (g->cur_row < g->first_row)
+        GridSetFirstRow(g, g->cur_row);
+    else if (g->cur_row >= g->first_row + static_cast<uint32_t>(visible))
+        GridSetFirstRow(g, static_cast<long>(g->cur_row) - visible + 1);
+    if (g->cur_col < g->model.columns.size()) {
+        const GridColumnInfo& c = g->model.columns[g->cur_col];
         RECT client;
         GetClientRect(g->self, &client);
-        if (c.left < g->scrollX)
+        if (c.left < g->scroll_x)
             GridSetScrollX(g, c.left);
-        else if (c.left + c.width > g->scrollX + client.right)
+        else if (c.left + c.width > g->scroll_x + client.right)
             GridSetScrollX(g, std::min<long>(c.left, c.left + c.width - client.right));
     }
 }
@@ -591,17 +592,17 @@ RECT GridCellRect(GridState* g, uint32_t column, uint32_t row) {
     RECT r;
     r.left = c.left;
     r.right = c.left + c.width;
-    r.top = (static_cast<long>(row) - static_cast<long>(g->firstRow)) * g->rowHeight;
-    r.bottom = r.top + g->rowHeight;
+    r.top = (static_cast<long>(row) - static_cast<long>(g->first_row)) * g->row_height;
+    r.bottom = r.top + g->row_height;
     return r;
 }
 
 void GridInvalidateRow(GridState* g, uint32_t row) {
-    if (row < g->firstRow) return;
+    if (row < g->first_row) return;
     RECT r;
     GetClientRect(g->rows, &r);
-    r.top = static_cast<long>(row - g->firstRow) * g->rowHeight;
-    r.bottom = r.top + g->rowHeight;
+    r.top = static_cast<long>(row - g->first_row) * g->row_height;
+    r.bottom = r.top + g->row_height;
     InvalidateRect(g->rows, &r, FALSE);
 }
 
@@ -610,9 +611,9 @@ LRESULT GridSetCurrentCell(GridState* g, uint32_t column, uint32_t row) {
     if (GridNotify(g, GRN_BEFORESELCHANGE, static_cast<int>(column), static_cast<int>(row), nullptr,
                    nullptr))
         return 0;
-    GridInvalidateRow(g, g->curRow);
-    g->curCol = column;
-    g->curRow = row;
+    GridInvalidateRow(g, g->cur_row);
+    g->cur_col = column;
+    g->cur_row = row;
     GridInvalidateRow(g, row);
     GridScrollIntoView(g);
     GridNotify(g, GRN_AFTERSELCHANGE, static_cast<int>(column), static_cast<int>(row), nullptr,
@@ -636,8 +637,8 @@ LRESULT GridStoreCell(GridState* g, uint32_t column, uint32_t row, intptr_t valu
 }
 
 LRESULT GridActivateCell(GridState* g, uint32_t column, uint32_t row) {
-    bool viaButton = g->pressOnButton;
-    g->pressOnButton = false;
+    bool via_button = g->press_on_button;
+    g->press_on_button = false;
     GridEndEdit(g, false);
     if (GridRowCount(g->model) == 0) return 0;
     if (!GridSetCurrentCell(g, column, row)) return 0;
@@ -649,8 +650,8 @@ LRESULT GridActivateCell(GridState* g, uint32_t column, uint32_t row) {
     if (GridNotify(g, GRN_BEFOREEDIT, static_cast<int>(column), static_cast<int>(row), editor,
                    value.data()))
         return 0;
-    bool buttonText = c.type == GCT_BUTTONTEXT || (c.type == GCT_EDITBUTTONTEXT && viaButton);
-    if (editor && !buttonText) {
+    bool button_text = c.type == GCT_BUTTONTEXT || (c.type == GCT_EDITBUTTONTEXT && via_button);
+    if (editor && !button_text) {
         GridShowEditor(g, column, row);
         return 1;
     }
@@ -666,7 +667,7 @@ LRESULT GridActivateCell(GridState* g, uint32_t column, uint32_t row) {
     } else if (c.type == GCT_IMAGE) {
         GridNotify(g, GRN_IMAGECLICK, static_cast<int>(column), static_cast<int>(row), nullptr,
                    &number);
-    } else if (buttonText) {
+    } else if (button_text) {
         if (!GridNotify(g, GRN_BUTTONCLICK, static_cast<int>(column), static_cast<int>(row),
                         nullptr, value.data())) {
             value.back() = 0; // whatever the parent wrote stays a terminated text
@@ -681,7 +682,7 @@ LRESULT GridActivateCell(GridState* g, uint32_t column, uint32_t row) {
 LRESULT GridEndEdit(GridState* g, bool cancel) {
     HWND editor = g->editor;
     if (!editor || editor == GRID_COMMIT_MARKER) return 0;
-    uint32_t column = g->editCol, row = g->editRow;
+    uint32_t column = g->edit_col, row = g->edit_row;
     std::string text, raw;
     int32_t number = 0;
     GridReadEditor(g, text, number, raw);
