@@ -88,7 +88,6 @@ void GridPaintRows(GridState* g, HDC dc, const RECT& update);
 // The cell as display text, as painted. Returns false when the parent asked
 // to draw a fixed-size cell itself.
 bool GridCellText(GridState* g, uint32_t row, uint32_t column, std::string& text);
-bool GridHasButtonPart(const GridColumnInfo& column);
 
 // grid_input.cpp
 LRESULT GridRowsMouse(GridState* g, UINT message, WPARAM w, LPARAM l);

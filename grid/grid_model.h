@@ -17,10 +17,12 @@
 #include <vector>
 
 constexpr uint32_t kGridMaxRows = 65536;
+constexpr uint32_t kGridMaxColumns = 0xFFFF;         // cells carry the column in 16 bits
 constexpr uint32_t kGridDefaultColour = 0xFFFFFFFFu; // "use the grid's colour"
 constexpr size_t kGridConvertBuffer = 512;           // GRN_USERCONVERT buffer
 constexpr uint32_t kGridMaxEditText = 511;
 constexpr uint32_t kGridMaxDigits = 11;
+constexpr uint32_t kGridValueSize = 4; // bytes of a 32-bit cell value
 
 struct GridColumnInfo {
     int32_t width = 0;
@@ -66,6 +68,8 @@ uint32_t GridEditLimit(const GridColumnInfo& column);
 // Bytes stored for one value of the column: 0 for texts, else n or 4.
 uint32_t GridFixedSize(const GridColumnInfo& column);
 bool GridIsTextColumn(const GridColumnInfo& column);
+// Choice and button-text columns: the current cell shows a button face.
+bool GridHasButtonPart(const GridColumnInfo& column);
 
 // --- rows
 uint32_t GridRowCount(const GridModel& model);

@@ -267,11 +267,6 @@ void DrawRow(GridState* g, HDC dc, uint32_t row, int width, GridImageTiles& tile
 
 } // namespace
 
-bool GridHasButtonPart(const GridColumnInfo& column) {
-    return column.type == GCT_CHOICE || column.type == GCT_BUTTONTEXT ||
-           column.type == GCT_EDITBUTTONTEXT;
-}
-
 bool GridCellText(GridState* g, uint32_t row, uint32_t column, std::string& text) {
     text.clear();
     if (!GridValidCell(g->model, column, row)) return true;
