@@ -48,14 +48,14 @@ void ShiftDate(HWND picker, int days, bool today) {
 
 // Black outer frame, window colour one pixel inside (hot-key and date editors).
 void PaintFrame(HWND window) {
-    HDC dc = GetWindowDC(window);
+    WindowDc dc(window, WindowDc::WholeWindow{});
+    if (!dc) return;
     RECT r;
     GetWindowRect(window, &r);
     OffsetRect(&r, -r.left, -r.top);
-    FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FrameRect(dc.get(), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     InflateRect(&r, -1, -1);
-    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
-    ReleaseDC(window, dc);
+    FrameRect(dc.get(), &r, GetSysColorBrush(COLOR_WINDOW));
 }
 
 LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR,

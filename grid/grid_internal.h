@@ -3,6 +3,7 @@
 // area's extra word) and freed in WM_NCDESTROY.
 #pragma once
 
+#include "common/win32_owners.h"
 #include "grid/grid_image_tiles.h"
 #include "grid/grid_messages.h"
 #include "grid/grid_model.h"
@@ -36,14 +37,14 @@ struct GridState {
     HWND rows = nullptr;
     HWND divider = nullptr;
     UINT id = 0;
-    HFONT font = nullptr;
+    HFONT font = nullptr; // the caller's font or the stock GUI font: never deleted here
     DWORD style = 0;
-    HCURSOR resize_cursor = nullptr;
+    HCURSOR resize_cursor = nullptr; // a shared system cursor: never destroyed
     COLORREF back = 0, line = 0, text = 0;
-    HBRUSH brush = nullptr;
-    bool own_brush = false;
-    HPEN pen = nullptr;
-    HWND editor = nullptr; // open in-place editor, or GRID_COMMIT_MARKER
+    HBRUSH brush = nullptr;      // the background: the system window brush or own_brush
+    GdiObject<HBRUSH> own_brush; // made for a colour set by GRM_SETBACKCOLOR
+    GdiObject<HPEN> pen;         // the grid lines, in the line colour
+    HWND editor = nullptr;       // open in-place editor, or GRID_COMMIT_MARKER
     uint32_t edit_col = 0, edit_row = 0;
     bool edit_cancelled = false; // the open editor is being hidden by Escape
     WNDPROC header_proc = nullptr;

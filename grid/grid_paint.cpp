@@ -34,12 +34,11 @@ int AlignedX(const RECT& cell, int width, int32_t align) {
 void DrawButtonFace(HDC dc, const RECT& cell, bool pressed) {
     RECT b = {cell.right - kButtonWidth, cell.top, cell.right, cell.bottom};
     DrawFrameControl(dc, &b, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
-    HGDIOBJ old = SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    SelectedObject font(dc, GetStockObject(SYSTEM_FONT));
     COLORREF old_colour = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     if (pressed) OffsetRect(&b, 1, 1);
     DrawTextA(dc, "...", 3, &b, DT_SINGLELINE | DT_NOPREFIX | DT_CENTER | DT_VCENTER);
     SetTextColor(dc, old_colour);
-    SelectObject(dc, old);
 }
 
 // How the cells of one row are painted: the images of the paint pass and
@@ -190,50 +189,10 @@ int LastVisibleColumn(const GridModel& m) {
     return -1;
 }
 
-// Draws one row into dc at (0, 0); width is the row area's width.
-void DrawRow(GridState* g, HDC dc, uint32_t row, int width, GridImageTiles& tiles,
-             COLORREF back_colour) {
+void DrawGridLines(GridState* g, HDC dc, uint32_t row) {
     const GridModel& m = g->model;
     int h = g->row_height;
-    bool current = row == g->cur_row;
-    bool focused = GetFocus() == g->rows;
-    uint32_t colours[2];
-    GridGetRowColours(m, row, colours);
-    COLORREF text_colour = colours[1] != kGridDefaultColour ? colours[1] : g->text;
-    RECT all = {0, 0, width, h};
-    FillRect(dc, &all, g->brush);
-    RECT cells = {0, 0, std::min(m.total_width, width), h};
-    RowPaint paint{&tiles, g->brush, back_colour, true};
-    HBRUSH row_brush = nullptr;
-    if (current && !(g->style & GRS_NOSELCOLOR)) {
-        paint.fill = GetSysColorBrush(COLOR_HIGHLIGHT);
-        paint.fill_colour = GetSysColor(COLOR_HIGHLIGHT);
-        FillRect(dc, &cells, paint.fill);
-        text_colour = GetSysColor(COLOR_HIGHLIGHTTEXT);
-    } else if (colours[0] != kGridDefaultColour) {
-        row_brush = CreateSolidBrush(colours[0]);
-        paint.fill = row_brush;
-        paint.fill_colour = colours[0];
-        paint.plain = row_brush != nullptr;
-        if (row_brush) FillRect(dc, &cells, row_brush);
-    }
-    SetTextColor(dc, text_colour);
-    SetBkMode(dc, TRANSPARENT);
-    // Selecting a font is costly under Wine's X11 driver (it reads the X
-    // resource settings every time): the first row of a pass selects it, a
-    // later row only when an owner-drawn cell left another one.
-    if (GetCurrentObject(dc, OBJ_FONT) != g->font) SelectObject(dc, g->font);
-    UINT state = (current ? ODS_SELECTED : 0) | (current && focused ? ODS_FOCUS : 0);
-    for (uint32_t c = 0; c < m.columns.size(); ++c) {
-        const GridColumnInfo& col = m.columns[c];
-        if (col.width <= 0) continue;
-        RECT cell = {col.left, 0, col.left + col.width, h};
-        DrawCell(g, dc, row, c, cell, current && c == g->cur_col, state, paint);
-        SetTextColor(dc, text_colour);
-    }
-    if (row_brush) DeleteObject(row_brush);
-    // Grid lines.
-    HGDIOBJ old_pen = SelectObject(dc, g->pen);
+    SelectedObject pen(dc, g->pen.get());
     bool last_row = row + 1 == GridRowCount(m);
     if ((g->style & GRS_HLINES) || ((g->style & GRS_FRAME) && last_row)) {
         MoveToEx(dc, 0, h - 1, nullptr);
@@ -249,7 +208,52 @@ void DrawRow(GridState* g, HDC dc, uint32_t row, int width, GridImageTiles& tile
             LineTo(dc, x, h);
         }
     }
-    SelectObject(dc, old_pen);
+}
+
+// Draws one row into dc at (0, 0); width is the row area's width.
+void DrawRow(GridState* g, HDC dc, uint32_t row, int width, GridImageTiles& tiles,
+             COLORREF back_colour) {
+    const GridModel& m = g->model;
+    int h = g->row_height;
+    bool current = row == g->cur_row;
+    bool focused = GetFocus() == g->rows;
+    uint32_t colours[2];
+    GridGetRowColours(m, row, colours);
+    COLORREF text_colour = colours[1] != kGridDefaultColour ? colours[1] : g->text;
+    RECT all = {0, 0, width, h};
+    FillRect(dc, &all, g->brush);
+    RECT cells = {0, 0, std::min(m.total_width, width), h};
+    RowPaint paint{&tiles, g->brush, back_colour, true};
+    GdiObject<HBRUSH> row_brush;
+    if (current && !(g->style & GRS_NOSELCOLOR)) {
+        paint.fill = GetSysColorBrush(COLOR_HIGHLIGHT);
+        paint.fill_colour = GetSysColor(COLOR_HIGHLIGHT);
+        FillRect(dc, &cells, paint.fill);
+        text_colour = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    } else if (colours[0] != kGridDefaultColour) {
+        row_brush.Reset(CreateSolidBrush(colours[0]));
+        paint.fill = row_brush.get();
+        paint.fill_colour = colours[0];
+        paint.plain = static_cast<bool>(row_brush);
+        if (row_brush) FillRect(dc, &cells, row_brush.get());
+    }
+    SetTextColor(dc, text_colour);
+    SetBkMode(dc, TRANSPARENT);
+    // Selecting a font is costly under Wine's X11 driver (it reads the X
+    // resource settings every time): the first row of a pass selects it, a
+    // later row only when an owner-drawn cell left another one. The pass
+    // restores the buffer's own font at its end (GridPaintRows).
+    if (GetCurrentObject(dc, OBJ_FONT) != g->font) SelectObject(dc, g->font);
+    UINT state = (current ? ODS_SELECTED : 0) | (current && focused ? ODS_FOCUS : 0);
+    for (uint32_t c = 0; c < m.columns.size(); ++c) {
+        const GridColumnInfo& col = m.columns[c];
+        if (col.width <= 0) continue;
+        RECT cell = {col.left, 0, col.left + col.width, h};
+        DrawCell(g, dc, row, c, cell, current && c == g->cur_col, state, paint);
+        SetTextColor(dc, text_colour);
+    }
+    row_brush.Reset();
+    DrawGridLines(g, dc, row);
     // Focus rectangles of the current cell.
     bool show_focus = !(g->style & GRS_NOFOCUSRECT) && (focused || (g->style & GRS_NOSELCOLOR));
     if (current && show_focus && g->cur_col < m.columns.size() && m.columns[g->cur_col].width > 0) {
@@ -296,7 +300,7 @@ void GridPaintHeader(GridState* g, const DRAWITEMSTRUCT* item) {
     FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ old_font = SelectObject(dc, g->font);
+    SelectedObject font(dc, g->font);
     int x = 0;
     for (const GridColumnInfo& c : g->model.columns) {
         if (c.width <= 0) continue;
@@ -312,7 +316,6 @@ void GridPaintHeader(GridState* g, const DRAWITEMSTRUCT* item) {
     x = std::max(x, g->model.total_width);
     RECT rest = {x, all.top, all.right, all.bottom};
     DrawEdge(dc, &rest, EDGE_RAISED, BF_RECT);
-    SelectObject(dc, old_font);
 }
 
 void GridPaintRows(GridState* g, HDC dc, const RECT& update) {
@@ -327,26 +330,28 @@ void GridPaintRows(GridState* g, HDC dc, const RECT& update) {
         last = 0;
     else
         last = std::min(last, count - 1);
-    int bottom = 0;
-    HDC mem = count > 0 && first <= last && width > 0 ? g->row_buffer.Get(dc, width, h) : nullptr;
-    if (mem) {
+    if (count > 0 && first <= last && width > 0) {
+        // Without the off-screen bitmap nothing is painted: no row is
+        // better than rows drawn straight onto the screen with flicker.
+        HDC buffer = g->row_buffer.Get(dc, width, h);
+        if (!buffer) return;
         // Each pass starts from the buffer's own state and leaves it so:
         // the grid's font may be deleted between paints, and an owner-drawn
         // cell may have changed colours or modes.
-        int saved = SaveDC(mem);
+        int saved = SaveDC(buffer);
         g->tiles.BeginPass(dc);
         // The colour the grid's brush really fills with (the system brush
         // of a new grid follows the system colour).
         LOGBRUSH brush{};
         COLORREF back = GetObjectA(g->brush, sizeof brush, &brush) ? brush.lbColor : g->back;
         for (uint32_t row = first; row <= last; ++row) {
-            DrawRow(g, mem, row, width, g->tiles, back);
+            DrawRow(g, buffer, row, width, g->tiles, back);
             int y = static_cast<int>(row - g->first_row) * h;
-            BitBlt(dc, 0, y, width, h, mem, 0, 0, SRCCOPY);
+            BitBlt(dc, 0, y, width, h, buffer, 0, 0, SRCCOPY);
         }
-        RestoreDC(mem, saved);
+        RestoreDC(buffer, saved);
     }
-    if (count > g->first_row) bottom = static_cast<int>(count - g->first_row) * h;
+    int bottom = count > g->first_row ? static_cast<int>(count - g->first_row) * h : 0;
     if (bottom < client.bottom) {
         RECT below = {0, bottom, width, client.bottom};
         FillRect(dc, &below, g->brush);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 const char kGridClass[] = "CellGrid";
@@ -62,7 +63,7 @@ bool CreateState(HWND window) {
     g->line = RGB(192, 192, 192);
     g->text = GetSysColor(COLOR_WINDOWTEXT);
     g->brush = GetSysColorBrush(COLOR_WINDOW);
-    g->pen = CreatePen(PS_SOLID, 1, g->line);
+    g->pen.Reset(CreatePen(PS_SOLID, 1, g->line));
     g->font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     g->resize_cursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_SIZEWE));
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
@@ -84,13 +85,13 @@ bool CreateState(HWND window) {
     return true;
 }
 
+// The child windows go with the grid window; the editors the grid made, the
+// brush, the pen and the off-screen bitmaps go with the state.
 void DestroyState(HWND window, GridState* g) {
     SetState(window, nullptr);
     if (!g) return;
     if (g->rows && IsWindow(g->rows)) SetWindowLongPtrA(g->rows, 0, 0);
     GridDestroyEditors(g);
-    if (g->own_brush) DeleteObject(g->brush);
-    if (g->pen) DeleteObject(g->pen);
     delete g;
 }
 
@@ -165,19 +166,17 @@ LRESULT InsertRow(GridState* g, uint32_t position, LPARAM values) {
 LRESULT SetColour(GridState* g, UINT message, COLORREF colour) {
     switch (message) {
     case GRM_SETBACKCOLOR: {
-        HBRUSH brush = CreateSolidBrush(colour);
+        GdiObject<HBRUSH> brush(CreateSolidBrush(colour));
         if (!brush) return 0;
-        if (g->own_brush) DeleteObject(g->brush);
-        g->brush = brush;
-        g->own_brush = true;
+        g->own_brush = std::move(brush); // releases the one made for the last colour
+        g->brush = g->own_brush.get();
         g->back = colour;
         break;
     }
     case GRM_SETLINECOLOR: {
-        HPEN pen = CreatePen(PS_SOLID, 1, colour);
+        GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, colour));
         if (!pen) return 0;
-        DeleteObject(g->pen);
-        g->pen = pen;
+        g->pen = std::move(pen);
         g->line = colour;
         break;
     }
