@@ -13,8 +13,12 @@ constexpr UINT_PTR kSubclassId = 0x6772; // one subclass per editor
 constexpr int kListRows = 8;
 
 GridColumnInfo* EditColumn(GridState* g) {
-    if (g->edit_col >= g->model.columns.size()) return nullptr;
-    return &g->model.columns[g->edit_col];
+    if (g->edit.column >= g->model.columns.size()) return nullptr;
+    return &g->model.columns[g->edit.column];
+}
+
+bool IsOpenEditor(const GridState* g, HWND window) {
+    return g->edit.phase == GridEditPhase::kEditing && g->edit.editor == window;
 }
 
 // True when focus went to the editor itself or one of its own windows (a
@@ -62,7 +66,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
                             DWORD_PTR data) {
     GridState* g = reinterpret_cast<GridState*>(data);
     GridColumnInfo* c = EditColumn(g);
-    bool open = g->editor == window;
+    bool open = IsOpenEditor(g, window);
     int type = c ? c->type : -1;
     switch (message) {
     case WM_GETDLGCODE:
@@ -88,7 +92,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
     case WM_KILLFOCUS:
         if (open && !BelongsTo(reinterpret_cast<HWND>(w), window)) {
             LRESULT r = DefSubclassProc(window, message, w, l);
-            if (g->editor == window) GridEndEdit(g, false);
+            if (IsOpenEditor(g, window)) GridEndEdit(g, false);
             return r;
         }
         break;
@@ -220,7 +224,8 @@ void GridCreateEditor(GridState* g, GridColumnInfo& c) {
 }
 
 void GridDestroyEditors(GridState* g) {
-    g->editor = nullptr;
+    g->edit.phase = GridEditPhase::kNone;
+    g->edit.editor = nullptr;
     for (GridColumnInfo& c : g->model.columns) {
         HWND editor = reinterpret_cast<HWND>(c.editor);
         if (editor && IsWindow(editor)) {
@@ -236,8 +241,8 @@ void GridShowEditor(GridState* g, uint32_t column, uint32_t row) {
     const GridColumnInfo& c = g->model.columns[column];
     HWND editor = reinterpret_cast<HWND>(c.editor);
     RECT cell = GridCellRect(g, column, row);
-    g->edit_col = column;
-    g->edit_row = row;
+    g->edit.column = column;
+    g->edit.row = row;
     SetEditorValue(g, c, editor, row, column);
     if (c.type == GCT_CHOICE) {
         POINT at = {cell.left, cell.top};
@@ -251,16 +256,17 @@ void GridShowEditor(GridState* g, uint32_t column, uint32_t row) {
         SetWindowPos(editor, HWND_TOP, cell.left, cell.top, cell.right - cell.left,
                      cell.bottom - cell.top, SWP_SHOWWINDOW);
     }
-    g->editor = editor;
+    g->edit.phase = GridEditPhase::kEditing;
+    g->edit.editor = editor;
     SetFocus(editor);
 }
 
 void GridReadEditor(GridState* g, std::string& text, int32_t& number, std::string& raw) {
     GridColumnInfo* c = EditColumn(g);
-    HWND editor = g->editor;
+    HWND editor = g->edit.editor;
     if (!c || !editor) return;
     char buffer[kGridConvertBuffer] = "";
-    number = GridCellInt(g->model, g->edit_row, g->edit_col);
+    number = GridCellInt(g->model, g->edit.row, g->edit.column);
     switch (c->type) {
     case GCT_TEXT:
     case GCT_EDITBUTTONTEXT:
@@ -291,8 +297,8 @@ void GridReadEditor(GridState* g, std::string& text, int32_t& number, std::strin
     }
     case GCT_DATA: {
         // The caller's window hands its text over as the new raw value.
-        size_t size = GridCellDataSize(g->model, g->edit_row, g->edit_col);
-        const uint8_t* value = GridCellValue(g->model, g->edit_row, g->edit_col);
+        size_t size = GridCellDataSize(g->model, g->edit.row, g->edit.column);
+        const uint8_t* value = GridCellValue(g->model, g->edit.row, g->edit.column);
         raw.assign(std::max<size_t>(size, 1), '\0');
         if (value) raw.assign(reinterpret_cast<const char*>(value), size);
         int n = GetWindowTextA(editor, buffer, sizeof buffer);

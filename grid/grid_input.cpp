@@ -197,7 +197,8 @@ void GridRowsChar(GridState* g, WPARAM ch) {
     if (ch == '\r' || ch == '\t' || ch == 27 || ch == '\n') return;
     if (GridRowCount(g->model) == 0) return;
     GridActivateCell(g, g->cur_col, g->cur_row);
-    if (g->editor && g->editor != GRID_COMMIT_MARKER) SendMessageA(g->editor, WM_CHAR, ch, 0);
+    // Typing starts editing: the character goes on to the editor that opened.
+    if (g->edit.phase == GridEditPhase::kEditing) SendMessageA(g->edit.editor, WM_CHAR, ch, 0);
 }
 
 LRESULT CALLBACK GridRowsProc(HWND window, UINT message, WPARAM w, LPARAM l) {

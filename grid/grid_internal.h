@@ -13,13 +13,21 @@
 
 #include <string>
 
-// Marker in GridState::editor while a button-cell value is committed.
-#define GRID_COMMIT_MARKER (reinterpret_cast<HWND>(static_cast<intptr_t>(-1)))
-
 extern const char kGridClass[];
 extern const char kRowsClass[];
 
 enum GridHeaderMode { kHeaderIdle, kHeaderOverEdge, kHeaderDragging };
+
+// What in-place editing is doing. Committing: a check-box or button-text
+// value is being stored (with its notifications) without an editor window;
+// like kNone, nothing is open then that could be ended or typed into.
+enum class GridEditPhase { kNone, kEditing, kCommitting };
+
+struct GridEdit {
+    GridEditPhase phase = GridEditPhase::kNone;
+    HWND editor = nullptr;        // the open editor while kEditing
+    uint32_t column = 0, row = 0; // the cell an editor was last opened on
+};
 
 struct GridState {
     GridModel model;
@@ -44,9 +52,7 @@ struct GridState {
     HBRUSH brush = nullptr;      // the background: the system window brush or own_brush
     GdiObject<HBRUSH> own_brush; // made for a colour set by GRM_SETBACKCOLOR
     GdiObject<HPEN> pen;         // the grid lines, in the line colour
-    HWND editor = nullptr;       // open in-place editor, or GRID_COMMIT_MARKER
-    uint32_t edit_col = 0, edit_row = 0;
-    bool edit_cancelled = false; // the open editor is being hidden by Escape
+    GridEdit edit;
     WNDPROC header_proc = nullptr;
     // Row-area mouse state.
     bool captured = false;

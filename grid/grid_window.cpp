@@ -283,7 +283,7 @@ LRESULT GridMessage(GridState* g, UINT message, WPARAM w, LPARAM l) {
         if (w >= count) return 0;
         // Deleting the edited row drops its edit; deleting another row
         // commits the edit first, while its row still has the same number.
-        GridEndEdit(g, g->editor && g->edit_row == w);
+        GridEndEdit(g, g->edit.phase == GridEditPhase::kEditing && g->edit.row == w);
         // (the parent may have changed the rows while the edit was committed)
         if (!GridDeleteRow(m, static_cast<uint32_t>(w))) return 0;
         AfterRowsChanged(g, static_cast<uint32_t>(w));
@@ -485,6 +485,14 @@ LRESULT CALLBACK GridProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     return DefWindowProcA(window, message, w, l);
 }
 
+// Stores a value that activation produced without an editor.
+void CommitValue(GridState* g, uint32_t column, uint32_t row, intptr_t value) {
+    g->edit.phase = GridEditPhase::kCommitting;
+    g->edit.editor = nullptr;
+    GridStoreCell(g, column, row, value);
+    g->edit.phase = GridEditPhase::kNone;
+}
+
 } // namespace
 
 GridState* GridFromWindow(HWND window) {
@@ -659,9 +667,7 @@ LRESULT GridActivateCell(GridState* g, uint32_t column, uint32_t row) {
     if (c.type == GCT_CHECK) {
         if (!GridNotify(g, GRN_CHECKCLICK, static_cast<int>(column), static_cast<int>(row), nullptr,
                         &number)) {
-            g->editor = GRID_COMMIT_MARKER;
-            GridStoreCell(g, column, row, number ? 0 : 1);
-            g->editor = nullptr;
+            CommitValue(g, column, row, number ? 0 : 1);
         }
     } else if (c.type == GCT_IMAGE) {
         GridNotify(g, GRN_IMAGECLICK, static_cast<int>(column), static_cast<int>(row), nullptr,
@@ -670,22 +676,21 @@ LRESULT GridActivateCell(GridState* g, uint32_t column, uint32_t row) {
         if (!GridNotify(g, GRN_BUTTONCLICK, static_cast<int>(column), static_cast<int>(row),
                         nullptr, value.data())) {
             value.back() = 0; // whatever the parent wrote stays a terminated text
-            g->editor = GRID_COMMIT_MARKER;
-            GridStoreCell(g, column, row, reinterpret_cast<intptr_t>(value.data()));
-            g->editor = nullptr;
+            CommitValue(g, column, row, reinterpret_cast<intptr_t>(value.data()));
         }
     }
     return 1;
 }
 
 LRESULT GridEndEdit(GridState* g, bool cancel) {
-    HWND editor = g->editor;
-    if (!editor || editor == GRID_COMMIT_MARKER) return 0;
-    uint32_t column = g->edit_col, row = g->edit_row;
+    if (g->edit.phase != GridEditPhase::kEditing) return 0;
+    HWND editor = g->edit.editor;
+    uint32_t column = g->edit.column, row = g->edit.row;
     std::string text, raw;
     int32_t number = 0;
     GridReadEditor(g, text, number, raw);
-    g->editor = nullptr;
+    g->edit.phase = GridEditPhase::kNone;
+    g->edit.editor = nullptr;
     HWND focus = GetFocus();
     if (focus == editor || IsChild(editor, focus)) SetFocus(g->rows);
     ShowWindow(editor, SW_HIDE);
