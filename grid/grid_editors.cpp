@@ -1,6 +1,4 @@
-// In-place editors: creation per column type, showing one over a cell,
-// reading its value back, and the keys that commit or cancel.
-#include "grid/grid_internal.h"
+#include "grid/grid_editors.h"
 
 #include <commctrl.h>
 
@@ -19,6 +17,12 @@ GridColumnInfo* EditColumn(GridState* g) {
 
 bool IsOpenEditor(const GridState* g, HWND window) {
     return g->edit.phase == GridEditPhase::kEditing && g->edit.editor == window;
+}
+
+// Ending an edit stores through the grid, with notifications: the grid
+// window does it when asked.
+void AskGridToEndEdit(const GridState* g, bool cancel) {
+    SendMessageA(g->self, GRM_ENDEDIT, GridCell(g->edit.column, g->edit.row), cancel ? 1 : 0);
 }
 
 // True when focus went to the editor itself or one of its own windows (a
@@ -73,7 +77,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
         return DefSubclassProc(window, message, w, l) | DLGC_WANTALLKEYS;
     case WM_KEYDOWN:
         if (open && (w == VK_RETURN || w == VK_ESCAPE)) {
-            GridEndEdit(g, w == VK_ESCAPE);
+            AskGridToEndEdit(g, w == VK_ESCAPE);
             return 0;
         }
         break;
@@ -92,7 +96,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
     case WM_KILLFOCUS:
         if (open && !BelongsTo(reinterpret_cast<HWND>(w), window)) {
             LRESULT r = DefSubclassProc(window, message, w, l);
-            if (IsOpenEditor(g, window)) GridEndEdit(g, false);
+            if (IsOpenEditor(g, window)) AskGridToEndEdit(g, false);
             return r;
         }
         break;
@@ -105,7 +109,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
     case WM_LBUTTONUP:
         if (type == GCT_CHOICE && open) {
             LRESULT r = DefSubclassProc(window, message, w, l);
-            GridEndEdit(g, false);
+            AskGridToEndEdit(g, false);
             return r;
         }
         break;
@@ -120,7 +124,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
     return DefSubclassProc(window, message, w, l);
 }
 
-void SetEditorValue(GridState* g, const GridColumnInfo& c, HWND editor, uint32_t row,
+void SetEditorValue(const GridState* g, const GridColumnInfo& c, HWND editor, uint32_t row,
                     uint32_t column) {
     int32_t value = GridCellInt(g->model, row, column);
     switch (c.type) {
@@ -237,12 +241,9 @@ void GridDestroyEditors(GridState* g) {
     }
 }
 
-void GridShowEditor(GridState* g, uint32_t column, uint32_t row) {
+HWND GridShowEditor(GridState* g, uint32_t column, uint32_t row, const RECT& cell) {
     const GridColumnInfo& c = g->model.columns[column];
     HWND editor = reinterpret_cast<HWND>(c.editor);
-    RECT cell = GridCellRect(g, column, row);
-    g->edit.column = column;
-    g->edit.row = row;
     SetEditorValue(g, c, editor, row, column);
     if (c.type == GCT_CHOICE) {
         POINT at = {cell.left, cell.top};
@@ -256,18 +257,17 @@ void GridShowEditor(GridState* g, uint32_t column, uint32_t row) {
         SetWindowPos(editor, HWND_TOP, cell.left, cell.top, cell.right - cell.left,
                      cell.bottom - cell.top, SWP_SHOWWINDOW);
     }
-    g->edit.phase = GridEditPhase::kEditing;
-    g->edit.editor = editor;
-    SetFocus(editor);
+    return editor;
 }
 
-void GridReadEditor(GridState* g, std::string& text, int32_t& number, std::string& raw) {
-    GridColumnInfo* c = EditColumn(g);
+void GridReadEditor(const GridState* g, std::string& text, int32_t& number, std::string& raw) {
+    uint32_t column = g->edit.column, row = g->edit.row;
     HWND editor = g->edit.editor;
-    if (!c || !editor) return;
+    if (column >= g->model.columns.size() || !editor) return;
+    const GridColumnInfo& c = g->model.columns[column];
     char buffer[kGridConvertBuffer] = "";
-    number = GridCellInt(g->model, g->edit.row, g->edit.column);
-    switch (c->type) {
+    number = GridCellInt(g->model, row, column);
+    switch (c.type) {
     case GCT_TEXT:
     case GCT_EDITBUTTONTEXT:
         GetWindowTextA(editor, buffer, sizeof buffer);
@@ -284,21 +284,22 @@ void GridReadEditor(GridState* g, std::string& text, int32_t& number, std::strin
     case GCT_TIME: {
         SYSTEMTIME st{};
         if (DateTime_GetSystemtime(editor, &st) != GDT_VALID) break;
-        if (c->type == GCT_DATE)
+        if (c.type == GCT_DATE)
             number = GridDateToDay(st.wYear, st.wMonth, st.wDay);
         else
             number = st.wHour * 3600 + st.wMinute * 60 + st.wSecond;
         break;
     }
     case GCT_CHOICE: {
-        LRESULT sel = SendMessageA(editor, LB_GETCURSEL, 0, 0);
-        if (sel >= 0) number = static_cast<int32_t>(SendMessageA(editor, LB_GETITEMDATA, sel, 0));
+        LRESULT selected = SendMessageA(editor, LB_GETCURSEL, 0, 0);
+        if (selected >= 0)
+            number = static_cast<int32_t>(SendMessageA(editor, LB_GETITEMDATA, selected, 0));
         break;
     }
     case GCT_DATA: {
         // The caller's window hands its text over as the new raw value.
-        size_t size = GridCellDataSize(g->model, g->edit.row, g->edit.column);
-        const uint8_t* value = GridCellValue(g->model, g->edit.row, g->edit.column);
+        size_t size = GridCellDataSize(g->model, row, column);
+        const uint8_t* value = GridCellValue(g->model, row, column);
         raw.assign(std::max<size_t>(size, 1), '\0');
         if (value) raw.assign(reinterpret_cast<const char*>(value), size);
         int n = GetWindowTextA(editor, buffer, sizeof buffer);
@@ -313,7 +314,7 @@ void GridReadEditor(GridState* g, std::string& text, int32_t& number, std::strin
     }
 }
 
-void GridAddEditorChoice(GridState*, GridColumnInfo& c, const char* text, int value) {
+void GridAddEditorChoice(GridColumnInfo& c, const char* text, int value) {
     HWND list = reinterpret_cast<HWND>(c.editor);
     if (!list) return;
     LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
@@ -322,6 +323,10 @@ void GridAddEditorChoice(GridState*, GridColumnInfo& c, const char* text, int va
 
 void GridClearEditorChoices(GridColumnInfo& c) {
     if (c.editor) SendMessageA(reinterpret_cast<HWND>(c.editor), LB_RESETCONTENT, 0, 0);
+}
+
+void GridMeasureChoiceItem(MEASUREITEMSTRUCT* item) {
+    item->itemHeight = 18;
 }
 
 bool GridDrawChoiceItem(GridState* g, const DRAWITEMSTRUCT* item) {

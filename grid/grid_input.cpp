@@ -1,6 +1,11 @@
-// Mouse and keyboard of the row area, and the header's own procedure
-// (column resizing with the divider line, header clicks).
-#include "grid/grid_internal.h"
+#include "grid/grid_input.h"
+
+#include "grid/grid_activation.h"
+#include "grid/grid_cells.h"
+#include "grid/grid_editors.h"
+#include "grid/grid_paint.h"
+#include "grid/grid_scroll.h"
+#include "grid/grid_state.h"
 
 #include <windowsx.h>
 
@@ -99,9 +104,7 @@ int NextVisibleColumn(GridState* g, int step) {
     return -1;
 }
 
-} // namespace
-
-LRESULT GridRowsMouse(GridState* g, UINT message, WPARAM, LPARAM l) {
+LRESULT RowsMouse(GridState* g, UINT message, WPARAM, LPARAM l) {
     int x = GET_X_LPARAM(l), y = GET_Y_LPARAM(l);
     switch (message) {
     case WM_LBUTTONDOWN:
@@ -128,7 +131,7 @@ LRESULT GridRowsMouse(GridState* g, UINT message, WPARAM, LPARAM l) {
     return 0;
 }
 
-void GridRowsKeyDown(GridState* g, WPARAM key) {
+void RowsKeyDown(GridState* g, WPARAM key) {
     uint32_t count = GridRowCount(g->model);
     bool keypad = key >= VK_NUMPAD0 && key <= VK_NUMPAD9;
     if (keypad) g->swallow_char = true;
@@ -189,7 +192,7 @@ void GridRowsKeyDown(GridState* g, WPARAM key) {
     GridSetCurrentCell(g, g->cur_col, static_cast<uint32_t>(row));
 }
 
-void GridRowsChar(GridState* g, WPARAM ch) {
+void RowsChar(GridState* g, WPARAM ch) {
     if (g->swallow_char) {
         g->swallow_char = false;
         return;
@@ -200,6 +203,8 @@ void GridRowsChar(GridState* g, WPARAM ch) {
     // Typing starts editing: the character goes on to the editor that opened.
     if (g->edit.phase == GridEditPhase::kEditing) SendMessageA(g->edit.editor, WM_CHAR, ch, 0);
 }
+
+} // namespace
 
 LRESULT CALLBACK GridRowsProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_NCCREATE) {
@@ -229,137 +234,20 @@ LRESULT CALLBACK GridRowsProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
     case WM_CAPTURECHANGED:
-        return GridRowsMouse(g, message, w, l);
+        return RowsMouse(g, message, w, l);
     case WM_KEYDOWN:
-        GridRowsKeyDown(g, w);
+        RowsKeyDown(g, w);
         return 0;
     case WM_CHAR:
-        GridRowsChar(g, w);
+        RowsChar(g, w);
         return 0;
     case WM_MOUSEWHEEL:
         return SendMessageA(g->self, message, w, l);
-    case WM_MEASUREITEM: {
-        MEASUREITEMSTRUCT* item = reinterpret_cast<MEASUREITEMSTRUCT*>(l);
-        item->itemHeight = 18;
+    case WM_MEASUREITEM:
+        GridMeasureChoiceItem(reinterpret_cast<MEASUREITEMSTRUCT*>(l));
         return TRUE;
-    }
     case WM_DRAWITEM:
         return GridDrawChoiceItem(g, reinterpret_cast<const DRAWITEMSTRUCT*>(l));
     }
     return DefWindowProcA(window, message, w, l);
-}
-
-// ------------------------------------------------------------------ header
-
-namespace {
-
-int EdgeAt(GridState* g, int x) {
-    const GridModel& m = g->model;
-    for (size_t c = 0; c < m.columns.size(); ++c) {
-        const GridColumnInfo& col = m.columns[c];
-        if (col.width <= 0) continue;
-        int right = col.left + col.width;
-        if (x >= right - 2 && x <= right + 4) return static_cast<int>(c);
-    }
-    return -1;
-}
-
-int ColumnAt(GridState* g, int x) {
-    const GridModel& m = g->model;
-    for (size_t c = 0; c < m.columns.size(); ++c) {
-        const GridColumnInfo& col = m.columns[c];
-        if (col.width > 0 && x >= col.left && x < col.left + col.width) return static_cast<int>(c);
-    }
-    return -1;
-}
-
-void MoveDivider(GridState* g, int x) {
-    const GridColumnInfo& col = g->model.columns[g->edge_column];
-    x = std::max(x, col.left);
-    RECT client;
-    GetClientRect(g->self, &client);
-    MoveWindow(g->divider, x - g->scroll_x - 1, 0, 2, client.bottom, TRUE);
-}
-
-} // namespace
-
-LRESULT CALLBACK GridHeaderProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    GridState* g = reinterpret_cast<GridState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!g) return DefWindowProcA(window, message, w, l);
-    bool inert = (g->style & GRS_INERTHEADER) != 0;
-    int x = GET_X_LPARAM(l);
-    switch (message) {
-    case WM_SETCURSOR:
-        if (!inert && g->header_mode != kHeaderIdle) {
-            SetCursor(g->resize_cursor);
-            return TRUE;
-        }
-        break;
-    case WM_MOUSEMOVE:
-        if (inert) return 0;
-        if (g->header_mode == kHeaderDragging) {
-            MoveDivider(g, x);
-        } else if (g->pressed_column < 0) {
-            g->header_mode = EdgeAt(g, x) >= 0 ? kHeaderOverEdge : kHeaderIdle;
-            if (g->header_mode == kHeaderOverEdge) SetCursor(g->resize_cursor);
-        }
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: {
-        if (inert) return 0;
-        int edge = EdgeAt(g, x);
-        if (edge >= 0) {
-            g->header_mode = kHeaderDragging;
-            g->edge_column = edge;
-            SetCapture(window);
-            SetCursor(g->resize_cursor);
-            MoveDivider(g, x);
-            ShowWindow(g->divider, SW_SHOW);
-            SetWindowPos(g->divider, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-            return 0;
-        }
-        int column = ColumnAt(g, x);
-        if (column >= 0) {
-            g->pressed_column = column;
-            g->model.columns[column].flags |= GCF_PRESSED;
-            SetCapture(window);
-            InvalidateRect(window, nullptr, FALSE);
-        }
-        return 0;
-    }
-    case WM_LBUTTONUP:
-        if (g->header_mode == kHeaderDragging) {
-            g->header_mode = kHeaderIdle;
-            ReleaseCapture();
-            ShowWindow(g->divider, SW_HIDE);
-            const GridColumnInfo& col = g->model.columns[g->edge_column];
-            int width = std::max(x - col.left, 1);
-            SendMessageA(g->self, GRM_SETCOLUMNWIDTH, static_cast<WPARAM>(g->edge_column), width);
-            InvalidateRect(g->self, nullptr, FALSE);
-            return 0;
-        }
-        if (g->pressed_column >= 0) {
-            int column = g->pressed_column;
-            g->pressed_column = -1;
-            ReleaseCapture();
-            if (static_cast<size_t>(column) < g->model.columns.size())
-                g->model.columns[column].flags &= ~GCF_PRESSED;
-            InvalidateRect(window, nullptr, FALSE);
-            GridNotify(g, GRN_HEADERCLICK, column, -1, nullptr, nullptr);
-        }
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(l) != window) {
-            if (g->header_mode == kHeaderDragging) ShowWindow(g->divider, SW_HIDE);
-            g->header_mode = kHeaderIdle;
-            if (g->pressed_column >= 0 &&
-                static_cast<size_t>(g->pressed_column) < g->model.columns.size()) {
-                g->model.columns[g->pressed_column].flags &= ~GCF_PRESSED;
-                InvalidateRect(window, nullptr, FALSE);
-            }
-            g->pressed_column = -1;
-        }
-        break;
-    }
-    return CallWindowProcA(g->header_proc, window, message, w, l);
 }

@@ -1,6 +1,6 @@
-// Painting of the header and of the rows (each row drawn off-screen and
-// copied in one step), and the cell display texts.
-#include "grid/grid_internal.h"
+#include "grid/grid_paint.h"
+
+#include "grid/grid_cells.h"
 
 #include <commctrl.h>
 

@@ -1,6 +1,6 @@
-// State of one CellGrid window and the routines its files share. The state
-// record is owned by the grid window (extra word 0, also stored in the row
-// area's extra word) and freed in WM_NCDESTROY.
+// The state of one CellGrid window, shared by the files of the control. The
+// record is owned by the grid window (its extra word, also stored in the
+// row area's extra word) and freed in WM_NCDESTROY.
 #pragma once
 
 #include "common/win32_owners.h"
@@ -11,10 +11,11 @@
 
 #include <windows.h>
 
-#include <string>
+#include <cstdint>
 
-extern const char kGridClass[];
-extern const char kRowsClass[];
+// The header is this wide whatever the columns, so that scrolling only
+// moves it.
+constexpr int kGridHeaderWidth = 8192;
 
 enum GridHeaderMode { kHeaderIdle, kHeaderOverEdge, kHeaderDragging };
 
@@ -71,43 +72,6 @@ struct GridState {
     GridImageTiles tiles;
 };
 
-GridState* GridFromWindow(HWND window);
-
-// grid_window.cpp
-int GridNotify(GridState* g, UINT code, int column, int row, HWND window, void* data);
-LRESULT GridSetCurrentCell(GridState* g, uint32_t column, uint32_t row);
-LRESULT GridActivateCell(GridState* g, uint32_t column, uint32_t row);
-LRESULT GridEndEdit(GridState* g, bool cancel);
-LRESULT GridStoreCell(GridState* g, uint32_t column, uint32_t row, intptr_t value);
-void GridLayout(GridState* g);
-void GridUpdateVerticalBar(GridState* g, bool redraw);
-void GridScrollIntoView(GridState* g);
-void GridSetFirstRow(GridState* g, long first);
-void GridSetScrollX(GridState* g, long x);
-int GridVisibleRows(GridState* g);
-void GridInvalidateRow(GridState* g, uint32_t row);
-RECT GridCellRect(GridState* g, uint32_t column, uint32_t row);
-LRESULT CALLBACK GridRowsProc(HWND window, UINT message, WPARAM w, LPARAM l);
-
-// grid_paint.cpp
-void GridPaintHeader(GridState* g, const DRAWITEMSTRUCT* item);
-void GridPaintRows(GridState* g, HDC dc, const RECT& update);
-// The cell as display text, as painted. Returns false when the parent asked
-// to draw a fixed-size cell itself.
-bool GridCellText(GridState* g, uint32_t row, uint32_t column, std::string& text);
-
-// grid_input.cpp
-LRESULT GridRowsMouse(GridState* g, UINT message, WPARAM w, LPARAM l);
-void GridRowsKeyDown(GridState* g, WPARAM key);
-void GridRowsChar(GridState* g, WPARAM ch);
-LRESULT CALLBACK GridHeaderProc(HWND window, UINT message, WPARAM w, LPARAM l);
-
-// grid_editors.cpp
-void GridCreateEditor(GridState* g, GridColumnInfo& column);
-void GridDestroyEditors(GridState* g);
-void GridShowEditor(GridState* g, uint32_t column, uint32_t row);
-// Reads the open editor's value into text (text types) or number.
-void GridReadEditor(GridState* g, std::string& text, int32_t& number, std::string& raw);
-void GridAddEditorChoice(GridState* g, GridColumnInfo& column, const char* text, int value);
-void GridClearEditorChoices(GridColumnInfo& column);
-bool GridDrawChoiceItem(GridState* g, const DRAWITEMSTRUCT* item);
+inline GridState* GridFromWindow(HWND window) {
+    return reinterpret_cast<GridState*>(GetWindowLongPtrA(window, 0));
+}
