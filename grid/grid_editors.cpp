@@ -1,5 +1,7 @@
 #include "grid/grid_editors.h"
 
+#include "grid/grid_system_time.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -8,7 +10,16 @@
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x6772; // one subclass per editor
+// The choice list shows up to this many items before it scrolls.
 constexpr int kListRows = 8;
+// Top and bottom border of the choice list.
+constexpr int kListBorders = 2;
+constexpr int kChoiceItemHeight = 18;
+// Image and text of a choice list item, from its left edge.
+constexpr int kChoiceImageX = 1;
+constexpr int kChoiceTextGap = 2;
+// Editors are sized over their cell when shown.
+constexpr int kUnplacedSize = 10;
 
 GridColumnInfo* EditColumn(GridState* g) {
     if (g->edit.column >= g->model.columns.size()) return nullptr;
@@ -44,11 +55,10 @@ void ShiftDate(HWND picker, int days, bool today) {
         st.wDay = now.wDay;
     } else {
         if (DateTime_GetSystemtime(picker, &st) != GDT_VALID) return;
-        int y, m, d;
-        GridDayToDate(GridDateToDay(st.wYear, st.wMonth, st.wDay) + days, y, m, d);
-        st.wYear = static_cast<WORD>(y);
-        st.wMonth = static_cast<WORD>(m);
-        st.wDay = static_cast<WORD>(d);
+        SYSTEMTIME shifted = GridDateSystemTime(GridSystemTimeDate(st) + days);
+        st.wYear = shifted.wYear;
+        st.wMonth = shifted.wMonth;
+        st.wDay = shifted.wDay;
     }
     st.wDayOfWeek = 0;
     DateTime_SetSystemtime(picker, GDT_VALID, &st);
@@ -82,7 +92,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
         }
         break;
     case WM_CHAR:
-        if (w == '\r' || w == 27) return 0;
+        if (w == '\r' || w == kGridEscapeChar) return 0;
         if (open && type == GCT_NUMBER && !((w >= '0' && w <= '9') || w == '-' || w == '\b')) {
             MessageBeep(0);
             return 0;
@@ -138,26 +148,11 @@ void SetEditorValue(const GridState* g, const GridColumnInfo& c, HWND editor, ui
         SendMessageA(editor, EM_SETSEL, 0, -1);
         break;
     case GCT_HOTKEY:
-        SendMessageA(editor, HKM_SETHOTKEY, value & 0xFFFF, 0);
+        SendMessageA(editor, HKM_SETHOTKEY, LOWORD(value), 0);
         break;
     case GCT_DATE:
     case GCT_TIME: {
-        SYSTEMTIME st{};
-        if (c.type == GCT_DATE) {
-            int y, m, d;
-            GridDayToDate(value, y, m, d);
-            st.wYear = static_cast<WORD>(y);
-            st.wMonth = static_cast<WORD>(m);
-            st.wDay = static_cast<WORD>(d);
-        } else {
-            uint32_t s = static_cast<uint32_t>(value);
-            st.wYear = 2000;
-            st.wMonth = 6;
-            st.wDay = 1;
-            st.wHour = static_cast<WORD>((s / 3600) % 24);
-            st.wMinute = static_cast<WORD>((s / 60) % 60);
-            st.wSecond = static_cast<WORD>(s % 60);
-        }
+        SYSTEMTIME st = c.type == GCT_DATE ? GridDateSystemTime(value) : GridTimeSystemTime(value);
         DateTime_SetSystemtime(editor, GDT_VALID, &st);
         break;
     }
@@ -184,10 +179,10 @@ void GridCreateEditor(GridState* g, GridColumnInfo& c) {
     case GCT_TEXT:
     case GCT_EDITBUTTONTEXT:
     case GCT_NUMBER:
-        editor = CreateWindowExA(0, "EDIT", "",
-                                 child | WS_BORDER | ES_AUTOHSCROLL |
-                                     (c.type == GCT_NUMBER ? ES_RIGHT : ES_LEFT),
-                                 0, 0, 10, 10, g->rows, nullptr, instance, nullptr);
+        editor = CreateWindowExA(
+            0, "EDIT", "",
+            child | WS_BORDER | ES_AUTOHSCROLL | (c.type == GCT_NUMBER ? ES_RIGHT : ES_LEFT), 0, 0,
+            kUnplacedSize, kUnplacedSize, g->rows, nullptr, instance, nullptr);
         if (editor) SendMessageA(editor, EM_LIMITTEXT, GridEditLimit(c), 0);
         break;
     case GCT_CHOICE:
@@ -195,18 +190,19 @@ void GridCreateEditor(GridState* g, GridColumnInfo& c) {
         editor = CreateWindowExA(WS_EX_TOOLWINDOW, "LISTBOX", "",
                                  WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_SORT | LBS_HASSTRINGS |
                                      LBS_OWNERDRAWFIXED | LBS_NOTIFY,
-                                 0, 0, 10, 10, g->rows, nullptr, instance, nullptr);
+                                 0, 0, kUnplacedSize, kUnplacedSize, g->rows, nullptr, instance,
+                                 nullptr);
         break;
     case GCT_HOTKEY:
-        editor = CreateWindowExA(WS_EX_CLIENTEDGE, HOTKEY_CLASSA, "", child, 0, 0, 10, 10, g->rows,
-                                 nullptr, instance, nullptr);
+        editor = CreateWindowExA(WS_EX_CLIENTEDGE, HOTKEY_CLASSA, "", child, 0, 0, kUnplacedSize,
+                                 kUnplacedSize, g->rows, nullptr, instance, nullptr);
         break;
     case GCT_DATE:
     case GCT_TIME:
         editor =
             CreateWindowExA(WS_EX_CLIENTEDGE, DATETIMEPICK_CLASSA, "",
                             child | (c.type == GCT_DATE ? DTS_SHORTDATEFORMAT : DTS_TIMEFORMAT), 0,
-                            0, 10, 10, g->rows, nullptr, instance, nullptr);
+                            0, kUnplacedSize, kUnplacedSize, g->rows, nullptr, instance, nullptr);
         break;
     case GCT_DATA:
         if (c.editor) {
@@ -250,7 +246,8 @@ HWND GridShowEditor(GridState* g, uint32_t column, uint32_t row, const RECT& cel
         ClientToScreen(g->rows, &at);
         LRESULT items = SendMessageA(editor, LB_GETCOUNT, 0, 0);
         LRESULT item_height = SendMessageA(editor, LB_GETITEMHEIGHT, 0, 0);
-        int height = static_cast<int>(std::clamp<LRESULT>(items, 1, kListRows) * item_height) + 2;
+        int height =
+            static_cast<int>(std::clamp<LRESULT>(items, 1, kListRows) * item_height) + kListBorders;
         SetWindowPos(editor, HWND_TOPMOST, at.x, at.y, cell.right - cell.left, height,
                      SWP_SHOWWINDOW);
     } else {
@@ -278,16 +275,13 @@ void GridReadEditor(const GridState* g, std::string& text, int32_t& number, std:
         number = static_cast<int32_t>(std::strtol(buffer, nullptr, 10));
         break;
     case GCT_HOTKEY:
-        number = static_cast<int32_t>(SendMessageA(editor, HKM_GETHOTKEY, 0, 0) & 0xFFFF);
+        number = LOWORD(SendMessageA(editor, HKM_GETHOTKEY, 0, 0));
         break;
     case GCT_DATE:
     case GCT_TIME: {
         SYSTEMTIME st{};
         if (DateTime_GetSystemtime(editor, &st) != GDT_VALID) break;
-        if (c.type == GCT_DATE)
-            number = GridDateToDay(st.wYear, st.wMonth, st.wDay);
-        else
-            number = st.wHour * 3600 + st.wMinute * 60 + st.wSecond;
+        number = c.type == GCT_DATE ? GridSystemTimeDate(st) : GridSystemTimeSeconds(st);
         break;
     }
     case GCT_CHOICE: {
@@ -326,7 +320,7 @@ void GridClearEditorChoices(GridColumnInfo& c) {
 }
 
 void GridMeasureChoiceItem(MEASUREITEMSTRUCT* item) {
-    item->itemHeight = 18;
+    item->itemHeight = kChoiceItemHeight;
 }
 
 bool GridDrawChoiceItem(GridState* g, const DRAWITEMSTRUCT* item) {
@@ -345,15 +339,15 @@ bool GridDrawChoiceItem(GridState* g, const DRAWITEMSTRUCT* item) {
         int cx, cy;
         HIMAGELIST images = reinterpret_cast<HIMAGELIST>(column->extra);
         if (ImageList_GetIconSize(images, &cx, &cy))
-            ImageList_Draw(images, static_cast<int>(item->itemData), dc, r.left + 1,
+            ImageList_Draw(images, static_cast<int>(item->itemData), dc, r.left + kChoiceImageX,
                            r.top + (r.bottom - r.top - cy) / 2, ILD_TRANSPARENT);
-        r.left += 19;
+        r.left += kGridChoiceImageIndent;
     }
     char text[kGridConvertBuffer] = "";
     if (SendMessageA(item->hwndItem, LB_GETTEXTLEN, item->itemID, 0) <
         static_cast<LRESULT>(sizeof text))
         SendMessageA(item->hwndItem, LB_GETTEXT, item->itemID, reinterpret_cast<LPARAM>(text));
-    r.left += 2;
+    r.left += kChoiceTextGap;
     DrawTextA(dc, text, -1, &r, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_LEFT);
     return true;
 }

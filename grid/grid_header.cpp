@@ -9,13 +9,17 @@
 
 namespace {
 
+// A column edge can be grabbed this far left and right of it.
+constexpr int kEdgeGrabLeft = 2;
+constexpr int kEdgeGrabRight = 4;
+
 int EdgeAt(GridState* g, int x) {
     const GridModel& m = g->model;
     for (size_t c = 0; c < m.columns.size(); ++c) {
         const GridColumnInfo& col = m.columns[c];
         if (col.width <= 0) continue;
         int right = col.left + col.width;
-        if (x >= right - 2 && x <= right + 4) return static_cast<int>(c);
+        if (x >= right - kEdgeGrabLeft && x <= right + kEdgeGrabRight) return static_cast<int>(c);
     }
     return -1;
 }
@@ -34,7 +38,9 @@ void MoveDivider(GridState* g, int x) {
     x = std::max(x, col.left);
     RECT client;
     GetClientRect(g->self, &client);
-    MoveWindow(g->divider, x - g->scroll_x - 1, 0, 2, client.bottom, TRUE);
+    // The line is centred on the pointer.
+    MoveWindow(g->divider, x - g->scroll_x - kGridDividerWidth / 2, 0, kGridDividerWidth,
+               client.bottom, TRUE);
 }
 
 } // namespace

@@ -197,7 +197,7 @@ void RowsChar(GridState* g, WPARAM ch) {
         g->swallow_char = false;
         return;
     }
-    if (ch == '\r' || ch == '\t' || ch == 27 || ch == '\n') return;
+    if (ch == '\r' || ch == '\t' || ch == kGridEscapeChar || ch == '\n') return;
     if (GridRowCount(g->model) == 0) return;
     GridActivateCell(g, g->cur_col, g->cur_row);
     // Typing starts editing: the character goes on to the editor that opened.
@@ -209,7 +209,7 @@ void RowsChar(GridState* g, WPARAM ch) {
 LRESULT CALLBACK GridRowsProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_NCCREATE) {
         const CREATESTRUCTA* cs = reinterpret_cast<const CREATESTRUCTA*>(l);
-        SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        SetWindowLongPtrA(window, kGridStateWord, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
     }
     GridState* g = GridFromWindow(window);
     if (!g) return DefWindowProcA(window, message, w, l);

@@ -1,6 +1,7 @@
 #include "grid/grid_paint.h"
 
 #include "grid/grid_cells.h"
+#include "grid/grid_system_time.h"
 
 #include <commctrl.h>
 
@@ -10,16 +11,23 @@
 
 namespace {
 
+// The button face of the current choice or button-text cell.
 constexpr int kButtonWidth = 17;
+constexpr char kButtonLabel[] = "...";
 constexpr int kCheckSize = 13;
-constexpr int kChoiceImageIndent = 19;
+// The focus rectangle is dotted in these colours.
+constexpr COLORREF kFocusTextColour = RGB(0, 0, 0);
+constexpr COLORREF kFocusBackColour = RGB(255, 255, 255);
+// Room for a formatted date or time.
+constexpr int kDateTextSize = 128;
 
 UINT AlignFlags(int32_t align) {
     return align == GCA_CENTER ? DT_CENTER : align == GCA_RIGHT ? DT_RIGHT : DT_LEFT;
 }
 
 void DrawCellText(HDC dc, const RECT& cell, const std::string& text, int32_t align) {
-    RECT r = {cell.left + 3, cell.top + 2, cell.right - 3, cell.bottom};
+    RECT r = {cell.left + kGridTextInsetX, cell.top + kGridTextInsetTop,
+              cell.right - kGridTextInsetX, cell.bottom};
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
               DT_SINGLELINE | DT_NOPREFIX | DT_TOP | AlignFlags(align));
 }
@@ -27,8 +35,8 @@ void DrawCellText(HDC dc, const RECT& cell, const std::string& text, int32_t ali
 // x of an object of the given width placed in the cell by its alignment.
 int AlignedX(const RECT& cell, int width, int32_t align) {
     if (align == GCA_CENTER) return cell.left + (cell.right - cell.left - width) / 2;
-    if (align == GCA_RIGHT) return cell.right - 3 - width;
-    return cell.left + 3;
+    if (align == GCA_RIGHT) return cell.right - kGridTextInsetX - width;
+    return cell.left + kGridTextInsetX;
 }
 
 void DrawButtonFace(HDC dc, const RECT& cell, bool pressed) {
@@ -37,7 +45,8 @@ void DrawButtonFace(HDC dc, const RECT& cell, bool pressed) {
     SelectedObject font(dc, GetStockObject(SYSTEM_FONT));
     COLORREF old_colour = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     if (pressed) OffsetRect(&b, 1, 1);
-    DrawTextA(dc, "...", 3, &b, DT_SINGLELINE | DT_NOPREFIX | DT_CENTER | DT_VCENTER);
+    DrawTextA(dc, kButtonLabel, static_cast<int>(sizeof kButtonLabel - 1), &b,
+              DT_SINGLELINE | DT_NOPREFIX | DT_CENTER | DT_VCENTER);
     SetTextColor(dc, old_colour);
 }
 
@@ -68,28 +77,16 @@ void DrawImage(HDC dc, HIMAGELIST images, int index, const RECT& cell, int32_t a
 }
 
 std::string DateText(int32_t day, const std::string& format) {
-    SYSTEMTIME st{};
-    int y, m, d;
-    GridDayToDate(day, y, m, d);
-    st.wYear = static_cast<WORD>(y);
-    st.wMonth = static_cast<WORD>(m);
-    st.wDay = static_cast<WORD>(d);
-    char out[128] = "";
+    SYSTEMTIME st = GridDateSystemTime(day);
+    char out[kDateTextSize] = "";
     GetDateFormatA(LOCALE_USER_DEFAULT, format.empty() ? DATE_SHORTDATE : 0, &st,
                    format.empty() ? nullptr : format.c_str(), out, sizeof out);
     return out;
 }
 
 std::string TimeText(int32_t seconds, const std::string& format) {
-    SYSTEMTIME st{};
-    st.wYear = 2000;
-    st.wMonth = 6;
-    st.wDay = 1;
-    uint32_t s = static_cast<uint32_t>(seconds);
-    st.wSecond = static_cast<WORD>(s % 60);
-    st.wMinute = static_cast<WORD>((s / 60) % 60);
-    st.wHour = static_cast<WORD>((s / 60 / 60) % 24);
-    char out[128] = "";
+    SYSTEMTIME st = GridTimeSystemTime(seconds);
+    char out[kDateTextSize] = "";
     GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, format.empty() ? nullptr : format.c_str(), out,
                    sizeof out);
     return out;
@@ -138,10 +135,11 @@ void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& c
         RECT r = cell;
         if (current_cell) r.right -= kButtonWidth;
         if (c.extra) {
+            // The image's own room: up to where the shifted text starts.
             RECT image = r;
-            image.right = std::min(r.right, r.left + kChoiceImageIndent + 3);
+            image.right = std::min(r.right, r.left + kGridChoiceImageIndent + kGridTextInsetX);
             DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, image, GCA_LEFT, paint);
-            r.left += kChoiceImageIndent;
+            r.left += kGridChoiceImageIndent;
         }
         GridPortableCellText(g->model, row, column, text);
         DrawCellText(dc, r, text, c.cell_align);
@@ -259,8 +257,8 @@ void DrawRow(GridState* g, HDC dc, uint32_t row, int width, GridImageTiles& tile
     if (current && show_focus && g->cur_col < m.columns.size() && m.columns[g->cur_col].width > 0) {
         const GridColumnInfo& col = m.columns[g->cur_col];
         RECT f = {col.left + (g->cur_col == 0 ? 0 : 1), 0, col.left + col.width, h};
-        SetTextColor(dc, RGB(0, 0, 0));
-        SetBkColor(dc, RGB(255, 255, 255));
+        SetTextColor(dc, kFocusTextColour);
+        SetBkColor(dc, kFocusBackColour);
         DrawFocusRect(dc, &f);
         if (focused) {
             InflateRect(&f, -1, -1);
@@ -307,7 +305,8 @@ void GridPaintHeader(GridState* g, const DRAWITEMSTRUCT* item) {
         RECT r = {c.left, all.top, c.left + c.width, all.bottom};
         bool pressed = (c.flags & GCF_PRESSED) != 0;
         DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-        RECT t = {r.left + 3, r.top + 2, r.right - 3, r.bottom};
+        RECT t = {r.left + kGridTextInsetX, r.top + kGridTextInsetTop, r.right - kGridTextInsetX,
+                  r.bottom};
         if (pressed) OffsetRect(&t, 1, 1);
         DrawTextA(dc, c.header.c_str(), static_cast<int>(c.header.size()), &t,
                   DT_SINGLELINE | DT_NOPREFIX | AlignFlags(c.header_align));

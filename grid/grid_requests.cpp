@@ -15,6 +15,11 @@
 
 namespace {
 
+// GRM_DESIGNSAMPLE's column and row, for dialog editors.
+constexpr int32_t kSampleWidth = 100;
+constexpr int32_t kSampleSize = 31;
+constexpr char kSampleText[] = "CellGrid control";
+
 // The parent's window procedure, looked up once per sort, and the request
 // record whose fixed fields are filled once.
 struct SortContext {
@@ -265,13 +270,13 @@ LRESULT GetColumn(GridState* g, WPARAM column, LPARAM destination) {
 
 void AddDesignSample(GridState* g) {
     GRIDCOLUMN c{};
-    c.width = 100;
-    c.header_text = "CellGrid control";
+    c.width = kSampleWidth;
+    c.header_text = kSampleText;
     c.type = GCT_TEXT;
-    c.size = 31;
+    c.size = kSampleSize;
     if (AddColumn(g, &c) < 0) return;
     std::vector<intptr_t> values(g->model.columns.size(), 0);
-    values.back() = reinterpret_cast<intptr_t>("CellGrid control");
+    values.back() = reinterpret_cast<intptr_t>(kSampleText);
     InsertRow(g, GridRowCount(g->model), reinterpret_cast<LPARAM>(values.data()));
 }
 

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int kScrollStepX = 16;
+constexpr int kWheelRows = 3;
 
 } // namespace
 
@@ -105,7 +106,8 @@ void GridScroll(GridState* g, int bar, WORD request) {
 
 void GridScrollWheel(GridState* g, int delta) {
     int notches = std::max(std::abs(delta) / WHEEL_DELTA, 1);
-    GridSetFirstRow(g, static_cast<long>(g->first_row) + (delta > 0 ? -3 : 3) * notches);
+    GridSetFirstRow(g, static_cast<long>(g->first_row) +
+                           (delta > 0 ? -kWheelRows : kWheelRows) * notches);
 }
 
 void GridSetFirstRow(GridState* g, long first) {

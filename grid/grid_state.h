@@ -13,9 +13,27 @@
 
 #include <cstdint>
 
+// Sizes in pixels and colours of a new grid.
+constexpr int kGridDefaultHeaderHeight = 18;
+constexpr int kGridDefaultRowHeight = 18;
 // The header is this wide whatever the columns, so that scrolling only
 // moves it.
 constexpr int kGridHeaderWidth = 8192;
+constexpr COLORREF kGridDefaultLineColour = RGB(192, 192, 192);
+// Cell texts are inset this far from the left and right edges and the top.
+constexpr int kGridTextInsetX = 3;
+constexpr int kGridTextInsetTop = 2;
+// A choice's image sits at the left of its cell or list item; the text
+// starts this far right of where it would start without one.
+constexpr int kGridChoiceImageIndent = 19;
+// The width of the divider line shown while a column edge is dragged.
+constexpr int kGridDividerWidth = 2;
+
+// The extra window word of the grid window and of its row area that holds
+// the state.
+constexpr int kGridStateWord = 0;
+// The character Escape types (WM_CHAR).
+constexpr WPARAM kGridEscapeChar = 0x1B;
 
 enum GridHeaderMode { kHeaderIdle, kHeaderOverEdge, kHeaderDragging };
 
@@ -34,8 +52,8 @@ struct GridState {
     GridModel model;
     uint32_t cur_col = 0;
     uint32_t cur_row = 0;
-    int header_height = 18;
-    int row_height = 18;
+    int header_height = kGridDefaultHeaderHeight;
+    int row_height = kGridDefaultRowHeight;
     int scroll_x = 0;
     int client_width = 0, client_height = 0; // of the grid window, kept by GridLayout
     bool bar_refresh_posted = false;
@@ -73,5 +91,5 @@ struct GridState {
 };
 
 inline GridState* GridFromWindow(HWND window) {
-    return reinterpret_cast<GridState*>(GetWindowLongPtrA(window, 0));
+    return reinterpret_cast<GridState*>(GetWindowLongPtrA(window, kGridStateWord));
 }

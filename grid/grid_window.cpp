@@ -20,9 +20,11 @@ constexpr char kGridClass[] = "CellGrid";
 constexpr char kRowsClass[] = "CellRows";
 constexpr int kHeaderId = 1;
 constexpr int kRowsId = 2;
+// Child windows are placed by GridLayout right after they are made.
+constexpr int kUnplacedSize = 10;
 
 void SetState(HWND window, GridState* g) {
-    SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(g));
+    SetWindowLongPtrA(window, kGridStateWord, reinterpret_cast<LONG_PTR>(g));
 }
 
 bool CreateState(HWND window) {
@@ -34,22 +36,22 @@ bool CreateState(HWND window) {
     g->id = static_cast<UINT>(GetDlgCtrlID(window));
     g->style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
     g->back = GetSysColor(COLOR_WINDOW);
-    g->line = RGB(192, 192, 192);
+    g->line = kGridDefaultLineColour;
     g->text = GetSysColor(COLOR_WINDOWTEXT);
     g->brush = GetSysColorBrush(COLOR_WINDOW);
     g->pen.Reset(CreatePen(PS_SOLID, 1, g->line));
     g->font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     g->resize_cursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_SIZEWE));
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-    g->divider = CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_BLACKRECT, 0, 0, 2, 10, window,
-                                 nullptr, instance, nullptr);
+    g->divider = CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_BLACKRECT, 0, 0, kGridDividerWidth,
+                                 kUnplacedSize, window, nullptr, instance, nullptr);
     g->header = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY,
                                 0, 0, kGridHeaderWidth, g->header_height, window,
                                 reinterpret_cast<HMENU>(static_cast<intptr_t>(kHeaderId)), instance,
                                 nullptr);
-    g->rows = CreateWindowExA(0, kRowsClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10,
-                              10, window, reinterpret_cast<HMENU>(static_cast<intptr_t>(kRowsId)),
-                              instance, g);
+    g->rows = CreateWindowExA(0, kRowsClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                              kUnplacedSize, kUnplacedSize, window,
+                              reinterpret_cast<HMENU>(static_cast<intptr_t>(kRowsId)), instance, g);
     if (!g->divider || !g->header || !g->rows || !g->pen) return false;
     SetWindowLongPtrA(g->header, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(g));
     g->header_proc = reinterpret_cast<WNDPROC>(
@@ -64,7 +66,7 @@ bool CreateState(HWND window) {
 void DestroyState(HWND window, GridState* g) {
     SetState(window, nullptr);
     if (!g) return;
-    if (g->rows && IsWindow(g->rows)) SetWindowLongPtrA(g->rows, 0, 0);
+    if (g->rows && IsWindow(g->rows)) SetWindowLongPtrA(g->rows, kGridStateWord, 0);
     GridDestroyEditors(g);
     delete g;
 }
