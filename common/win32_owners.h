@@ -60,10 +60,13 @@ using ImageList = Owner<HIMAGELIST, DestroyImageList>;
 // A heap of HeapCreate: HeapDestroy, which also frees every block in it.
 using PrivateHeap = Owner<HANDLE, DestroyPrivateHeap>;
 
-// A window's drawing context for one scope: GetDC, then ReleaseDC.
+// A window's drawing context for one scope: GetDC (the client area) or
+// GetWindowDC (the whole window, frame included), then ReleaseDC.
 class WindowDc {
   public:
+    struct WholeWindow {};
     explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    WindowDc(HWND window, WholeWindow) : window_(window), dc_(GetWindowDC(window)) {}
     ~WindowDc() {
         if (dc_) ReleaseDC(window_, dc_);
     }

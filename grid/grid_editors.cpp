@@ -1,6 +1,6 @@
-// In-place editors: creation per column type, showing one over a cell,
-// reading its value back, and the keys that commit or cancel.
-#include "grid/grid_internal.h"
+#include "grid/grid_editors.h"
+
+#include "grid/grid_system_time.h"
 
 #include <commctrl.h>
 
@@ -10,11 +10,30 @@
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x6772; // one subclass per editor
+// The choice list shows up to this many items before it scrolls.
 constexpr int kListRows = 8;
+// Top and bottom border of the choice list.
+constexpr int kListBorders = 2;
+constexpr int kChoiceItemHeight = 18;
+// Image and text of a choice list item, from its left edge.
+constexpr int kChoiceImageX = 1;
+constexpr int kChoiceTextGap = 2;
+// Editors are sized over their cell when shown.
+constexpr int kUnplacedSize = 10;
 
 GridColumnInfo* EditColumn(GridState* g) {
-    if (g->editCol >= g->model.columns.size()) return nullptr;
-    return &g->model.columns[g->editCol];
+    if (g->edit.column >= g->model.columns.size()) return nullptr;
+    return &g->model.columns[g->edit.column];
+}
+
+bool IsOpenEditor(const GridState* g, HWND window) {
+    return g->edit.phase == GridEditPhase::kEditing && g->edit.editor == window;
+}
+
+// Ending an edit stores through the grid, with notifications: the grid
+// window does it when asked.
+void AskGridToEndEdit(const GridState* g, bool cancel) {
+    SendMessageA(g->self, GRM_ENDEDIT, GridCell(g->edit.column, g->edit.row), cancel ? 1 : 0);
 }
 
 // True when focus went to the editor itself or one of its own windows (a
@@ -36,11 +55,10 @@ void ShiftDate(HWND picker, int days, bool today) {
         st.wDay = now.wDay;
     } else {
         if (DateTime_GetSystemtime(picker, &st) != GDT_VALID) return;
-        int y, m, d;
-        GridDayToDate(GridDateToDay(st.wYear, st.wMonth, st.wDay) + days, y, m, d);
-        st.wYear = static_cast<WORD>(y);
-        st.wMonth = static_cast<WORD>(m);
-        st.wDay = static_cast<WORD>(d);
+        SYSTEMTIME shifted = GridDateSystemTime(GridSystemTimeDate(st) + days);
+        st.wYear = shifted.wYear;
+        st.wMonth = shifted.wMonth;
+        st.wDay = shifted.wDay;
     }
     st.wDayOfWeek = 0;
     DateTime_SetSystemtime(picker, GDT_VALID, &st);
@@ -48,33 +66,33 @@ void ShiftDate(HWND picker, int days, bool today) {
 
 // Black outer frame, window colour one pixel inside (hot-key and date editors).
 void PaintFrame(HWND window) {
-    HDC dc = GetWindowDC(window);
+    WindowDc dc(window, WindowDc::WholeWindow{});
+    if (!dc) return;
     RECT r;
     GetWindowRect(window, &r);
     OffsetRect(&r, -r.left, -r.top);
-    FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FrameRect(dc.get(), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     InflateRect(&r, -1, -1);
-    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
-    ReleaseDC(window, dc);
+    FrameRect(dc.get(), &r, GetSysColorBrush(COLOR_WINDOW));
 }
 
 LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                             DWORD_PTR data) {
     GridState* g = reinterpret_cast<GridState*>(data);
     GridColumnInfo* c = EditColumn(g);
-    bool open = g->editor == window;
+    bool open = IsOpenEditor(g, window);
     int type = c ? c->type : -1;
     switch (message) {
     case WM_GETDLGCODE:
         return DefSubclassProc(window, message, w, l) | DLGC_WANTALLKEYS;
     case WM_KEYDOWN:
         if (open && (w == VK_RETURN || w == VK_ESCAPE)) {
-            GridEndEdit(g, w == VK_ESCAPE);
+            AskGridToEndEdit(g, w == VK_ESCAPE);
             return 0;
         }
         break;
     case WM_CHAR:
-        if (w == '\r' || w == 27) return 0;
+        if (w == '\r' || w == kGridEscapeChar) return 0;
         if (open && type == GCT_NUMBER && !((w >= '0' && w <= '9') || w == '-' || w == '\b')) {
             MessageBeep(0);
             return 0;
@@ -88,7 +106,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
     case WM_KILLFOCUS:
         if (open && !BelongsTo(reinterpret_cast<HWND>(w), window)) {
             LRESULT r = DefSubclassProc(window, message, w, l);
-            if (g->editor == window) GridEndEdit(g, false);
+            if (IsOpenEditor(g, window)) AskGridToEndEdit(g, false);
             return r;
         }
         break;
@@ -101,7 +119,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
     case WM_LBUTTONUP:
         if (type == GCT_CHOICE && open) {
             LRESULT r = DefSubclassProc(window, message, w, l);
-            GridEndEdit(g, false);
+            AskGridToEndEdit(g, false);
             return r;
         }
         break;
@@ -116,7 +134,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
     return DefSubclassProc(window, message, w, l);
 }
 
-void SetEditorValue(GridState* g, const GridColumnInfo& c, HWND editor, uint32_t row,
+void SetEditorValue(const GridState* g, const GridColumnInfo& c, HWND editor, uint32_t row,
                     uint32_t column) {
     int32_t value = GridCellInt(g->model, row, column);
     switch (c.type) {
@@ -130,26 +148,11 @@ void SetEditorValue(GridState* g, const GridColumnInfo& c, HWND editor, uint32_t
         SendMessageA(editor, EM_SETSEL, 0, -1);
         break;
     case GCT_HOTKEY:
-        SendMessageA(editor, HKM_SETHOTKEY, value & 0xFFFF, 0);
+        SendMessageA(editor, HKM_SETHOTKEY, LOWORD(value), 0);
         break;
     case GCT_DATE:
     case GCT_TIME: {
-        SYSTEMTIME st{};
-        if (c.type == GCT_DATE) {
-            int y, m, d;
-            GridDayToDate(value, y, m, d);
-            st.wYear = static_cast<WORD>(y);
-            st.wMonth = static_cast<WORD>(m);
-            st.wDay = static_cast<WORD>(d);
-        } else {
-            uint32_t s = static_cast<uint32_t>(value);
-            st.wYear = 2000;
-            st.wMonth = 6;
-            st.wDay = 1;
-            st.wHour = static_cast<WORD>((s / 3600) % 24);
-            st.wMinute = static_cast<WORD>((s / 60) % 60);
-            st.wSecond = static_cast<WORD>(s % 60);
-        }
+        SYSTEMTIME st = c.type == GCT_DATE ? GridDateSystemTime(value) : GridTimeSystemTime(value);
         DateTime_SetSystemtime(editor, GDT_VALID, &st);
         break;
     }
@@ -176,10 +179,10 @@ void GridCreateEditor(GridState* g, GridColumnInfo& c) {
     case GCT_TEXT:
     case GCT_EDITBUTTONTEXT:
     case GCT_NUMBER:
-        editor = CreateWindowExA(0, "EDIT", "",
-                                 child | WS_BORDER | ES_AUTOHSCROLL |
-                                     (c.type == GCT_NUMBER ? ES_RIGHT : ES_LEFT),
-                                 0, 0, 10, 10, g->rows, nullptr, instance, nullptr);
+        editor = CreateWindowExA(
+            0, "EDIT", "",
+            child | WS_BORDER | ES_AUTOHSCROLL | (c.type == GCT_NUMBER ? ES_RIGHT : ES_LEFT), 0, 0,
+            kUnplacedSize, kUnplacedSize, g->rows, nullptr, instance, nullptr);
         if (editor) SendMessageA(editor, EM_LIMITTEXT, GridEditLimit(c), 0);
         break;
     case GCT_CHOICE:
@@ -187,18 +190,19 @@ void GridCreateEditor(GridState* g, GridColumnInfo& c) {
         editor = CreateWindowExA(WS_EX_TOOLWINDOW, "LISTBOX", "",
                                  WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_SORT | LBS_HASSTRINGS |
                                      LBS_OWNERDRAWFIXED | LBS_NOTIFY,
-                                 0, 0, 10, 10, g->rows, nullptr, instance, nullptr);
+                                 0, 0, kUnplacedSize, kUnplacedSize, g->rows, nullptr, instance,
+                                 nullptr);
         break;
     case GCT_HOTKEY:
-        editor = CreateWindowExA(WS_EX_CLIENTEDGE, HOTKEY_CLASSA, "", child, 0, 0, 10, 10, g->rows,
-                                 nullptr, instance, nullptr);
+        editor = CreateWindowExA(WS_EX_CLIENTEDGE, HOTKEY_CLASSA, "", child, 0, 0, kUnplacedSize,
+                                 kUnplacedSize, g->rows, nullptr, instance, nullptr);
         break;
     case GCT_DATE:
     case GCT_TIME:
         editor =
             CreateWindowExA(WS_EX_CLIENTEDGE, DATETIMEPICK_CLASSA, "",
                             child | (c.type == GCT_DATE ? DTS_SHORTDATEFORMAT : DTS_TIMEFORMAT), 0,
-                            0, 10, 10, g->rows, nullptr, instance, nullptr);
+                            0, kUnplacedSize, kUnplacedSize, g->rows, nullptr, instance, nullptr);
         break;
     case GCT_DATA:
         if (c.editor) {
@@ -213,55 +217,54 @@ void GridCreateEditor(GridState* g, GridColumnInfo& c) {
         return;
     }
     c.editor = reinterpret_cast<uintptr_t>(editor);
-    c.ownEditor = editor != nullptr;
+    c.own_editor = editor != nullptr;
     if (!editor) return;
     SendMessageA(editor, WM_SETFONT, reinterpret_cast<WPARAM>(g->font), 0);
     SetWindowSubclass(editor, EditorProc, kSubclassId, reinterpret_cast<DWORD_PTR>(g));
 }
 
 void GridDestroyEditors(GridState* g) {
-    g->editor = nullptr;
+    g->edit.phase = GridEditPhase::kNone;
+    g->edit.editor = nullptr;
     for (GridColumnInfo& c : g->model.columns) {
         HWND editor = reinterpret_cast<HWND>(c.editor);
         if (editor && IsWindow(editor)) {
             RemoveWindowSubclass(editor, EditorProc, kSubclassId);
-            if (c.ownEditor) DestroyWindow(editor);
+            if (c.own_editor) DestroyWindow(editor);
         }
         c.editor = 0;
-        c.ownEditor = false;
+        c.own_editor = false;
     }
 }
 
-void GridShowEditor(GridState* g, uint32_t column, uint32_t row) {
+HWND GridShowEditor(GridState* g, uint32_t column, uint32_t row, const RECT& cell) {
     const GridColumnInfo& c = g->model.columns[column];
     HWND editor = reinterpret_cast<HWND>(c.editor);
-    RECT cell = GridCellRect(g, column, row);
-    g->editCol = column;
-    g->editRow = row;
     SetEditorValue(g, c, editor, row, column);
     if (c.type == GCT_CHOICE) {
         POINT at = {cell.left, cell.top};
         ClientToScreen(g->rows, &at);
         LRESULT items = SendMessageA(editor, LB_GETCOUNT, 0, 0);
-        LRESULT itemHeight = SendMessageA(editor, LB_GETITEMHEIGHT, 0, 0);
-        int height = static_cast<int>(std::clamp<LRESULT>(items, 1, kListRows) * itemHeight) + 2;
+        LRESULT item_height = SendMessageA(editor, LB_GETITEMHEIGHT, 0, 0);
+        int height =
+            static_cast<int>(std::clamp<LRESULT>(items, 1, kListRows) * item_height) + kListBorders;
         SetWindowPos(editor, HWND_TOPMOST, at.x, at.y, cell.right - cell.left, height,
                      SWP_SHOWWINDOW);
     } else {
         SetWindowPos(editor, HWND_TOP, cell.left, cell.top, cell.right - cell.left,
                      cell.bottom - cell.top, SWP_SHOWWINDOW);
     }
-    g->editor = editor;
-    SetFocus(editor);
+    return editor;
 }
 
-void GridReadEditor(GridState* g, std::string& text, int32_t& number, std::string& raw) {
-    GridColumnInfo* c = EditColumn(g);
-    HWND editor = g->editor;
-    if (!c || !editor) return;
+void GridReadEditor(const GridState* g, std::string& text, int32_t& number, std::string& raw) {
+    uint32_t column = g->edit.column, row = g->edit.row;
+    HWND editor = g->edit.editor;
+    if (column >= g->model.columns.size() || !editor) return;
+    const GridColumnInfo& c = g->model.columns[column];
     char buffer[kGridConvertBuffer] = "";
-    number = GridCellInt(g->model, g->editRow, g->editCol);
-    switch (c->type) {
+    number = GridCellInt(g->model, row, column);
+    switch (c.type) {
     case GCT_TEXT:
     case GCT_EDITBUTTONTEXT:
         GetWindowTextA(editor, buffer, sizeof buffer);
@@ -272,27 +275,25 @@ void GridReadEditor(GridState* g, std::string& text, int32_t& number, std::strin
         number = static_cast<int32_t>(std::strtol(buffer, nullptr, 10));
         break;
     case GCT_HOTKEY:
-        number = static_cast<int32_t>(SendMessageA(editor, HKM_GETHOTKEY, 0, 0) & 0xFFFF);
+        number = LOWORD(SendMessageA(editor, HKM_GETHOTKEY, 0, 0));
         break;
     case GCT_DATE:
     case GCT_TIME: {
         SYSTEMTIME st{};
         if (DateTime_GetSystemtime(editor, &st) != GDT_VALID) break;
-        if (c->type == GCT_DATE)
-            number = GridDateToDay(st.wYear, st.wMonth, st.wDay);
-        else
-            number = st.wHour * 3600 + st.wMinute * 60 + st.wSecond;
+        number = c.type == GCT_DATE ? GridSystemTimeDate(st) : GridSystemTimeSeconds(st);
         break;
     }
     case GCT_CHOICE: {
-        LRESULT sel = SendMessageA(editor, LB_GETCURSEL, 0, 0);
-        if (sel >= 0) number = static_cast<int32_t>(SendMessageA(editor, LB_GETITEMDATA, sel, 0));
+        LRESULT selected = SendMessageA(editor, LB_GETCURSEL, 0, 0);
+        if (selected >= 0)
+            number = static_cast<int32_t>(SendMessageA(editor, LB_GETITEMDATA, selected, 0));
         break;
     }
     case GCT_DATA: {
         // The caller's window hands its text over as the new raw value.
-        size_t size = GridCellDataSize(g->model, g->editRow, g->editCol);
-        const uint8_t* value = GridCellValue(g->model, g->editRow, g->editCol);
+        size_t size = GridCellDataSize(g->model, row, column);
+        const uint8_t* value = GridCellValue(g->model, row, column);
         raw.assign(std::max<size_t>(size, 1), '\0');
         if (value) raw.assign(reinterpret_cast<const char*>(value), size);
         int n = GetWindowTextA(editor, buffer, sizeof buffer);
@@ -307,7 +308,7 @@ void GridReadEditor(GridState* g, std::string& text, int32_t& number, std::strin
     }
 }
 
-void GridAddEditorChoice(GridState*, GridColumnInfo& c, const char* text, int value) {
+void GridAddEditorChoice(GridColumnInfo& c, const char* text, int value) {
     HWND list = reinterpret_cast<HWND>(c.editor);
     if (!list) return;
     LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
@@ -316,6 +317,10 @@ void GridAddEditorChoice(GridState*, GridColumnInfo& c, const char* text, int va
 
 void GridClearEditorChoices(GridColumnInfo& c) {
     if (c.editor) SendMessageA(reinterpret_cast<HWND>(c.editor), LB_RESETCONTENT, 0, 0);
+}
+
+void GridMeasureChoiceItem(MEASUREITEMSTRUCT* item) {
+    item->itemHeight = kChoiceItemHeight;
 }
 
 bool GridDrawChoiceItem(GridState* g, const DRAWITEMSTRUCT* item) {
@@ -334,15 +339,15 @@ bool GridDrawChoiceItem(GridState* g, const DRAWITEMSTRUCT* item) {
         int cx, cy;
         HIMAGELIST images = reinterpret_cast<HIMAGELIST>(column->extra);
         if (ImageList_GetIconSize(images, &cx, &cy))
-            ImageList_Draw(images, static_cast<int>(item->itemData), dc, r.left + 1,
+            ImageList_Draw(images, static_cast<int>(item->itemData), dc, r.left + kChoiceImageX,
                            r.top + (r.bottom - r.top - cy) / 2, ILD_TRANSPARENT);
-        r.left += 19;
+        r.left += kGridChoiceImageIndent;
     }
     char text[kGridConvertBuffer] = "";
     if (SendMessageA(item->hwndItem, LB_GETTEXTLEN, item->itemID, 0) <
         static_cast<LRESULT>(sizeof text))
         SendMessageA(item->hwndItem, LB_GETTEXT, item->itemID, reinterpret_cast<LPARAM>(text));
-    r.left += 2;
+    r.left += kChoiceTextGap;
     DrawTextA(dc, text, -1, &r, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_LEFT);
     return true;
 }

@@ -3,30 +3,30 @@
 void GridImageTiles::BeginPass(HDC like) {
     like_ = like;
     tiles_.clear();
-    shelfX_ = shelfY_ = shelfHeight_ = 0;
+    shelf_x_ = shelf_y_ = shelf_height_ = 0;
     failed_ = false;
 }
 
 bool GridImageTiles::Place(int cx, int cy, int& x, int& y) {
     if (cx > kStripWidth || cy > kStripHeight) return false;
-    if (shelfX_ + cx > kStripWidth) { // next shelf
-        shelfY_ += shelfHeight_;
-        shelfX_ = 0;
-        shelfHeight_ = 0;
+    if (shelf_x_ + cx > kStripWidth) { // next shelf
+        shelf_y_ += shelf_height_;
+        shelf_x_ = 0;
+        shelf_height_ = 0;
     }
-    if (shelfY_ + cy > kStripHeight) return false;
-    x = shelfX_;
-    y = shelfY_;
-    shelfX_ += cx;
-    if (cy > shelfHeight_) shelfHeight_ = cy;
+    if (shelf_y_ + cy > kStripHeight) return false;
+    x = shelf_x_;
+    y = shelf_y_;
+    shelf_x_ += cx;
+    if (cy > shelf_height_) shelf_height_ = cy;
     return true;
 }
 
 const GridImageTiles::Tile* GridImageTiles::Find(HDC dc, HIMAGELIST images, int index, int cx,
-                                                 int cy, HBRUSH fill, COLORREF fillColour) {
+                                                 int cy, HBRUSH fill, COLORREF fill_colour) {
     COLORREF text = GetTextColor(dc), back = GetBkColor(dc);
     for (const Tile& t : tiles_)
-        if (t.images == images && t.index == index && t.fillColour == fillColour &&
+        if (t.images == images && t.index == index && t.fill_colour == fill_colour &&
             t.text == text && t.back == back)
             return &t;
     if (failed_) return nullptr;
@@ -39,7 +39,7 @@ const GridImageTiles::Tile* GridImageTiles::Find(HDC dc, HIMAGELIST images, int 
         }
         SelectObject(dc_.get(), strip_.get()); // once: each selection is costly
     }
-    Tile t{images, index, fillColour, text, back, 0, 0};
+    Tile t{images, index, fill_colour, text, back, 0, 0};
     if (!Place(cx, cy, t.x, t.y)) return nullptr;
     // The same background and colours as the row the image lands in, so
     // the transparent parts and any mask blits come out the same. The image
@@ -54,10 +54,10 @@ const GridImageTiles::Tile* GridImageTiles::Find(HDC dc, HIMAGELIST images, int 
 }
 
 bool GridImageTiles::Draw(HDC dc, HIMAGELIST images, int index, int x, int y, int cx, int cy,
-                          const RECT& clip, HBRUSH fill, COLORREF fillColour) {
+                          const RECT& clip, HBRUSH fill, COLORREF fill_colour) {
     RECT image = {x, y, x + cx, y + cy}, part;
     if (!IntersectRect(&part, &image, &clip)) return true; // nothing of it shows
-    const Tile* t = Find(dc, images, index, cx, cy, fill, fillColour);
+    const Tile* t = Find(dc, images, index, cx, cy, fill, fill_colour);
     if (!t) return false;
     BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, dc_.get(),
            t->x + part.left - x, t->y + part.top - y, SRCCOPY);

@@ -26,26 +26,26 @@ class GridImageTiles {
     // Draws image `index` of `images` (cx by cy pixels) with its top left
     // corner at (x, y), clipped to `clip`, as ImageList_Draw with
     // ILD_TRANSPARENT would. The pixels under the image must all be the
-    // plain fill of the solid brush `fill`, of colour `fillColour` (solid
+    // plain fill of the solid brush `fill`, of colour `fill_colour` (solid
     // brushes of one colour fill alike, so tiles are told apart by the
     // colour). Returns false when the image has no tile and none can be
     // made; the caller then draws the image itself.
     bool Draw(HDC dc, HIMAGELIST images, int index, int x, int y, int cx, int cy, const RECT& clip,
-              HBRUSH fill, COLORREF fillColour);
+              HBRUSH fill, COLORREF fill_colour);
 
   private:
     struct Tile {
         HIMAGELIST images;
         int index;
-        COLORREF fillColour, text, back; // the drawing context's colours count too
-        int x, y;                        // in the strip
+        COLORREF fill_colour, text, back; // the drawing context's colours count too
+        int x, y;                         // in the strip
     };
     // Tiles are packed into shelves of a strip of this size, allocated at
     // the first tile; an image that does not fit is drawn directly.
     static constexpr int kStripWidth = 512, kStripHeight = 128;
 
     const Tile* Find(HDC dc, HIMAGELIST images, int index, int cx, int cy, HBRUSH fill,
-                     COLORREF fillColour);
+                     COLORREF fill_colour);
     bool Place(int cx, int cy, int& x, int& y);
 
     HDC like_ = nullptr;
@@ -54,6 +54,6 @@ class GridImageTiles {
     GdiObject<HBITMAP> strip_;
     MemoryDc dc_;
     bool failed_ = false;
-    int shelfX_ = 0, shelfY_ = 0, shelfHeight_ = 0;
+    int shelf_x_ = 0, shelf_y_ = 0, shelf_height_ = 0;
     std::vector<Tile> tiles_;
 };

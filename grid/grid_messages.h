@@ -121,18 +121,18 @@ enum : uint32_t {
 enum : unsigned { ODT_CELLGRID = 6 };
 
 struct GRIDCOLUMN {
-    int32_t width;          // pixels; 0 hides the column
-    const char* headerText; // may be null
-    int32_t headerAlign;    // GCA_*
-    int32_t cellAlign;      // GCA_*
-    int32_t type;           // GCT_*
-    int32_t size;           // edit limit, digits, or fixed data byte count
-    const char* format;     // number, date and time columns; may be null
-    uintptr_t extra;        // HIMAGELIST of image and choice columns
-    uint32_t flags;         // GCF_* (kept by the grid)
-    int32_t left;           // left edge in pixels (kept by the grid)
-    uintptr_t editor;       // HWND of the in-place editor
-    uint32_t reserved;      // copied, never interpreted
+    int32_t width;           // pixels; 0 hides the column
+    const char* header_text; // may be null
+    int32_t header_align;    // GCA_*
+    int32_t cell_align;      // GCA_*
+    int32_t type;            // GCT_*
+    int32_t size;            // edit limit, digits, or fixed data byte count
+    const char* format;      // number, date and time columns; may be null
+    uintptr_t extra;         // HIMAGELIST of image and choice columns
+    uint32_t flags;          // GCF_* (kept by the grid)
+    int32_t left;            // left edge in pixels (kept by the grid)
+    uintptr_t editor;        // HWND of the in-place editor
+    uint32_t reserved;       // copied, never interpreted
 };
 
 static_assert(sizeof(GRIDCOLUMN) == (sizeof(void*) == 8 ? 72 : 48), "descriptor layout");
@@ -160,13 +160,13 @@ struct GRIDNOTIFY {
 // shows them. `extra` is the image list of image and choice columns.
 // Returns the new column's index, or -1 when the grid refuses it.
 inline int AddGridColumn(HWND grid, int32_t type, int32_t width, const char* header,
-                         int32_t cellAlign = GCA_LEFT, int32_t size = 0,
+                         int32_t cell_align = GCA_LEFT, int32_t size = 0,
                          const char* format = nullptr, uintptr_t extra = 0) {
     GRIDCOLUMN c{};
     c.width = width;
-    c.headerText = header;
-    c.headerAlign = GCA_CENTER;
-    c.cellAlign = cellAlign;
+    c.header_text = header;
+    c.header_align = GCA_CENTER;
+    c.cell_align = cell_align;
     c.type = type;
     c.size = size;
     c.format = format;

@@ -8,8 +8,25 @@ namespace {
 
 // Heap offsets are 32-bit: refuse growth past this size.
 constexpr size_t kHeapLimit = 0xFFFFFF00u;
+// The heap's first value lies past this many bytes, so offset 0 means "no
+// value".
+constexpr size_t kHeapFirstOffset = 4;
 constexpr uint32_t kRecordHeader = 2;   // background and text colour
 constexpr uint32_t kPrefetchAhead = 16; // comparisons the sort reads ahead
+
+// A hot-key value: the key code in the low byte, the modifiers (HOTKEYF_*)
+// in the next one.
+constexpr uint32_t kHotKeyByte = 0xFF;
+constexpr uint32_t kHotKeyShift = 0x01;
+constexpr uint32_t kHotKeyControl = 0x02;
+constexpr uint32_t kHotKeyAlt = 0x04;
+constexpr uint32_t kKeyF1 = 0x70; // VK_F1 .. VK_F12
+constexpr uint32_t kKeyF12 = 0x7B;
+
+// Day 0 (30 December 1899) counted from 1 March 0000, where the civil-date
+// arithmetic starts, and the days of one 400-year era of that calendar.
+constexpr int64_t kDayZeroFromCivilEpoch = 693899;
+constexpr int64_t kDaysPerEra = 146097;
 
 inline void Prefetch(const void* p) {
 #if defined(__GNUC__)
@@ -24,17 +41,17 @@ uint32_t RecordWords(const GridModel& model) {
 }
 
 uint32_t& CellOffset(GridModel& model, uint32_t row, uint32_t column) {
-    return model.rowStore[model.rowIndex[row] + kRecordHeader + column];
+    return model.row_store[model.row_index[row] + kRecordHeader + column];
 }
 
 uint32_t CellOffset(const GridModel& model, uint32_t row, uint32_t column) {
-    return model.rowStore[model.rowIndex[row] + kRecordHeader + column];
+    return model.row_store[model.row_index[row] + kRecordHeader + column];
 }
 
 // Appends bytes to the heap; returns the offset or 0 when it cannot grow.
 // The bytes may lie inside the heap itself (a value read from the grid).
 uint32_t AppendHeap(GridModel& model, const void* bytes, size_t count) {
-    if (model.heap.empty()) model.heap.assign(4, 0); // offset 0 stays "no value"
+    if (model.heap.empty()) model.heap.assign(kHeapFirstOffset, 0);
     if (model.heap.size() + count > kHeapLimit) return 0;
     uint32_t offset = static_cast<uint32_t>(model.heap.size());
     const uint8_t* p = static_cast<const uint8_t*>(bytes);
@@ -53,7 +70,7 @@ uint32_t AppendHeap(GridModel& model, const void* bytes, size_t count) {
 void ElementBytes(const GridColumnInfo& column, intptr_t value, const uint8_t*& bytes,
                   uint32_t& count, uint8_t (&scratch)[sizeof(intptr_t)]) {
     count = GridFixedSize(column);
-    if (column.type == GCT_DATA && count > 4) {
+    if (column.type == GCT_DATA && count > kGridValueSize) {
         bytes = reinterpret_cast<const uint8_t*>(value);
         return;
     }
@@ -61,7 +78,7 @@ void ElementBytes(const GridColumnInfo& column, intptr_t value, const uint8_t*& 
     uint32_t v = static_cast<uint32_t>(static_cast<uintptr_t>(value));
     for (size_t i = 0; i < sizeof(scratch); ++i)
         scratch[i] = 0;
-    for (int i = 0; i < 4; ++i)
+    for (uint32_t i = 0; i < kGridValueSize; ++i)
         scratch[i] = static_cast<uint8_t>(v >> (8 * i));
     bytes = scratch;
 }
@@ -97,7 +114,7 @@ bool StoreValue(GridModel& model, uint32_t& offset, const GridColumnInfo& column
         return true;
     }
     if (!bytes) { // a null pointer for data of more than 4 bytes: zeros
-        if (model.heap.empty()) model.heap.assign(4, 0);
+        if (model.heap.empty()) model.heap.assign(kHeapFirstOffset, 0);
         if (model.heap.size() + count > kHeapLimit) return false;
         offset = static_cast<uint32_t>(model.heap.size());
         model.heap.resize(model.heap.size() + count, 0);
@@ -129,7 +146,12 @@ bool GridIsTextColumn(const GridColumnInfo& column) {
 uint32_t GridFixedSize(const GridColumnInfo& column) {
     if (GridIsTextColumn(column)) return 0;
     if (column.type == GCT_DATA) return static_cast<uint32_t>(column.size);
-    return 4;
+    return kGridValueSize;
+}
+
+bool GridHasButtonPart(const GridColumnInfo& column) {
+    return column.type == GCT_CHOICE || column.type == GCT_BUTTONTEXT ||
+           column.type == GCT_EDITBUTTONTEXT;
 }
 
 uint32_t GridEditLimit(const GridColumnInfo& column) {
@@ -140,18 +162,18 @@ uint32_t GridEditLimit(const GridColumnInfo& column) {
 }
 
 int GridAddColumn(GridModel& model, const GRIDCOLUMN& column) {
-    if (model.hasRowStore) return -1;
-    if (model.columns.size() >= 0xFFFF) return -1; // cells carry the column in 16 bits
+    if (model.has_row_store) return -1;
+    if (model.columns.size() >= kGridMaxColumns) return -1;
     GridColumnInfo info;
     info.width = column.width < 0 ? 0 : column.width;
-    info.headerAlign = column.headerAlign;
-    info.cellAlign = column.cellAlign;
+    info.header_align = column.header_align;
+    info.cell_align = column.cell_align;
     info.type = column.type;
     info.size = column.size;
     info.extra = column.extra;
     info.editor = column.editor;
     info.reserved = column.reserved;
-    if (column.headerText) info.header = column.headerText;
+    if (column.header_text) info.header = column.header_text;
     if (column.format) info.format = column.format;
     model.columns.push_back(std::move(info));
     GridLayoutColumns(model);
@@ -164,15 +186,15 @@ void GridLayoutColumns(GridModel& model) {
         c.left = x;
         x += c.width;
     }
-    model.totalWidth = x;
+    model.total_width = x;
 }
 
 GRIDCOLUMN GridDescribeColumn(const GridColumnInfo& c) {
     GRIDCOLUMN d{};
     d.width = c.width;
-    d.headerText = c.header.c_str();
-    d.headerAlign = c.headerAlign;
-    d.cellAlign = c.cellAlign;
+    d.header_text = c.header.c_str();
+    d.header_align = c.header_align;
+    d.cell_align = c.cell_align;
     d.type = c.type;
     d.size = c.size;
     d.format = c.format.c_str();
@@ -187,73 +209,73 @@ GRIDCOLUMN GridDescribeColumn(const GridColumnInfo& c) {
 // --------------------------------------------------------------------- rows
 
 uint32_t GridRowCount(const GridModel& model) {
-    return static_cast<uint32_t>(model.rowIndex.size());
+    return static_cast<uint32_t>(model.row_index.size());
 }
 
 int GridInsertRow(GridModel& model, uint32_t position, const intptr_t* values) {
     uint32_t count = GridRowCount(model);
     if (count >= kGridMaxRows || position > count) return -1;
-    size_t storeBefore = model.rowStore.size();
-    size_t heapBefore = model.heap.size();
-    uint32_t record = static_cast<uint32_t>(storeBefore);
-    model.rowStore.resize(storeBefore + RecordWords(model), 0);
-    model.rowStore[record] = kGridDefaultColour;
-    model.rowStore[record + 1] = kGridDefaultColour;
+    size_t store_before = model.row_store.size();
+    size_t heap_before = model.heap.size();
+    uint32_t record = static_cast<uint32_t>(store_before);
+    model.row_store.resize(store_before + RecordWords(model), 0);
+    model.row_store[record] = kGridDefaultColour;
+    model.row_store[record + 1] = kGridDefaultColour;
     if (values) {
         for (uint32_t c = 0; c < model.columns.size(); ++c) {
             uint32_t offset = 0;
             if (!StoreValue(model, offset, model.columns[c], values[c])) {
-                model.rowStore.resize(storeBefore);
-                model.heap.resize(heapBefore);
+                model.row_store.resize(store_before);
+                model.heap.resize(heap_before);
                 return -1;
             }
-            model.rowStore[record + kRecordHeader + c] = offset;
+            model.row_store[record + kRecordHeader + c] = offset;
         }
     }
-    model.rowIndex.insert(model.rowIndex.begin() + position, record);
-    model.hasRowStore = true;
+    model.row_index.insert(model.row_index.begin() + position, record);
+    model.has_row_store = true;
     return static_cast<int>(position);
 }
 
 bool GridDeleteRow(GridModel& model, uint32_t row) {
     if (row >= GridRowCount(model)) return false;
-    model.rowIndex.erase(model.rowIndex.begin() + row);
+    model.row_index.erase(model.row_index.begin() + row);
     return true;
 }
 
 bool GridMoveRow(GridModel& model, uint32_t from, uint32_t to) {
     uint32_t count = GridRowCount(model);
     if (from >= count || to >= count) return false;
-    uint32_t record = model.rowIndex[from];
-    model.rowIndex.erase(model.rowIndex.begin() + from);
-    model.rowIndex.insert(model.rowIndex.begin() + to, record);
+    uint32_t record = model.row_index[from];
+    model.row_index.erase(model.row_index.begin() + from);
+    model.row_index.insert(model.row_index.begin() + to, record);
     return true;
 }
 
 void GridClearRows(GridModel& model) {
-    std::vector<uint32_t>().swap(model.rowStore);
-    std::vector<uint32_t>().swap(model.rowIndex);
+    std::vector<uint32_t>().swap(model.row_store);
+    std::vector<uint32_t>().swap(model.row_index);
     std::vector<uint8_t>().swap(model.heap);
-    model.hasRowStore = false;
+    model.has_row_store = false;
 }
 
 void GridClearAll(GridModel& model) {
     GridClearRows(model);
     model.columns.clear();
-    model.totalWidth = 0;
+    model.total_width = 0;
 }
 
 bool GridGetRowColours(const GridModel& model, uint32_t row, uint32_t colours[2]) {
     if (row >= GridRowCount(model)) return false;
-    colours[0] = model.rowStore[model.rowIndex[row]];
-    colours[1] = model.rowStore[model.rowIndex[row] + 1];
+    colours[0] = model.row_store[model.row_index[row]];
+    colours[1] = model.row_store[model.row_index[row] + 1];
     return true;
 }
 
 bool GridSetRowColours(GridModel& model, uint32_t row, const uint32_t colours[2]) {
     if (row >= GridRowCount(model)) return false;
-    model.rowStore[model.rowIndex[row]] = colours[0];
-    model.rowStore[model.rowIndex[row] + 1] = colours[1];
+    model.row_store[model.row_index[row]] = colours[0];
+    model.row_store[model.row_index[row] + 1] = colours[1];
     return true;
 }
 
@@ -297,10 +319,12 @@ int GridGetCellData(const GridModel& model, uint32_t row, uint32_t column, void*
 }
 
 int32_t GridCellInt(const GridModel& model, uint32_t row, uint32_t column) {
-    if (!GridValidCell(model, column, row) || GridFixedSize(model.columns[column]) != 4) return 0;
+    if (!GridValidCell(model, column, row) ||
+        GridFixedSize(model.columns[column]) != kGridValueSize)
+        return 0;
     const uint8_t* value = GridCellValue(model, row, column);
     int32_t v = 0;
-    if (value) std::memcpy(&v, value, 4);
+    if (value) std::memcpy(&v, value, kGridValueSize);
     return v;
 }
 
@@ -343,18 +367,18 @@ bool GridSortColumn(GridModel& model, uint32_t column, uint32_t order, GridCompa
     bool descending = (c.flags & GCF_DESCENDING) != 0;
     bool text = GridIsTextColumn(c) && c.type != GCT_DATA;
     bool data = c.type == GCT_DATA;
-    std::vector<uint32_t>& index = model.rowIndex;
-    static const uint8_t kZeros[4] = {0, 0, 0, 0};
+    std::vector<uint32_t>& index = model.row_index;
+    static const uint8_t kZeros[kGridValueSize] = {0, 0, 0, 0};
     // Fixed-size data of an empty cell compares as zeros of the column size.
-    std::vector<uint8_t> emptyData(std::max<uint32_t>(GridFixedSize(c), 4), 0);
-    const uint8_t* empty = data   ? emptyData.data()
+    std::vector<uint8_t> empty_data(std::max(GridFixedSize(c), kGridValueSize), 0);
+    const uint8_t* empty = data   ? empty_data.data()
                            : text ? reinterpret_cast<const uint8_t*>("")
                                   : kZeros;
     // The values in table order, swapped along with the index entries, so
     // that a comparison reads no row record.
     std::vector<const uint8_t*> values(count);
     for (uint32_t i = 0; i < count; ++i) {
-        uint32_t offset = model.rowStore[index[i] + kRecordHeader + column];
+        uint32_t offset = model.row_store[index[i] + kRecordHeader + column];
         values[i] = offset ? &model.heap[offset] : empty;
     }
 
@@ -380,8 +404,8 @@ bool GridSortColumn(GridModel& model, uint32_t column, uint32_t order, GridCompa
                                          reinterpret_cast<const char*>(b));
             } else {
                 int32_t x, y;
-                std::memcpy(&x, a, 4);
-                std::memcpy(&y, b, 4);
+                std::memcpy(&x, a, kGridValueSize);
+                std::memcpy(&y, b, kGridValueSize);
                 // The sign of the difference, without its overflow.
                 result = (x > y) - (x < y);
             }
@@ -420,40 +444,40 @@ std::string GridFormatNumber(int32_t value, const std::string& format) {
 }
 
 std::string GridHotKeyText(uint32_t value) {
-    uint32_t key = value & 0xFF;
-    uint32_t modifiers = (value >> 8) & 0xFF;
+    uint32_t key = value & kHotKeyByte;
+    uint32_t modifiers = (value >> 8) & kHotKeyByte;
     std::string text;
-    if (modifiers & 0x02) text += "Ctrl + ";  // HOTKEYF_CONTROL
-    if (modifiers & 0x01) text += "Shift + "; // HOTKEYF_SHIFT
-    if (modifiers & 0x04) text += "Alt + ";   // HOTKEYF_ALT
-    if (key >= 0x70 && key <= 0x7B)           // VK_F1 .. VK_F12
-        text += "F" + std::to_string(key - 0x70 + 1);
+    if (modifiers & kHotKeyControl) text += "Ctrl + ";
+    if (modifiers & kHotKeyShift) text += "Shift + ";
+    if (modifiers & kHotKeyAlt) text += "Alt + ";
+    if (key >= kKeyF1 && key <= kKeyF12)
+        text += "F" + std::to_string(key - kKeyF1 + 1);
     else if (key != 0)
         text.push_back(static_cast<char>(key));
     return text;
 }
 
 // Civil-date arithmetic over days since 1 March 0000 (proleptic Gregorian).
-void GridDayToDate(int32_t day, int& year, int& month, int& dayOfMonth) {
-    int64_t z = static_cast<int64_t>(day) + 693899; // 30 Dec 1899 -> days from 0000-03-01
-    int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    int64_t doe = z - era * 146097;
+void GridDayToDate(int32_t day, int& year, int& month, int& day_of_month) {
+    int64_t z = static_cast<int64_t>(day) + kDayZeroFromCivilEpoch;
+    int64_t era = (z >= 0 ? z : z - (kDaysPerEra - 1)) / kDaysPerEra;
+    int64_t doe = z - era * kDaysPerEra;
     int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
     int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
     int64_t mp = (5 * doy + 2) / 153;
-    dayOfMonth = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    day_of_month = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
     month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
 }
 
-int32_t GridDateToDay(int year, int month, int dayOfMonth) {
+int32_t GridDateToDay(int year, int month, int day_of_month) {
     int64_t y = year - (month <= 2 ? 1 : 0);
     int64_t era = (y >= 0 ? y : y - 399) / 400;
     int64_t yoe = y - era * 400;
     int64_t mp = month > 2 ? month - 3 : month + 9;
-    int64_t doy = (153 * mp + 2) / 5 + dayOfMonth - 1;
+    int64_t doy = (153 * mp + 2) / 5 + day_of_month - 1;
     int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return static_cast<int32_t>(era * 146097 + doe - 693899);
+    return static_cast<int32_t>(era * kDaysPerEra + doe - kDayZeroFromCivilEpoch);
 }
 
 bool GridPortableCellText(const GridModel& model, uint32_t row, uint32_t column,

@@ -17,15 +17,17 @@
 #include <vector>
 
 constexpr uint32_t kGridMaxRows = 65536;
+constexpr uint32_t kGridMaxColumns = 0xFFFF;         // cells carry the column in 16 bits
 constexpr uint32_t kGridDefaultColour = 0xFFFFFFFFu; // "use the grid's colour"
 constexpr size_t kGridConvertBuffer = 512;           // GRN_USERCONVERT buffer
 constexpr uint32_t kGridMaxEditText = 511;
 constexpr uint32_t kGridMaxDigits = 11;
+constexpr uint32_t kGridValueSize = 4; // bytes of a 32-bit cell value
 
 struct GridColumnInfo {
     int32_t width = 0;
-    int32_t headerAlign = 0;
-    int32_t cellAlign = 0;
+    int32_t header_align = 0;
+    int32_t cell_align = 0;
     int32_t type = 0;
     int32_t size = 0;
     uintptr_t extra = 0;
@@ -33,7 +35,7 @@ struct GridColumnInfo {
     int32_t left = 0;
     uintptr_t editor = 0;
     uint32_t reserved = 0;
-    bool ownEditor = false; // the grid created the editor and destroys it
+    bool own_editor = false; // the grid created the editor and destroys it
     std::string header;
     std::string format;
     std::vector<std::string> choices; // item value = index
@@ -41,11 +43,11 @@ struct GridColumnInfo {
 
 struct GridModel {
     std::vector<GridColumnInfo> columns;
-    std::vector<uint32_t> rowStore; // records of 2 + column count words
-    std::vector<uint32_t> rowIndex; // record offsets (words) in display order
-    std::vector<uint8_t> heap;      // cell values; offset 0 means "no value"
-    bool hasRowStore = false;       // rows were added since the last clear
-    int32_t totalWidth = 0;
+    std::vector<uint32_t> row_store; // records of 2 + column count words
+    std::vector<uint32_t> row_index; // record offsets (words) in display order
+    std::vector<uint8_t> heap;       // cell values; offset 0 means "no value"
+    bool has_row_store = false;      // rows were added since the last clear
+    int32_t total_width = 0;
 };
 
 // Compares two fixed-size data values of the sort column; rows are the
@@ -66,6 +68,8 @@ uint32_t GridEditLimit(const GridColumnInfo& column);
 // Bytes stored for one value of the column: 0 for texts, else n or 4.
 uint32_t GridFixedSize(const GridColumnInfo& column);
 bool GridIsTextColumn(const GridColumnInfo& column);
+// Choice and button-text columns: the current cell shows a button face.
+bool GridHasButtonPart(const GridColumnInfo& column);
 
 // --- rows
 uint32_t GridRowCount(const GridModel& model);
@@ -116,8 +120,8 @@ std::string GridFormatNumber(int32_t value, const std::string& format);
 // character). Value: low byte virtual key, next byte HOTKEYF_* modifiers.
 std::string GridHotKeyText(uint32_t value);
 // Days since 30 December 1899 to a calendar date and back.
-void GridDayToDate(int32_t day, int& year, int& month, int& dayOfMonth);
-int32_t GridDateToDay(int year, int month, int dayOfMonth);
+void GridDayToDate(int32_t day, int& year, int& month, int& day_of_month);
+int32_t GridDateToDay(int year, int month, int day_of_month);
 // Display text of the cell types that need no system formatter (all but
 // date, time and fixed-size data); false for the others.
 bool GridPortableCellText(const GridModel& model, uint32_t row, uint32_t column, std::string& text);

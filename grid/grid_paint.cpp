@@ -1,6 +1,7 @@
-// Painting of the header and of the rows (each row drawn off-screen and
-// copied in one step), and the cell display texts.
-#include "grid/grid_internal.h"
+#include "grid/grid_paint.h"
+
+#include "grid/grid_cells.h"
+#include "grid/grid_system_time.h"
 
 #include <commctrl.h>
 
@@ -10,16 +11,23 @@
 
 namespace {
 
+// The button face of the current choice or button-text cell.
 constexpr int kButtonWidth = 17;
+constexpr char kButtonLabel[] = "...";
 constexpr int kCheckSize = 13;
-constexpr int kChoiceImageIndent = 19;
+// The focus rectangle is dotted in these colours.
+constexpr COLORREF kFocusTextColour = RGB(0, 0, 0);
+constexpr COLORREF kFocusBackColour = RGB(255, 255, 255);
+// Room for a formatted date or time.
+constexpr int kDateTextSize = 128;
 
 UINT AlignFlags(int32_t align) {
     return align == GCA_CENTER ? DT_CENTER : align == GCA_RIGHT ? DT_RIGHT : DT_LEFT;
 }
 
 void DrawCellText(HDC dc, const RECT& cell, const std::string& text, int32_t align) {
-    RECT r = {cell.left + 3, cell.top + 2, cell.right - 3, cell.bottom};
+    RECT r = {cell.left + kGridTextInsetX, cell.top + kGridTextInsetTop,
+              cell.right - kGridTextInsetX, cell.bottom};
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
               DT_SINGLELINE | DT_NOPREFIX | DT_TOP | AlignFlags(align));
 }
@@ -27,19 +35,19 @@ void DrawCellText(HDC dc, const RECT& cell, const std::string& text, int32_t ali
 // x of an object of the given width placed in the cell by its alignment.
 int AlignedX(const RECT& cell, int width, int32_t align) {
     if (align == GCA_CENTER) return cell.left + (cell.right - cell.left - width) / 2;
-    if (align == GCA_RIGHT) return cell.right - 3 - width;
-    return cell.left + 3;
+    if (align == GCA_RIGHT) return cell.right - kGridTextInsetX - width;
+    return cell.left + kGridTextInsetX;
 }
 
 void DrawButtonFace(HDC dc, const RECT& cell, bool pressed) {
     RECT b = {cell.right - kButtonWidth, cell.top, cell.right, cell.bottom};
     DrawFrameControl(dc, &b, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
-    HGDIOBJ old = SelectObject(dc, GetStockObject(SYSTEM_FONT));
-    COLORREF oldColour = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    SelectedObject font(dc, GetStockObject(SYSTEM_FONT));
+    COLORREF old_colour = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     if (pressed) OffsetRect(&b, 1, 1);
-    DrawTextA(dc, "...", 3, &b, DT_SINGLELINE | DT_NOPREFIX | DT_CENTER | DT_VCENTER);
-    SetTextColor(dc, oldColour);
-    SelectObject(dc, old);
+    DrawTextA(dc, kButtonLabel, static_cast<int>(sizeof kButtonLabel - 1), &b,
+              DT_SINGLELINE | DT_NOPREFIX | DT_CENTER | DT_VCENTER);
+    SetTextColor(dc, old_colour);
 }
 
 // How the cells of one row are painted: the images of the paint pass and
@@ -49,7 +57,7 @@ void DrawButtonFace(HDC dc, const RECT& cell, bool pressed) {
 struct RowPaint {
     GridImageTiles* tiles;
     HBRUSH fill;
-    COLORREF fillColour;
+    COLORREF fill_colour;
     bool plain;
 };
 
@@ -60,7 +68,7 @@ void DrawImage(HDC dc, HIMAGELIST images, int index, const RECT& cell, int32_t a
     int x = AlignedX(cell, cx, align);
     int y = cell.top + (cell.bottom - cell.top - cy) / 2;
     if (row.plain &&
-        row.tiles->Draw(dc, images, index, x, y, cx, cy, cell, row.fill, row.fillColour))
+        row.tiles->Draw(dc, images, index, x, y, cx, cy, cell, row.fill, row.fill_colour))
         return;
     int saved = SaveDC(dc);
     IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
@@ -69,28 +77,16 @@ void DrawImage(HDC dc, HIMAGELIST images, int index, const RECT& cell, int32_t a
 }
 
 std::string DateText(int32_t day, const std::string& format) {
-    SYSTEMTIME st{};
-    int y, m, d;
-    GridDayToDate(day, y, m, d);
-    st.wYear = static_cast<WORD>(y);
-    st.wMonth = static_cast<WORD>(m);
-    st.wDay = static_cast<WORD>(d);
-    char out[128] = "";
+    SYSTEMTIME st = GridDateSystemTime(day);
+    char out[kDateTextSize] = "";
     GetDateFormatA(LOCALE_USER_DEFAULT, format.empty() ? DATE_SHORTDATE : 0, &st,
                    format.empty() ? nullptr : format.c_str(), out, sizeof out);
     return out;
 }
 
 std::string TimeText(int32_t seconds, const std::string& format) {
-    SYSTEMTIME st{};
-    st.wYear = 2000;
-    st.wMonth = 6;
-    st.wDay = 1;
-    uint32_t s = static_cast<uint32_t>(seconds);
-    st.wSecond = static_cast<WORD>(s % 60);
-    st.wMinute = static_cast<WORD>((s / 60) % 60);
-    st.wHour = static_cast<WORD>((s / 60 / 60) % 24);
-    char out[128] = "";
+    SYSTEMTIME st = GridTimeSystemTime(seconds);
+    char out[kDateTextSize] = "";
     GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, format.empty() ? nullptr : format.c_str(), out,
                    sizeof out);
     return out;
@@ -110,7 +106,7 @@ int ConvertData(GridState* g, uint32_t row, uint32_t column, char* buffer) {
 }
 
 void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& cell,
-              bool currentCell, UINT state, RowPaint& paint) {
+              bool current_cell, UINT state, RowPaint& paint) {
     const GridColumnInfo& c = g->model.columns[column];
     int32_t value = GridCellInt(g->model, row, column);
     std::string text;
@@ -119,15 +115,15 @@ void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& c
     case GCT_BUTTONTEXT:
     case GCT_EDITBUTTONTEXT: {
         RECT r = cell;
-        bool button = currentCell && c.type != GCT_TEXT;
+        bool button = current_cell && c.type != GCT_TEXT;
         if (button) r.right -= kButtonWidth;
-        DrawCellText(dc, r, GridCellString(g->model, row, column), c.cellAlign);
-        if (button) DrawButtonFace(dc, cell, g->buttonHeld);
+        DrawCellText(dc, r, GridCellString(g->model, row, column), c.cell_align);
+        if (button) DrawButtonFace(dc, cell, g->button_held);
         break;
     }
     case GCT_CHECK: {
         RECT box;
-        box.left = AlignedX(cell, kCheckSize, c.cellAlign);
+        box.left = AlignedX(cell, kCheckSize, c.cell_align);
         box.top = cell.top + (cell.bottom - cell.top - kCheckSize) / 2;
         box.right = box.left + kCheckSize;
         box.bottom = box.top + kCheckSize;
@@ -137,24 +133,25 @@ void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& c
     }
     case GCT_CHOICE: {
         RECT r = cell;
-        if (currentCell) r.right -= kButtonWidth;
+        if (current_cell) r.right -= kButtonWidth;
         if (c.extra) {
+            // The image's own room: up to where the shifted text starts.
             RECT image = r;
-            image.right = std::min(r.right, r.left + kChoiceImageIndent + 3);
+            image.right = std::min(r.right, r.left + kGridChoiceImageIndent + kGridTextInsetX);
             DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, image, GCA_LEFT, paint);
-            r.left += kChoiceImageIndent;
+            r.left += kGridChoiceImageIndent;
         }
         GridPortableCellText(g->model, row, column, text);
-        DrawCellText(dc, r, text, c.cellAlign);
-        if (currentCell) {
+        DrawCellText(dc, r, text, c.cell_align);
+        if (current_cell) {
             RECT b = {cell.right - kButtonWidth, cell.top, cell.right, cell.bottom};
             DrawFrameControl(dc, &b, DFC_SCROLL,
-                             DFCS_SCROLLDOWN | (g->buttonHeld ? DFCS_PUSHED : 0));
+                             DFCS_SCROLLDOWN | (g->button_held ? DFCS_PUSHED : 0));
         }
         break;
     }
     case GCT_IMAGE:
-        DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, cell, c.cellAlign, paint);
+        DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, cell, c.cell_align, paint);
         break;
     case GCT_DATA: {
         char buffer[kGridConvertBuffer];
@@ -173,13 +170,13 @@ void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& c
             if (g->parent)
                 SendMessageA(g->parent, WM_DRAWITEM, g->id, reinterpret_cast<LPARAM>(&item));
         } else {
-            DrawCellText(dc, cell, buffer, c.cellAlign);
+            DrawCellText(dc, cell, buffer, c.cell_align);
         }
         break;
     }
     default:
         GridCellText(g, row, column, text);
-        DrawCellText(dc, cell, text, c.cellAlign);
+        DrawCellText(dc, cell, text, c.cell_align);
         break;
     }
 }
@@ -190,73 +187,78 @@ int LastVisibleColumn(const GridModel& m) {
     return -1;
 }
 
+void DrawGridLines(GridState* g, HDC dc, uint32_t row) {
+    const GridModel& m = g->model;
+    int h = g->row_height;
+    SelectedObject pen(dc, g->pen.get());
+    bool last_row = row + 1 == GridRowCount(m);
+    if ((g->style & GRS_HLINES) || ((g->style & GRS_FRAME) && last_row)) {
+        MoveToEx(dc, 0, h - 1, nullptr);
+        LineTo(dc, m.total_width, h - 1);
+    }
+    int last_column = LastVisibleColumn(m);
+    for (int c = 0; c <= last_column; ++c) {
+        const GridColumnInfo& col = m.columns[c];
+        if (col.width <= 0) continue;
+        if ((g->style & GRS_VLINES) || ((g->style & GRS_FRAME) && c == last_column)) {
+            int x = col.left + col.width - 1;
+            MoveToEx(dc, x, 0, nullptr);
+            LineTo(dc, x, h);
+        }
+    }
+}
+
 // Draws one row into dc at (0, 0); width is the row area's width.
 void DrawRow(GridState* g, HDC dc, uint32_t row, int width, GridImageTiles& tiles,
-             COLORREF backColour) {
+             COLORREF back_colour) {
     const GridModel& m = g->model;
-    int h = g->rowHeight;
-    bool current = row == g->curRow;
+    int h = g->row_height;
+    bool current = row == g->cur_row;
     bool focused = GetFocus() == g->rows;
     uint32_t colours[2];
     GridGetRowColours(m, row, colours);
-    COLORREF textColour = colours[1] != kGridDefaultColour ? colours[1] : g->text;
+    COLORREF text_colour = colours[1] != kGridDefaultColour ? colours[1] : g->text;
     RECT all = {0, 0, width, h};
     FillRect(dc, &all, g->brush);
-    RECT cells = {0, 0, std::min(m.totalWidth, width), h};
-    RowPaint paint{&tiles, g->brush, backColour, true};
-    HBRUSH rowBrush = nullptr;
+    RECT cells = {0, 0, std::min(m.total_width, width), h};
+    RowPaint paint{&tiles, g->brush, back_colour, true};
+    GdiObject<HBRUSH> row_brush;
     if (current && !(g->style & GRS_NOSELCOLOR)) {
         paint.fill = GetSysColorBrush(COLOR_HIGHLIGHT);
-        paint.fillColour = GetSysColor(COLOR_HIGHLIGHT);
+        paint.fill_colour = GetSysColor(COLOR_HIGHLIGHT);
         FillRect(dc, &cells, paint.fill);
-        textColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        text_colour = GetSysColor(COLOR_HIGHLIGHTTEXT);
     } else if (colours[0] != kGridDefaultColour) {
-        rowBrush = CreateSolidBrush(colours[0]);
-        paint.fill = rowBrush;
-        paint.fillColour = colours[0];
-        paint.plain = rowBrush != nullptr;
-        if (rowBrush) FillRect(dc, &cells, rowBrush);
+        row_brush.Reset(CreateSolidBrush(colours[0]));
+        paint.fill = row_brush.get();
+        paint.fill_colour = colours[0];
+        paint.plain = static_cast<bool>(row_brush);
+        if (row_brush) FillRect(dc, &cells, row_brush.get());
     }
-    SetTextColor(dc, textColour);
+    SetTextColor(dc, text_colour);
     SetBkMode(dc, TRANSPARENT);
     // Selecting a font is costly under Wine's X11 driver (it reads the X
     // resource settings every time): the first row of a pass selects it, a
-    // later row only when an owner-drawn cell left another one.
+    // later row only when an owner-drawn cell left another one. The pass
+    // restores the buffer's own font at its end (GridPaintRows).
     if (GetCurrentObject(dc, OBJ_FONT) != g->font) SelectObject(dc, g->font);
     UINT state = (current ? ODS_SELECTED : 0) | (current && focused ? ODS_FOCUS : 0);
     for (uint32_t c = 0; c < m.columns.size(); ++c) {
         const GridColumnInfo& col = m.columns[c];
         if (col.width <= 0) continue;
         RECT cell = {col.left, 0, col.left + col.width, h};
-        DrawCell(g, dc, row, c, cell, current && c == g->curCol, state, paint);
-        SetTextColor(dc, textColour);
+        DrawCell(g, dc, row, c, cell, current && c == g->cur_col, state, paint);
+        SetTextColor(dc, text_colour);
     }
-    if (rowBrush) DeleteObject(rowBrush);
-    // Grid lines.
-    HGDIOBJ oldPen = SelectObject(dc, g->pen);
-    bool lastRow = row + 1 == GridRowCount(m);
-    if ((g->style & GRS_HLINES) || ((g->style & GRS_FRAME) && lastRow)) {
-        MoveToEx(dc, 0, h - 1, nullptr);
-        LineTo(dc, m.totalWidth, h - 1);
-    }
-    int lastColumn = LastVisibleColumn(m);
-    for (int c = 0; c <= lastColumn; ++c) {
-        const GridColumnInfo& col = m.columns[c];
-        if (col.width <= 0) continue;
-        if ((g->style & GRS_VLINES) || ((g->style & GRS_FRAME) && c == lastColumn)) {
-            int x = col.left + col.width - 1;
-            MoveToEx(dc, x, 0, nullptr);
-            LineTo(dc, x, h);
-        }
-    }
-    SelectObject(dc, oldPen);
+    row_brush.Reset();
+    DrawGridLines(g, dc, row);
     // Focus rectangles of the current cell.
-    bool showFocus = !(g->style & GRS_NOFOCUSRECT) && (focused || (g->style & GRS_NOSELCOLOR));
-    if (current && showFocus && g->curCol < m.columns.size() && m.columns[g->curCol].width > 0) {
-        const GridColumnInfo& col = m.columns[g->curCol];
-        RECT f = {col.left + (g->curCol == 0 ? 0 : 1), 0, col.left + col.width, h};
-        SetTextColor(dc, RGB(0, 0, 0));
-        SetBkColor(dc, RGB(255, 255, 255));
+    bool show_focus = !(g->style & GRS_NOFOCUSRECT) && (focused || (g->style & GRS_NOSELCOLOR));
+    if (current && show_focus && g->cur_col < m.columns.size() && m.columns[g->cur_col].width > 0) {
+        const GridColumnInfo& col = m.columns[g->cur_col];
+        RECT f = {col.left + (g->cur_col == 0 ? 0 : 1), 0, col.left + col.width, h};
+        SetTextColor(dc, kFocusTextColour);
+        SetBkColor(dc, kFocusBackColour);
         DrawFocusRect(dc, &f);
         if (focused) {
             InflateRect(&f, -1, -1);
@@ -266,11 +268,6 @@ void DrawRow(GridState* g, HDC dc, uint32_t row, int width, GridImageTiles& tile
 }
 
 } // namespace
-
-bool GridHasButtonPart(const GridColumnInfo& column) {
-    return column.type == GCT_CHOICE || column.type == GCT_BUTTONTEXT ||
-           column.type == GCT_EDITBUTTONTEXT;
-}
 
 bool GridCellText(GridState* g, uint32_t row, uint32_t column, std::string& text) {
     text.clear();
@@ -301,57 +298,59 @@ void GridPaintHeader(GridState* g, const DRAWITEMSTRUCT* item) {
     FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(dc, g->font);
+    SelectedObject font(dc, g->font);
     int x = 0;
     for (const GridColumnInfo& c : g->model.columns) {
         if (c.width <= 0) continue;
         RECT r = {c.left, all.top, c.left + c.width, all.bottom};
         bool pressed = (c.flags & GCF_PRESSED) != 0;
         DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-        RECT t = {r.left + 3, r.top + 2, r.right - 3, r.bottom};
+        RECT t = {r.left + kGridTextInsetX, r.top + kGridTextInsetTop, r.right - kGridTextInsetX,
+                  r.bottom};
         if (pressed) OffsetRect(&t, 1, 1);
         DrawTextA(dc, c.header.c_str(), static_cast<int>(c.header.size()), &t,
-                  DT_SINGLELINE | DT_NOPREFIX | AlignFlags(c.headerAlign));
+                  DT_SINGLELINE | DT_NOPREFIX | AlignFlags(c.header_align));
         x = r.right;
     }
-    x = std::max(x, g->model.totalWidth);
+    x = std::max(x, g->model.total_width);
     RECT rest = {x, all.top, all.right, all.bottom};
     DrawEdge(dc, &rest, EDGE_RAISED, BF_RECT);
-    SelectObject(dc, oldFont);
 }
 
 void GridPaintRows(GridState* g, HDC dc, const RECT& update) {
     RECT client;
     GetClientRect(g->rows, &client);
     int width = client.right;
-    int h = g->rowHeight;
+    int h = g->row_height;
     uint32_t count = GridRowCount(g->model);
-    uint32_t first = g->firstRow + static_cast<uint32_t>(std::max<long>(update.top, 0) / h);
-    uint32_t last = g->firstRow + static_cast<uint32_t>(std::max<long>(update.bottom - 1, 0) / h);
+    uint32_t first = g->first_row + static_cast<uint32_t>(std::max<long>(update.top, 0) / h);
+    uint32_t last = g->first_row + static_cast<uint32_t>(std::max<long>(update.bottom - 1, 0) / h);
     if (count == 0)
         last = 0;
     else
         last = std::min(last, count - 1);
-    int bottom = 0;
-    HDC mem = count > 0 && first <= last && width > 0 ? g->rowBuffer.Get(dc, width, h) : nullptr;
-    if (mem) {
+    if (count > 0 && first <= last && width > 0) {
+        // Without the off-screen bitmap nothing is painted: no row is
+        // better than rows drawn straight onto the screen with flicker.
+        HDC buffer = g->row_buffer.Get(dc, width, h);
+        if (!buffer) return;
         // Each pass starts from the buffer's own state and leaves it so:
         // the grid's font may be deleted between paints, and an owner-drawn
         // cell may have changed colours or modes.
-        int saved = SaveDC(mem);
+        int saved = SaveDC(buffer);
         g->tiles.BeginPass(dc);
         // The colour the grid's brush really fills with (the system brush
         // of a new grid follows the system colour).
         LOGBRUSH brush{};
         COLORREF back = GetObjectA(g->brush, sizeof brush, &brush) ? brush.lbColor : g->back;
         for (uint32_t row = first; row <= last; ++row) {
-            DrawRow(g, mem, row, width, g->tiles, back);
-            int y = static_cast<int>(row - g->firstRow) * h;
-            BitBlt(dc, 0, y, width, h, mem, 0, 0, SRCCOPY);
+            DrawRow(g, buffer, row, width, g->tiles, back);
+            int y = static_cast<int>(row - g->first_row) * h;
+            BitBlt(dc, 0, y, width, h, buffer, 0, 0, SRCCOPY);
         }
-        RestoreDC(mem, saved);
+        RestoreDC(buffer, saved);
     }
-    if (count > g->firstRow) bottom = static_cast<int>(count - g->firstRow) * h;
+    int bottom = count > g->first_row ? static_cast<int>(count - g->first_row) * h : 0;
     if (bottom < client.bottom) {
         RECT below = {0, bottom, width, client.bottom};
         FillRect(dc, &below, g->brush);

@@ -132,7 +132,7 @@ TEST(GridModel, ColumnsRefusedOnceRowsExistAndAcceptedAfterClear) {
     GridAddColumn(m, Column(GCT_TEXT, 0, 40));
     GridAddColumn(m, Column(GCT_NUMBER, 0, 60));
     EXPECT_EQ(m.columns[1].left, 40);
-    EXPECT_EQ(m.totalWidth, 100);
+    EXPECT_EQ(m.total_width, 100);
     intptr_t row[] = {P("a"), 1};
     GridInsertRow(m, 0, row);
     EXPECT_EQ(GridAddColumn(m, Column(GCT_TEXT)), -1);

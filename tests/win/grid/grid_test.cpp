@@ -92,7 +92,7 @@ TEST(GridMessages, ColumnsRowsAndResults) {
     EXPECT_EQ(d.width, 60);
     EXPECT_EQ(d.left, 80);
     EXPECT_EQ(d.size, 20);
-    EXPECT_STREQ(d.headerText, "Count");
+    EXPECT_STREQ(d.header_text, "Count");
     EXPECT_STREQ(d.format, "");
     EXPECT_NE(d.editor, 0u);
     EXPECT_EQ(GetWindowLongA(reinterpret_cast<HWND>(d.editor), GWL_STYLE) & ES_RIGHT, ES_RIGHT);
