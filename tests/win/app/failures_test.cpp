@@ -271,8 +271,12 @@ TEST_F(FailuresTest, DialogsGiveBackWhatTheyTake) {
         ASSERT_GE(before.handles, 0);
         for (int cycle = 0; cycle < 20; ++cycle)
             open_and_close();
-        // Nothing piles up. A thread that just ended may still hold its
-        // handle for a moment: the counts get a second to settle.
+        // Nothing piles up: a leak of one object per opening adds twenty.
+        // A count taken at one moment can sit a little under the steady
+        // level (a brush or drawing context made again on the next paint, a
+        // handle Wine's sound layer keeps for a while, a thread that just
+        // ended), so the counts get a second to settle and a small margin.
+        constexpr long kMargin = 3;
         ProcessCounts after;
         PumpUntil(
             [&] {
@@ -281,8 +285,8 @@ TEST_F(FailuresTest, DialogsGiveBackWhatTheyTake) {
                        after.windows <= before.windows;
             },
             1000);
-        EXPECT_LE(after.gdi_objects, before.gdi_objects) << name;
-        EXPECT_LE(after.handles, before.handles) << name;
+        EXPECT_LE(after.gdi_objects, before.gdi_objects + kMargin) << name;
+        EXPECT_LE(after.handles, before.handles + kMargin) << name;
         EXPECT_LE(after.windows, before.windows) << name;
     }
 }
