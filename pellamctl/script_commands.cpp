@@ -109,26 +109,32 @@ int Play(const CtlRequest& request, const ScriptRow& script, const BoardRecord& 
     return kExitSuccess;
 }
 
+// Opens the database (kept open by the caller's `database`) and reads the
+// board's scripts and row; 0 or the exit code of what failed.
+int OpenAndLoadScripts(const CtlRequest& request, CtlDatabase& database,
+                       std::vector<ScriptRow>* scripts, BoardRecord* record) {
+    std::string error;
+    if (!database.Open(request.db_path, &error)) return Fail(kExitDatabase, error);
+    return LoadScripts(request, scripts, record);
+}
+
 } // namespace
 
 int ScriptsCommand(const CtlRequest& request) {
     CtlDatabase database;
-    std::string error;
-    if (!database.Open(request.db_path, &error)) return Fail(kExitDatabase, error);
     std::vector<ScriptRow> scripts;
     BoardRecord record{};
-    if (const int code = LoadScripts(request, &scripts, &record)) return code;
+    if (const int code = OpenAndLoadScripts(request, database, &scripts, &record)) return code;
     PrintData(FormatScripts(request.board_id_text, scripts, record.relays, request.json));
     return kExitSuccess;
 }
 
 int RunCommand(const CtlRequest& request) {
     CtlDatabase database;
-    std::string error;
-    if (!database.Open(request.db_path, &error)) return Fail(kExitDatabase, error);
     std::vector<ScriptRow> scripts;
     BoardRecord record{};
-    if (const int code = LoadScripts(request, &scripts, &record)) return code;
+    if (const int code = OpenAndLoadScripts(request, database, &scripts, &record)) return code;
+    std::string error;
     const int index = FindScript(scripts, request.script, request.board_id_text, &error);
     if (index < 0) return Fail(kExitUsage, error);
     // Nothing is started for a board that is not there.
