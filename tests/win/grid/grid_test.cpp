@@ -365,6 +365,47 @@ TEST(GridEditors, EscapeCancelsEnterCommits) {
     EXPECT_EQ(CellText(f, 0, 0), "after");
 }
 
+// Every way of leaving an open text editor: only Escape throws the typing
+// away; focus moving anywhere else stores it, as Enter does.
+TEST(GridEditors, LeavingTheEditorStoresUnlessEscaped) {
+    struct Case {
+        const char* name;
+        void (*leave)(const GridFixture& f, HWND editor, HWND other);
+        const char* stored;
+    } cases[] = {
+        {"Enter", [](const GridFixture&, HWND editor, HWND) { Key(editor, VK_RETURN); }, "typed"},
+        {"Escape", [](const GridFixture&, HWND editor, HWND) { Key(editor, VK_ESCAPE); }, "old"},
+        {"focus to the rows", [](const GridFixture& f, HWND, HWND) { SetFocus(f.rows); }, "typed"},
+        {"focus to another window", [](const GridFixture&, HWND, HWND other) { SetFocus(other); },
+         "typed"},
+        {"click on another cell",
+         [](const GridFixture& f, HWND, HWND) {
+             SetFocus(f.rows);
+             Click(f, f.CellCentre(0, 1));
+         },
+         "typed"},
+    };
+    for (const Case& c : cases) {
+        GridFixture f(0);
+        f.AddColumn(GCT_TEXT, 100);
+        f.AddRow({P("old")});
+        f.AddRow({P("below")});
+        HWND other = CreateWindowExA(0, "BUTTON", "other", WS_POPUP | WS_VISIBLE, 700, 0, 60, 20,
+                                     nullptr, nullptr, nullptr, nullptr);
+        f.Send(GRM_ACTIVATECELL, 0, 0);
+        HWND editor = g_log.lastEditor;
+        ASSERT_NE(editor, nullptr) << c.name;
+        SetFocus(editor);
+        SetWindowTextA(editor, "typed");
+        c.leave(f, editor, other);
+        f.Pump();
+        EXPECT_FALSE(IsWindowVisible(editor)) << c.name;
+        EXPECT_EQ(CellText(f, 0, 0), c.stored) << c.name;
+        EXPECT_EQ(CellText(f, 0, 1), "below") << c.name;
+        DestroyWindow(other);
+    }
+}
+
 TEST(GridEditors, NumberEditorTakesDigitsAndMinusOnly) {
     GridFixture f(0);
     f.AddColumn(GCT_NUMBER, 100);
