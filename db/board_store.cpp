@@ -105,7 +105,7 @@ DbResult FindBoardRow(const char* board_id_text, bool* found) {
 
 DbResult InsertBoardRow(const char* board_id_text, const Timestamp& added, bool mark_default) {
     Statement statement;
-    if (!statement.Run(
+    if (!statement.RunChange(
             ComposeInsertBoard(statement.text(), Statement::kTextCapacity, board_id_text, added)))
         return statement.Result();
     const DbResult inserted = statement.Result();
@@ -113,7 +113,7 @@ DbResult InsertBoardRow(const char* board_id_text, const Timestamp& added, bool 
     // examined, as the board is registered either way.
     if (mark_default &&
         ComposeSetDefaultMark(statement.text(), Statement::kTextCapacity, board_id_text))
-        statement.Execute();
+        statement.ExecuteChange();
     return inserted;
 }
 

@@ -188,6 +188,18 @@ bool Statement::Execute() {
     return false;
 }
 
+bool Statement::ExecuteChange() {
+    if (!allocated() || failed_at_ != DbStage::kNone) return false;
+    const DWORD attributes = GetFileAttributesA(g_database.path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        failed_at_ = DbStage::kExecute;
+        CopyTextBounded("The database file is read-only: ", failure_, sizeof failure_);
+        AppendTextBounded(failure_, sizeof failure_, g_database.path);
+        return false;
+    }
+    return Execute();
+}
+
 bool Statement::Prepare() {
     if (!allocated() || failed_at_ != DbStage::kNone) return false;
     if (Succeeded(SQLPrepare(handle_, reinterpret_cast<SQLCHAR*>(text_), SQL_NTS))) return true;

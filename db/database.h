@@ -84,6 +84,15 @@ class Statement {
         ComposeFailed();
         return false;
     }
+    // As Execute and Run, for a statement that changes rows: refused while
+    // the database file is marked read-only, even on a connection opened
+    // before the mark was set.
+    bool ExecuteChange();
+    bool RunChange(bool composed) {
+        if (composed) return ExecuteChange();
+        ComposeFailed();
+        return false;
+    }
     // Prepares text() to be run many times (ExecutePrepared), and closes
     // the cursor of the last run so that it can run again.
     bool Prepare();
@@ -116,7 +125,7 @@ class Statement {
     uint32_t cut_columns_ = 0;
 };
 
-// The statement cycle of a statement that returns no rows: composed by
+// The statement cycle of a statement that changes rows and returns none: composed by
 // compose(text, capacity) (false: it cannot be, for the reason given),
 // executed, finished.
 template <typename Compose>
@@ -126,7 +135,7 @@ DbResult RunStatement(Compose compose,
     if (!compose(statement.text(), Statement::kTextCapacity))
         statement.ComposeFailed(not_composed);
     else
-        statement.Execute();
+        statement.ExecuteChange();
     return statement.Result();
 }
 

@@ -42,6 +42,34 @@ class RuntimeFaultsTest : public ProgramTest {
             texts.push_back(boxes.seen()[i].text);
         return texts;
     }
+    // Adds a script named `name` with one command through the list and the
+    // editor; returns the texts of the boxes that followed. `fault(true)`
+    // runs just before Save, `fault(false)` after it. After a failed save
+    // the editor is cancelled and the list comes back to be closed.
+    std::vector<std::string> SaveScript(
+        const char* name, bool succeeds, std::function<void(bool)> fault = [](bool) {}) {
+        const size_t seen = boxes.seen().size();
+        boxes.Queue([](HWND list, const SeenBox&) { PressButton(list, IDC_LIST_ADD); });
+        boxes.Queue([name, fault](HWND editor, const SeenBox&) {
+            SetDlgItemTextA(editor, IDC_EDITOR_NAME, name);
+            SetDlgItemTextA(editor, IDC_EDITOR_NOTE, "note");
+            SendDlgItemMessageA(editor, IDC_EDITOR_AVAILABLE, LB_SETCURSEL, 1, 0);
+            SendMessageA(editor, WM_COMMAND, MAKEWPARAM(IDC_EDITOR_ADD, BN_CLICKED), 0);
+            fault(true);
+            PressButton(editor, IDC_EDITOR_SAVE);
+            PumpFor(300);
+            fault(false);
+            if (IsWindow(editor)) PressButton(editor, IDC_EDITOR_CANCEL);
+        });
+        boxes.QueueButton(IDOK); // the error, or "Relay Script Saved"
+        if (!succeeds)
+            boxes.Queue([](HWND list, const SeenBox&) { PressButton(list, IDC_LIST_CLOSE); });
+        Click(IDC_RELAY_SCRIPTS);
+        std::vector<std::string> texts;
+        for (size_t i = seen; i < boxes.seen().size(); ++i)
+            texts.push_back(boxes.seen()[i].text);
+        return texts;
+    }
     // Runs the stored script through the list; returns its log.
     std::string RunScript(std::function<void()> during) {
         std::string log;
@@ -72,24 +100,66 @@ class RuntimeFaultsTest : public ProgramTest {
     }
 };
 
-// The database file moved away (as if removed) while connected: a save says
-// the file is missing and writes nothing anywhere; once the file is back the
-// same save goes into it.
-TEST_F(RuntimeFaultsTest, DatabaseFileRemovedWhileConnected) {
+// The database file made read-only or moved away (as if removed) while
+// connected: Edit Relay's save and a script's save each say why nothing was
+// saved and write nothing anywhere; once the fault ends the same saves go in.
+TEST_F(RuntimeFaultsTest, DatabaseFileReadOnlyOrRemovedWhileSaving) {
     const std::string away = Database() + ".away";
-    ASSERT_TRUE(MoveFileA(Database().c_str(), away.c_str()));
-    const std::string missing =
-        "The relay settings were not saved.\r\n\r\nThe database file is missing: ";
-    std::vector<std::string> texts = SaveRelayName("Gone");
-    ASSERT_EQ(texts.size(), 2u) << boxes.Texts(); // the dialog, then the error
-    EXPECT_EQ(texts[1].compare(0, missing.size(), missing), 0) << texts[1];
-    PumpFor(300); // polls go on without the file, and nothing is lost
-    ASSERT_TRUE(MoveFileA(away.c_str(), Database().c_str()));
-    EXPECT_EQ(db.Query("SELECT RELAY1NAME FROM Main"), (Rows{{"<null>"}}));
-    texts = SaveRelayName("Back");
-    ASSERT_EQ(texts.size(), 2u) << boxes.Texts();
-    EXPECT_EQ(texts[1], "Settings Saved");
-    EXPECT_EQ(db.Query("SELECT RELAY1NAME FROM Main"), (Rows{{"Back"}}));
+    DeleteFileA(away.c_str()); // left by a run that stopped half-way
+    struct Writable { // the fixture's next run needs the file writable
+        std::string path;
+        ~Writable() { SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL); }
+    } writable{Database()};
+    const struct Fault {
+        const char* name;
+        std::function<bool(bool)> set;
+        const char* why;
+    } faults[] = {
+        {"read-only",
+         [&](bool on) {
+             return SetFileAttributesA(Database().c_str(),
+                                       on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != 0;
+         },
+         "The database file is read-only: "},
+        {"removed",
+         [&](bool on) {
+             return on ? MoveFileA(Database().c_str(), away.c_str()) != 0
+                       : MoveFileA(away.c_str(), Database().c_str()) != 0;
+         },
+         "The database file is missing: "},
+    };
+    // Whether one of `texts` starts with `head`.
+    auto shown = [](const std::vector<std::string>& texts, const std::string& head) {
+        for (const std::string& text : texts)
+            if (text.compare(0, head.size(), head) == 0) return true;
+        return false;
+    };
+    for (const Fault& fault : faults) {
+        ASSERT_TRUE(fault.set(true)) << fault.name;
+        std::vector<std::string> texts = SaveRelayName("Gone");
+        EXPECT_TRUE(
+            shown(texts, std::string("The relay settings were not saved.\r\n\r\n") + fault.why))
+            << fault.name << ": " << boxes.Texts();
+        PumpFor(300); // polls go on, and nothing is lost
+        ASSERT_TRUE(fault.set(false)) << fault.name;
+        // The script's fault comes while its editor is open, and ends before
+        // the list reads its rows again.
+        texts = SaveScript("Evening", false, [&](bool on) { EXPECT_TRUE(fault.set(on)); });
+        EXPECT_TRUE(
+            shown(texts, std::string("The relay script was not saved.\r\n\r\n") + fault.why))
+            << fault.name << ": " << boxes.Texts();
+        EXPECT_EQ(db.Query("SELECT RELAY1NAME FROM Main"), (Rows{{"<null>"}})) << fault.name;
+        EXPECT_EQ(db.Query("SELECT NAME FROM RelayScripts"), (Rows{{"Cycle"}})) << fault.name;
+
+        EXPECT_TRUE(shown(SaveRelayName("Back"), "Settings Saved")) << fault.name;
+        EXPECT_TRUE(shown(SaveScript("Evening", true), "Relay Script Saved")) << fault.name;
+        EXPECT_EQ(db.Query("SELECT RELAY1NAME FROM Main"), (Rows{{"Back"}})) << fault.name;
+        EXPECT_EQ(db.Query("SELECT NAME FROM RelayScripts ORDER BY ID"),
+                  (Rows{{"Cycle"}, {"Evening"}}))
+            << fault.name;
+        ASSERT_TRUE(db.Exec("UPDATE Main SET RELAY1NAME = NULL")) << fault.name;
+        ASSERT_TRUE(db.Exec("DELETE FROM RelayScripts WHERE NAME = 'Evening'")) << fault.name;
+    }
 }
 
 // The board goes while a script runs. Unplugged: the run stops at the
