@@ -109,13 +109,16 @@ namespace {
 // The database file must still be where the connection found it: changes
 // made on a connection to a file that was removed would be lost with it.
 // When the file is back, the connection is made again, to that file.
-bool DatabaseFileThere(char* failure, size_t capacity) {
-    if (!FileExists(g_database.path)) {
+// `read_only`: whether the file is marked read-only.
+bool DatabaseFileThere(char* failure, size_t capacity, bool* read_only) {
+    const DWORD attributes = GetFileAttributesA(g_database.path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
         g_database.file_missing = true;
         CopyTextBounded("The database file is missing: ", failure, capacity);
         AppendTextBounded(failure, capacity, g_database.path);
         return false;
     }
+    *read_only = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (g_database.file_missing) {
         g_database.file_missing = false;
         CloseDatabase();
@@ -128,7 +131,7 @@ bool DatabaseFileThere(char* failure, size_t capacity) {
 
 Statement::Statement() {
     if (g_database.connection != SQL_NULL_HDBC || g_database.file_missing) {
-        if (!DatabaseFileThere(failure_, sizeof failure_)) {
+        if (!DatabaseFileThere(failure_, sizeof failure_, &file_read_only_)) {
             failed_at_ = DbStage::kAllocate;
             return;
         }
@@ -190,8 +193,7 @@ bool Statement::Execute() {
 
 bool Statement::ExecuteChange() {
     if (!allocated() || failed_at_ != DbStage::kNone) return false;
-    const DWORD attributes = GetFileAttributesA(g_database.path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    if (file_read_only_) {
         failed_at_ = DbStage::kExecute;
         CopyTextBounded("The database file is read-only: ", failure_, sizeof failure_);
         AppendTextBounded(failure_, sizeof failure_, g_database.path);

@@ -84,9 +84,9 @@ class Statement {
         ComposeFailed();
         return false;
     }
-    // As Execute and Run, for a statement that changes rows: refused while
-    // the database file is marked read-only, even on a connection opened
-    // before the mark was set.
+    // As Execute and Run, for a statement that changes rows: refused when
+    // the database file was marked read-only as the statement was made,
+    // even on a connection opened before the mark was set.
     bool ExecuteChange();
     bool RunChange(bool composed) {
         if (composed) return ExecuteChange();
@@ -115,7 +115,8 @@ class Statement {
     void RecordFailure(SQLSMALLINT handle_type, SQLHANDLE handle);
 
     SQLHSTMT handle_ = SQL_NULL_HSTMT;
-    uint32_t generation_ = 0; // of the connection the handle belongs to
+    uint32_t generation_ = 0;     // of the connection the handle belongs to
+    bool file_read_only_ = false; // as the file was when the statement was made
     DbStage failed_at_ = DbStage::kNone;
     char failure_[kDiagnosticSize] = "";
     char text_[kTextCapacity] = "";

@@ -15,7 +15,7 @@ constexpr uint32_t kDetailBufferSize = 500; // size field + path of 495 chars + 
 constexpr uint32_t kDetailPathOffset = 4;   // the path follows the 32-bit size field
 constexpr uint32_t kBoardListSize = 1024;   // room for 204 entries and the terminator
 constexpr uint32_t kBoardListMaxEntries = 204;
-constexpr uint32_t kReportCount = kCommandCount; // one ready-made report per command byte
+constexpr uint32_t kReportCount = kDeviceCommandCount; // one ready-made report per command byte
 constexpr uint32_t kRememberedPaths = 8;
 
 // The device path of a board found before. A call opens the board there

@@ -3,7 +3,7 @@
 // bytes, and the `type` values of WritePellam.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h> // the virtual board's driver, with no C++ library, uses these too
 
 // Output report (33 bytes): report id 0, the tag "Qvox", the command byte,
 // its parameter (the LED mask of the set-LED command), zeros.
@@ -16,7 +16,7 @@ constexpr uint32_t kReportParameterOffset = 6;
 // Command bytes: 0..9 switch the relays, then these.
 constexpr uint8_t kCommandStatusRequest = 0x0A;
 constexpr uint8_t kCommandSetLedMask = 0x0B;
-constexpr uint32_t kCommandCount = 13; // 0x00..0x0C, 0x0C never sent
+constexpr uint32_t kDeviceCommandCount = 13; // 0x00..0x0C, 0x0C never sent
 
 // Input report: the status block is bytes 2..12 (relays 1-5, ready, LED
 // mask, four firmware characters); ReadPellams hands it over with a 0 byte

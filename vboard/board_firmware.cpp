@@ -14,8 +14,9 @@ void Copy(uint8_t* out, const uint8_t* in, size_t n) {
 }
 
 bool Tagged(const uint8_t* report, size_t length) {
-    return length >= 7 && report[1] == 'Q' && report[2] == 'v' && report[3] == 'o' &&
-           report[4] == 'x';
+    const uint8_t* tag = report + kReportTagOffset;
+    return length > kReportParameterOffset && tag[0] == 'Q' && tag[1] == 'v' && tag[2] == 'o' &&
+           tag[3] == 'x';
 }
 
 } // namespace
@@ -42,15 +43,15 @@ bool BoardReceive(BoardFirmware* board, const uint8_t* report, size_t length) {
     Copy(slot, report, length < kBoardReportSize ? length : kBoardReportSize);
     ++board->reports_received;
     if (!Tagged(report, length)) return true;
-    const uint8_t command = report[5];
-    if (command != kBoardStatusRequest)
+    const uint8_t command = report[kReportCommandOffset];
+    if (command != kCommandStatusRequest)
         board->command_log[board->commands_received++ % kBoardLogSize] = command;
-    if (command <= 9) {
+    if (command < kWriteRelayTypes) {
         board->relays[command / 2] = command & 1; // even: to NC, odd: to NO
-    } else if (command == kBoardStatusRequest) {
+    } else if (command == kCommandStatusRequest) {
         board->answer_pending = board->silent ? 0 : 1;
-    } else if (command == kBoardSetLedMask) {
-        board->led_mask = report[6];
+    } else if (command == kCommandSetLedMask) {
+        board->led_mask = report[kReportParameterOffset];
     }
     return true;
 }
@@ -61,10 +62,11 @@ int BoardAnswer(BoardFirmware* board, uint8_t* out, size_t capacity) {
     board->answer_pending = 0;
     uint8_t wire[kBoardReportSize];
     Fill(wire, 0, sizeof wire);
-    Copy(wire + 2, board->relays, 5);
-    wire[7] = board->ready ? 1 : 0;
-    wire[8] = board->led_mask;
-    Copy(wire + 9, reinterpret_cast<const uint8_t*>(board->firmware), 4);
+    uint8_t* block = wire + kStatusOffset;
+    Copy(block, board->relays, 5);
+    block[kBlockReady] = board->ready ? 1 : 0;
+    block[kBlockLedMask] = board->led_mask;
+    Copy(block + kBlockFirmware, reinterpret_cast<const uint8_t*>(board->firmware), kFirmwareChars);
     Copy(out, wire, length);
     return length;
 }

@@ -2,22 +2,19 @@
 // shared by the simulated boards and the virtual board's HID minidriver.
 // Freestanding: no C or C++ library, so the driver can compile it too.
 //
-// Reports are in their 33-byte wire form: byte 0 the report id (0), bytes
-// 1-4 the tag "Qvox", byte 5 the command, byte 6 the LED mask of command
-// 0x0B. The status answer carries the relays in bytes 2-6, the ready flag
-// in 7, the LED mask in 8 and the firmware text in 9-12.
+// Reports are in their 33-byte wire form, laid out as devlib/protocol.h
+// says: the library's side and the board's side read one definition.
 #pragma once
+
+#include "devlib/protocol.h"
 
 #include <stddef.h>
 #include <stdint.h>
 
-constexpr int kBoardReportSize = 33;
+constexpr int kBoardReportSize = kOutputReportSize;
 constexpr int kBoardLogSize = 16;
 // A short answer stops before the firmware text: too short for a status.
-constexpr int kBoardShortAnswerSize = 9;
-
-constexpr uint8_t kBoardStatusRequest = 0x0A;
-constexpr uint8_t kBoardSetLedMask = 0x0B;
+constexpr int kBoardShortAnswerSize = kStatusOffset + kBlockFirmware;
 
 struct BoardFirmware {
     uint8_t relays[5]; // 0 = COM at NC, 1 = COM at NO
