@@ -8,6 +8,9 @@
 // (C++ refuses the second definition).
 #define __INTRINSIC_DEFINED_InterlockedBitTestAndSet
 #define __INTRINSIC_DEFINED_InterlockedBitTestAndReset
+// The driver is built without floating-point and vector registers; keep
+// intrin.h from defining this fence through an SSE instruction.
+#define __INTRINSIC_DEFINED___faststorefence
 #include <ddk/wdm.h>
 #include <hidusage.h>
 #include <ddk/hidclass.h>
