@@ -5,6 +5,8 @@
 // request that was completed while a spin lock was held.
 #pragma once
 
+#include "vboard/driver/hid_ids.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -136,14 +138,6 @@ enum : ULONG {
     IOCTL_HID_GET_DEVICE_ATTRIBUTES,
     IOCTL_HID_SET_OUTPUT_REPORT,
 };
-constexpr UCHAR kHidHidDescriptorType = 0x21;
-constexpr UCHAR kHidReportDescriptorType = 0x22;
-constexpr ULONG kHidStringManufacturer = 14;
-constexpr ULONG kHidStringProduct = 15;
-constexpr ULONG kHidStringSerialNumber = 16;
-constexpr ULONG kWineStringManufacturer = 1;
-constexpr ULONG kWineStringProduct = 2;
-constexpr ULONG kWineStringSerialNumber = 3;
 
 struct HID_XFER_PACKET {
     UCHAR* reportBuffer;

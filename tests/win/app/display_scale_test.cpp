@@ -157,7 +157,7 @@ class DisplayAt150 : public ProgramTest {
         ASSERT_TRUE(db.Exec("UPDATE Main SET RELAY1NAME='Pump', RELAY1NC='Stopped', "
                             "RELAY1NO='Running', RELAY3NAME='Hall Lamp', RELAY3NC='Off'"));
         ASSERT_TRUE(db.Exec("INSERT INTO RelayScripts (PID,NAME,DESCRIPTION,COMMANDS) VALUES "
-                            "('8001','Morning','Start the pump, light the hall','000A020E01')"));
+                            "('8001','Morning','Start the pump, then stop it','0001')"));
         ASSERT_NE(Start(), nullptr);
         ASSERT_TRUE(ConnectAndPoll());
     }
@@ -282,6 +282,13 @@ TEST_F(DisplayAt150, EveryWindowIsWholeAndShowsThePicturesFor150Percent) {
     });
     boxes.QueueButton(IDYES);
     boxes.Queue([](HWND executor, const SeenBox&) {
+        // Closed once the run (two relay commands, no delay) has ended.
+        EXPECT_TRUE(PumpUntil(
+            [executor] {
+                return WindowText(GetDlgItem(executor, IDC_EXECUTOR_LOG)).find("Executed.") !=
+                       std::string::npos;
+            },
+            5000));
         EXPECT_EQ(Joined(ClippedControls(executor)), "") << "executor";
         PressButton(executor, IDC_EXECUTOR_CLOSE);
     });

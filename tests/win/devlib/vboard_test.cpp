@@ -216,7 +216,8 @@ TEST_F(VirtualBoards, UnpluggedAndPluggedBack) {
 TEST_F(VirtualBoards, StateIsWrittenOnChangeOnlyAndPaced) {
     auto state = [] {
         for (const VBoardInfo& b : ListVirtualBoards())
-            if (b.id.product_id == kDefaultVBoard.product_id) return b.state;
+            if (b.id.product_id == kDefaultVBoard.product_id && b.id.interface_number == 0)
+                return b.state;
         return VBoardState{};
     };
     // Polled as the program polls it, ten status requests a second.
