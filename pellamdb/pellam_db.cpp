@@ -3,7 +3,7 @@
 //   pellam-db create PATH
 // Exit status 0: PATH holds a new database with both tables; 1: it was not
 // made, and the reason is printed; 2: wrong arguments.
-#include "tools/pellamdb/create_database.h"
+#include "pellamdb/create_database.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "tools/pellamdb/create_database.h"
+#include "pellamdb/create_database.h"
 
 #include "db/access_driver.h"
-#include "tools/pellamdb/schema_statements.h"
+#include "pellamdb/schema_statements.h"
 
 #include <windows.h>
 #include <odbcinst.h>
