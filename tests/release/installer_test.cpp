@@ -84,35 +84,6 @@ std::string ShortcutTarget(const std::string& link) {
     return target;
 }
 
-// A top-level window of the process with this title, or null.
-HWND WindowOf(DWORD process_id, const char* title) {
-    struct Search {
-        DWORD process_id;
-        const char* title;
-        HWND found;
-    } search{process_id, title, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM l) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(l);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char text[128] = "";
-            GetWindowTextA(window, text, sizeof text);
-            if (owner != s->process_id || std::string(text) != s->title) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// A control's text in another process (GetWindowText reads only captions there).
-std::string ControlText(HWND control) {
-    char text[256] = "";
-    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 bool SimRelayAtNo(int relay) {
     SimBoard board;
     return SimGetBoard(0, &board) && board.relays[relay - 1] != 0;
@@ -201,7 +172,7 @@ TEST_F(Installer, Step2_InstalledProgramRegistersABoardAndSwitchesARelay) {
     const DWORD id = program.dwProcessId;
     // A fresh database: the program opens Add Device first. Add the board.
     HWND add = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (add = WindowOf(id, "Add Device")) != nullptr; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return (add = TopWindowOf(id, "Add Device")) != nullptr; }, 10000));
     ASSERT_TRUE(PumpUntil(
         [&] { return SendDlgItemMessageA(add, IDC_ADD_LIST, LB_GETCOUNT, 0, 0) == 1; }, 5000));
     SendDlgItemMessageA(add, IDC_ADD_LIST, LB_SETCURSEL, 0, 0);
@@ -209,8 +180,8 @@ TEST_F(Installer, Step2_InstalledProgramRegistersABoardAndSwitchesARelay) {
     HWND main = nullptr;
     ASSERT_TRUE(PumpUntil(
         [&] {
-            main = WindowOf(id, "Qvoxline Circuits Pellam Board");
-            return main && IsWindowVisible(main) && !WindowOf(id, "Add Device");
+            main = TopWindowOf(id, "Qvoxline Circuits Pellam Board");
+            return main && IsWindowVisible(main) && !TopWindowOf(id, "Add Device");
         },
         10000));
     EXPECT_EQ(ControlText(GetDlgItem(main, IDC_BOARD_BOX)), "8001 - USB  SWITCHDECK");

@@ -113,3 +113,30 @@ std::string StatusPart(HWND status_bar, int part) {
                  reinterpret_cast<LPARAM>(text));
     return text;
 }
+
+HWND TopWindowOf(DWORD process_id, const char* title) {
+    struct Search {
+        DWORD process_id;
+        const char* title;
+        HWND found;
+    } search{process_id, title, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM l) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(l);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            char text[128] = "";
+            GetWindowTextA(window, text, sizeof text);
+            if (owner != s->process_id || std::string(text) != s->title) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string ControlText(HWND control) {
+    char text[256] = "";
+    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
