@@ -71,33 +71,14 @@ std::string LeftOver() {
     return found;
 }
 
-// A visible top-level window of the process that `accept` takes, or null.
-HWND FindWindowOf(DWORD process_id, bool (*accept)(HWND)) {
-    struct Search {
-        DWORD process_id;
-        bool (*accept)(HWND);
-        HWND found;
-    } search{process_id, accept, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM l) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(l);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->process_id || !IsWindowVisible(window) || !s->accept(window))
-                return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-// A message box has its text in the static 0xFFFF; setup's own window is
+// A message box shows its text in the static 0xFFFF; setup's own window is
 // titled "Pellam Board Setup: <page>".
 bool IsMessageBox(HWND window) {
-    return GetDlgItem(window, 0xFFFF) != nullptr;
+    return IsWindowVisible(window) && GetDlgItem(window, 0xFFFF) != nullptr;
 }
 bool IsSetupWindow(HWND window) {
-    return !IsMessageBox(window) && WindowText(window).rfind("Pellam Board Setup", 0) == 0;
+    return IsWindowVisible(window) && !GetDlgItem(window, 0xFFFF) &&
+           WindowText(window).rfind("Pellam Board Setup", 0) == 0;
 }
 
 // A value under HKEY_LOCAL_MACHINE in the 64-bit view ("<none>" if absent).
