@@ -48,6 +48,7 @@ Unicode true
 !define AUTHENTICATED_USERS "*S-1-5-11"
 !define EVERYONE "*S-1-1-0"
 !define ADMINISTRATORS "*S-1-5-32-544"
+!define SYSTEM "*S-1-5-18"
 ; By its full path: a bare name would be looked for beside the setup first.
 !define ICACLS '"$SYSDIR\icacls.exe"'
 
@@ -301,11 +302,13 @@ Section "Pellam"
     ${EndIf}
   ${EndIf}
 
-  ; The rights (docs/windows-security.md). The folder keeps what it inherits
-  ; from Program Files: only administrators and SYSTEM add, replace or
-  ; delete files in it, so no user can put a DLL beside the programs. Grants
-  ; of earlier versions (Users could add files) go.
+  ; The rights (docs/windows-security.md). Only administrators and SYSTEM
+  ; add, replace or delete files in the folder, so no user can put a DLL
+  ; beside the programs; users read and run. They are set here whatever the
+  ; folder (one outside Program Files may inherit write rights for users),
+  ; and the grants of earlier versions (Users could add files) go.
   !insertmacro Icacls '"$INSTDIR" /remove:g ${USERS} ${AUTHENTICATED_USERS} ${EVERYONE}'
+  !insertmacro Icacls '"$INSTDIR" /inheritance:r /grant:r ${ADMINISTRATORS}:(OI)(CI)F ${SYSTEM}:(OI)(CI)F ${USERS}:(OI)(CI)RX'
   ; Nobody deletes a file here through the folder's "delete subfolders and
   ; files" right: a file that denies its own deletion (the lock file) stays.
   !insertmacro Icacls '"$INSTDIR" /deny ${EVERYONE}:(DC)'

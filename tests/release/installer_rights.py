@@ -5,11 +5,12 @@ user plant code beside the programs, or lock other users out of the database.
 Rules (docs/windows-security.md):
   - rights are set only with icacls, by its full path ($SYSDIR), never with
     a plug-in;
-  - no grant to Users, Authenticated Users or Everyone on the program folder
-    itself, and no grant to them that is inherited (OI, CI);
-  - such grants on a file only for the database and its lock file, and only
-    read and write (R, W): never delete, modify or full control;
-  - the grants of earlier versions on the folder are removed;
+  - the folder's rights are set whatever the folder: nothing inherited from
+    above, and the grants of earlier versions removed;
+  - Users, Authenticated Users and Everyone get at most read and execute on
+    the program folder (inherited by its files);
+  - beyond that, grants to them only on the database and its lock file, and
+    only read and write (R, W): never delete, modify or full control;
   - the lock file is made by setup and denies its deletion to everyone.
 Usage: installer_rights.py SCRIPT   (exit 1 on a finding)
 """
@@ -73,9 +74,13 @@ def findings(text):
                 if who.upper() not in BROAD:
                     continue
                 where = f"{target} {switch} {argument}"
-                flags = set(re.findall(r"\(([^)]*)\)", rights))
+                # "(OI)(CI)RX", "(R,W)", "F": inheritance flags and rights, in
+                # brackets or not.
+                flags = {a or b for a, b in re.findall(r"\(([^)]*)\)|([A-Za-z,]+)", rights)}
                 if target == FOLDER:
-                    problems.append(f"grant on the program folder: {where}")
+                    if not flags - {"OI", "CI"} or not flags - {"OI", "CI"} <= {"RX", "R"}:
+                        problems.append(f"grant on the program folder beyond read and execute: "
+                                        f"{where}")
                 elif flags & {"OI", "CI", "IO"}:
                     problems.append(f"inherited grant: {where}")
                 elif target.strip('"').split("\\")[-1] not in DATA_FILES:
@@ -86,6 +91,9 @@ def findings(text):
                   for t, ops in calls for s, a in ops)
     if not removed:
         problems.append("the folder's grants for Users from earlier versions are not removed")
+    own = any(t == FOLDER and s == "/inheritance:r" for t, ops in calls for s, a in ops)
+    if not own:
+        problems.append("the folder inherits its rights from wherever it lies")
     lock_denied = any(t.endswith('\\Pellam.ldb"') and s == "/deny" and "*S-1-1-0:(DE)" in a
                       for t, ops in calls for s, a in ops)
     if not lock_denied:

@@ -12,6 +12,8 @@ SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "i
                       "pellam.nsi")
 MDB_GRANT = "!insertmacro Icacls '\"$INSTDIR\\Pellam.MDB\" /grant ${USERS}:(R,W)'"
 LOCK_DENY = "!insertmacro Icacls '\"$INSTDIR\\Pellam.ldb\" /deny ${EVERYONE}:(DE)'"
+FOLDER_RIGHTS = ("!insertmacro Icacls '\"$INSTDIR\" /inheritance:r /grant:r ${ADMINISTRATORS}:(OI)(CI)F "
+                 "${SYSTEM}:(OI)(CI)F ${USERS}:(OI)(CI)RX'")
 FOLDER_REMOVE = ("!insertmacro Icacls '\"$INSTDIR\" /remove:g ${USERS} ${AUTHENTICATED_USERS} "
                  "${EVERYONE}'")
 
@@ -20,7 +22,7 @@ class InstallerRights(unittest.TestCase):
     def setUp(self):
         with open(SCRIPT, encoding="utf-8") as f:
             self.script = f.read()
-        for line in (MDB_GRANT, LOCK_DENY, FOLDER_REMOVE):
+        for line in (MDB_GRANT, LOCK_DENY, FOLDER_RIGHTS, FOLDER_REMOVE):
             self.assertIn(line, self.script)
 
     def test_the_script_passes(self):
@@ -32,7 +34,10 @@ class InstallerRights(unittest.TestCase):
             (section, section + "  nsExec::ExecToLog 'icacls \"$INSTDIR\" /grant ${USERS}:(WD)'\n",
              "grant on the program folder"),
             (section, section + "  nsExec::Exec '\"$SYSDIR\\icacls.exe\" \"$INSTDIR\" /grant "
-             "\"Authenticated Users:(RX)\"'\n", "grant on the program folder"),
+             "\"Authenticated Users:(M)\"'\n", "grant on the program folder"),
+            (FOLDER_RIGHTS, FOLDER_RIGHTS.replace("(OI)(CI)RX", "(OI)(CI)(RX,W)"),
+             "grant on the program folder"),
+            (FOLDER_RIGHTS, FOLDER_RIGHTS.replace(" /inheritance:r", ""), "inherits its rights"),
             (MDB_GRANT, MDB_GRANT.replace("(R,W)", "(M)"), "grant beyond read and write"),
             (MDB_GRANT, MDB_GRANT.replace("Pellam.MDB", "Pellam.exe"), "not the database's"),
             (MDB_GRANT, MDB_GRANT.replace("(R,W)", "(OI)(CI)(R,W)"), "inherited grant"),
