@@ -117,6 +117,13 @@ void ShowRelayScripts() {
 // shows the new names at once. Its "Relay Scripts" button opens the list
 // only once Edit Relay has gone, owned by the main window like every list.
 void EditRelay(int relay) {
+    // Blanks are never offered as the stored settings: without a row read
+    // since Connect, one more read decides.
+    if (!g_session.record_loaded && !ReloadBoardRecord()) {
+        ShowDatabaseError(g_main.window, "The relay settings could not be read.",
+                          g_session.last_row_read.failure);
+        return;
+    }
     EditRelayRequest request{};
     request.relay = relay;
     CopyTextBounded(g_session.board_id_text, request.board_id_text, sizeof request.board_id_text);

@@ -48,9 +48,16 @@ void EnableIfChanged(HWND control, bool enable) {
     if ((IsWindowEnabled(control) != FALSE) != enable) EnableWindow(control, enable);
 }
 
-void EnableRelayEditButtons(BOOL enable) {
+void EnableRelayEditButtons(bool enable) {
     for (HWND button : Panel().edit_buttons)
-        EnableWindow(button, enable);
+        EnableIfChanged(button, enable);
+}
+
+// EDIT shows the board's stored settings and saves over them: it waits
+// until the board's row has been read, so blanks are never offered (and
+// saved) as the stored values.
+void EnableRelayEditButtonsWhenRowKnown() {
+    EnableRelayEditButtons(g_session.connected && g_session.record_loaded);
 }
 
 TOOLINFOA ToolFor(int relay) {
@@ -135,7 +142,7 @@ void Connect() {
     // The relay settings are this board's before EDIT is enabled, even
     // while the board reports not ready and no poll reloads them.
     BeginSession();
-    EnableRelayEditButtons(TRUE);
+    EnableRelayEditButtonsWhenRowKnown();
     g_main.progress = 0;
     SetTimer(g_main.window, kProgressTimer, kProgressPeriodMs, nullptr);
     AddRelayTooltips();
@@ -152,7 +159,7 @@ void Disconnect() {
     EnableWindow(Panel().connect, TRUE);
     EnableWindow(Panel().disconnect, FALSE);
     EnableWindow(Panel().scripts, FALSE);
-    EnableRelayEditButtons(FALSE);
+    EnableRelayEditButtons(false);
     BlankRelayPictures();
     ShowIndicator(IDB_NOT_READY);
     for (int n = 0; n < kRelayCount; ++n) {
@@ -190,10 +197,12 @@ void PollBoard() {
         ShowIndicator(IDB_NOT_READY);
         BlankRelayPictures();
         EnableIfChanged(Panel().scripts, false);
+        EnableRelayEditButtonsWhenRowKnown();
         return;
     case PollResult::kReady:
         ShowIndicator(IDB_READY);
         EnableIfChanged(Panel().scripts, true);
+        EnableRelayEditButtonsWhenRowKnown();
         for (int n = 0; n < kRelayCount; ++n)
             ShowRelayPicture(n, g_session.relay_at_nc[n] ? IDB_RELAY_NC : IDB_RELAY_NO);
         ShowRelayLabels();

@@ -12,6 +12,8 @@ DatabaseState g_database;
 const char kInstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Pellam.exe";
 const char kNoConnectionText[] = "There is no connection to the database.";
 const char kNoRowText[] = "The row to change is not in the database.";
+const char kConnectionRenewedText[] =
+    "The connection to the database was made again during the change; nothing was changed.";
 
 namespace {
 
@@ -100,6 +102,9 @@ OpenResult OpenDatabase() {
 void CloseDatabase() {
     ++g_database.generation; // the statements of this connection go with it
     if (g_database.connection != SQL_NULL_HDBC) {
+        // A connection in a transaction does not disconnect: undo it first.
+        if (g_database.in_transaction)
+            Odbc32Dll().SQLEndTran(SQL_HANDLE_DBC, g_database.connection, SQL_ROLLBACK);
         Odbc32Dll().SQLDisconnect(g_database.connection);
         Odbc32Dll().SQLFreeHandle(SQL_HANDLE_DBC, g_database.connection);
         g_database.connection = SQL_NULL_HDBC;
@@ -138,6 +143,11 @@ Statement::Statement() {
             failed_at_ = DbStage::kAllocate;
             return;
         }
+    }
+    if (g_database.in_transaction && g_database.generation != g_database.transaction_generation) {
+        failed_at_ = DbStage::kAllocate;
+        CopyTextBounded(kConnectionRenewedText, failure_, sizeof failure_);
+        return;
     }
     // Without a connection there is nothing to allocate on.
     if (g_database.connection == SQL_NULL_HDBC) {
@@ -264,20 +274,42 @@ DbResult Statement::Result() const {
 }
 
 Transaction::Transaction() {
-    active_ = g_database.connection != SQL_NULL_HDBC &&
-              Succeeded(Odbc32Dll().SQLSetConnectAttr(
-                  g_database.connection, SQL_ATTR_AUTOCOMMIT,
-                  reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0));
+    // Connect first: a statement that made the connection again after
+    // autocommit went off would run in autocommit on the new connection.
+    bool read_only = false;
+    if ((g_database.connection != SQL_NULL_HDBC || g_database.file_missing) &&
+        !DatabaseFileThere(failure_, sizeof failure_, &read_only))
+        return;
+    if (g_database.connection == SQL_NULL_HDBC) {
+        CopyTextBounded(kNoConnectionText, failure_, sizeof failure_);
+        return;
+    }
+    const SQLRETURN r =
+        Odbc32Dll().SQLSetConnectAttr(g_database.connection, SQL_ATTR_AUTOCOMMIT,
+                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+    if (!Succeeded(r)) {
+        CopyTextBounded("The database driver could not begin a transaction.", failure_,
+                        sizeof failure_);
+        return;
+    }
+    active_ = true;
+    generation_ = g_database.generation;
+    g_database.in_transaction = true;
+    g_database.transaction_generation = generation_;
 }
 
 bool Transaction::Commit() {
-    committed_ = active_ && Succeeded(Odbc32Dll().SQLEndTran(SQL_HANDLE_DBC, g_database.connection,
-                                                             SQL_COMMIT));
+    committed_ =
+        active_ && g_database.generation == generation_ &&
+        Succeeded(Odbc32Dll().SQLEndTran(SQL_HANDLE_DBC, g_database.connection, SQL_COMMIT));
     return committed_;
 }
 
 Transaction::~Transaction() {
     if (!active_) return;
+    g_database.in_transaction = false;
+    // A connection closed meanwhile undid the work as it went.
+    if (g_database.generation != generation_) return;
     if (!committed_) Odbc32Dll().SQLEndTran(SQL_HANDLE_DBC, g_database.connection, SQL_ROLLBACK);
     Odbc32Dll().SQLSetConnectAttr(g_database.connection, SQL_ATTR_AUTOCOMMIT,
                                   reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);

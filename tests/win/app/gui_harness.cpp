@@ -17,8 +17,18 @@ bool PumpUntil(const std::function<bool()>& pred, int ms) {
     for (;;) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // Keys reach a dialog through its dialog manager, as in the
+            // dialog's own modal loop (Enter, Escape, Tab).
+            HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+            char cls[16] = "";
+            if (root && GetClassNameA(root, cls, sizeof cls) && std::string(cls) == "#32770" &&
+                IsDialogMessageA(root, &msg))
+                continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
+            // Timers that take longer than their period (a poll waiting for
+            // a locked database) keep the queue full: the time still counts.
+            if (static_cast<LONG>(GetTickCount() - end) >= 0) break;
         }
         if (pred()) return true;
         if (static_cast<LONG>(GetTickCount() - end) >= 0) return pred();

@@ -134,6 +134,7 @@ class PlantedDlls : public ::testing::Test {
         return output;
     }
 
+    InstallRecordGuard install_record_; // put back after the test copy
     std::string folder_, saved_overrides_;
 };
 
