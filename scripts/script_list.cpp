@@ -3,6 +3,7 @@
 #include "common/dpi.h"
 #include "common/error_box.h"
 #include "common/modal_dialog.h"
+#include "common/system/comctl32.h"
 #include "db/script_store.h"
 #include "grid/grid_messages.h"
 #include "resources/resource_ids.h"
@@ -51,9 +52,10 @@ void SetUpGrid(ListState& state) {
     // The buttons picture of the dialog's set: its images are as much larger.
     HWND dialog = state.dialog;
     const int image_size = kButtonImageSize * DialogPictureScale(dialog) / 100;
-    state.images = ImageList_Create(image_size, image_size, ILC_COLOR8 | ILC_MASK, 3, 0);
+    state.images =
+        Comctl32Dll().ImageList_Create(image_size, image_size, ILC_COLOR8 | ILC_MASK, 3, 0);
     HBITMAP buttons = LoadPictureForDialog(dialog, IDB_SCRIPT_BUTTONS);
-    ImageList_AddMasked(state.images, buttons, RGB(255, 255, 255));
+    Comctl32Dll().ImageList_AddMasked(state.images, buttons, RGB(255, 255, 255));
     DeleteObject(buttons);
     SendMessageA(grid, GRM_SETHEADERHEIGHT, 0, ScaleToDialogY(dialog, kHeaderHeight));
     SendMessageA(grid, GRM_SETROWHEIGHT, 0, ScaleToDialogY(dialog, kRowHeight));
@@ -186,7 +188,7 @@ INT_PTR ListProc(HWND dialog, ListState& state, UINT message, WPARAM w, LPARAM l
         return TRUE;
     case WM_DESTROY:
         ReleaseTemplatePicture(dialog, IDC_LIST_PICTURE);
-        if (state.images) ImageList_Destroy(state.images);
+        if (state.images) Comctl32Dll().ImageList_Destroy(state.images);
         state.images = nullptr;
         return TRUE;
     }

@@ -123,3 +123,32 @@ std::string StatusPart(HWND status_bar, int part) {
                  reinterpret_cast<LPARAM>(text));
     return text;
 }
+
+HWND FindWindowOf(DWORD process_id, const std::function<bool(HWND)>& accept) {
+    struct Search {
+        DWORD process_id;
+        const std::function<bool(HWND)>& accept;
+        HWND found;
+    } search{process_id, accept, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM l) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(l);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->process_id || !s->accept(window)) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND TopWindowOf(DWORD process_id, const char* title) {
+    return FindWindowOf(process_id, [title](HWND window) { return WindowText(window) == title; });
+}
+
+std::string ControlText(HWND control) {
+    char text[256] = "";
+    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
