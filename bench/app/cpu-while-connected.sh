@@ -62,6 +62,8 @@ measure() {
     'BEGIN { printf "%.2f %.2f %.2f\n", 100 * p / hz / t, 100 * i / hz / t, 100 * s / hz / t }'
 }
 read -r pc ic sc < <(measure)
+# Notepad opened last and may cover the Disconnect button: Pellam first.
+xdotool windowraise "$DEMO_WINDOW"
 rig_click "Qvoxline Circuits Pellam Board" 1007 # Disconnect
 sleep 1
 read -r pd id sd < <(measure)
