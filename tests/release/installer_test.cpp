@@ -1,4 +1,5 @@
-// The x64 installer under Wine, as an operator's PC meets it: a silent
+// The installer of the test's own architecture (x64, or x86 in the 32-bit
+// lane) under Wine, as an operator's PC meets it: a silent
 // install; the installed Pellam.exe and pellamctl.exe started on their own,
 // with the record and the database the installer made; a silent reinstall;
 // a silent uninstall.
@@ -38,18 +39,29 @@ std::string Installed(const char* name) {
 std::string Shortcut() {
     return Env("ProgramData") + "\\Microsoft\\Windows\\Start Menu\\Programs\\Pellam Board.lnk";
 }
+#ifdef _WIN64
+const char kSetupName[] = "PellamSetup-x64.exe";
+// The installation record and the uninstall entry are in the registry view
+// of the program's own architecture: on 64-bit Windows the x86 setup writes
+// them in the 32-bit view (WOW6432Node), where its 32-bit program reads.
+const REGSAM kProgramView = KEY_WOW64_64KEY;
+#else
+const char kSetupName[] = "PellamSetup-x86.exe";
+const REGSAM kProgramView = KEY_WOW64_32KEY;
+#endif
+
 std::string SetupPath() {
-    return WindowsPath(PELLAM_DIST_DIR "/release/PellamSetup-x64.exe");
+    return WindowsPath(std::string(PELLAM_DIST_DIR "/release/") + kSetupName);
 }
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// A value under HKEY_LOCAL_MACHINE in the 64-bit view ("<none>" if absent).
+// A value under HKEY_LOCAL_MACHINE in the program's view ("<none>" if absent).
 std::string RegistryText(const char* key_path, const char* name) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, KEY_READ | kProgramView, &key) !=
         ERROR_SUCCESS)
         return "<none>";
     char value[1024] = "";
@@ -84,25 +96,29 @@ std::string ShortcutTarget(const std::string& link) {
     return target;
 }
 
+struct WindowSearch {
+    DWORD process_id;
+    const char* title;
+    HWND found;
+};
+
+// EnumWindows calls back with the system's calling convention (__stdcall on
+// x86), which a lambda does not have.
+BOOL CALLBACK MatchWindow(HWND window, LPARAM search_address) {
+    auto* search = reinterpret_cast<WindowSearch*>(search_address);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char text[128] = "";
+    GetWindowTextA(window, text, sizeof text);
+    if (owner != search->process_id || std::string(text) != search->title) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 // A top-level window of the process with this title, or null.
 HWND WindowOf(DWORD process_id, const char* title) {
-    struct Search {
-        DWORD process_id;
-        const char* title;
-        HWND found;
-    } search{process_id, title, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM l) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(l);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char text[128] = "";
-            GetWindowTextA(window, text, sizeof text);
-            if (owner != s->process_id || std::string(text) != s->title) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{process_id, title, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -127,7 +143,7 @@ void RemoveInstallation() {
     RemoveDirectoryA(Folder().c_str());
     RemoveDirectoryA((Env("ProgramFiles") + "\\Qvoxline").c_str());
     DeleteFileA(Shortcut().c_str());
-    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, kProgramView, 0);
 }
 
 class Installer : public ::testing::Test {
