@@ -88,7 +88,7 @@ run_program() { # GROUP PROGRAM FILTER MODE
     return
   fi
   for c in $cases; do
-    local log="$out/logs/$group-$c.log" start verdict=FAIL
+    local log="$out/logs/$group-${c//\//_}.log" start verdict=FAIL # Suite/Name/0: no folders
     start=$(now)
     timeout 300 wine "$exe" --gtest_filter="$c" </dev/null >"$log" 2>&1
     local status=$?
