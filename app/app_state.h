@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Timers of the main window and their periods.
 enum MainTimer : UINT_PTR {
     kCreditTimer = 1,   // rotates the credit line, always
@@ -34,6 +36,9 @@ struct PanelControls {
     HWND indicator, firmware, scripts, connect, disconnect, board_box;
     int shown_images[kRelayCount]; // picture id each relay picture shows, 0 before any
     int shown_indicator;
+    // The texts the panel set last, compared instead of read back.
+    std::string shown_names[kRelayCount], shown_labels[kRelayCount], shown_firmware;
+    std::string tooltip_notes[kRelayCount]; // the notes each relay's tooltip shows
 };
 
 struct MainWindowState {

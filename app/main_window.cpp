@@ -10,6 +10,7 @@
 #include "app/status_bar.h"
 #include "common/error_box.h"
 #include "common/static_colour.h"
+#include "common/system/version.h"
 #include "common/text_helpers.h"
 #include "db/database.h"
 #include "dialogs/edit_relay.h"
@@ -116,6 +117,13 @@ void ShowRelayScripts() {
 // shows the new names at once. Its "Relay Scripts" button opens the list
 // only once Edit Relay has gone, owned by the main window like every list.
 void EditRelay(int relay) {
+    // Blanks are never offered as the stored settings: without a row read
+    // since Connect, one more read decides.
+    if (!g_session.record_loaded && !ReloadBoardRecord()) {
+        ShowDatabaseError(g_main.window, "The relay settings could not be read.",
+                          g_session.last_row_read.failure);
+        return;
+    }
     EditRelayRequest request{};
     request.relay = relay;
     CopyTextBounded(g_session.board_id_text, request.board_id_text, sizeof request.board_id_text);
@@ -275,20 +283,22 @@ void ReadBuildNumber(char* out, int capacity) {
     char path[MAX_PATH];
     if (!GetModuleFileNameA(nullptr, path, sizeof path)) return;
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    const DWORD size = VersionDll().GetFileVersionInfoSizeA(path, &ignored);
     if (size == 0) return;
     std::vector<char> info(size);
-    if (!GetFileVersionInfoA(path, 0, size, info.data())) return;
+    if (!VersionDll().GetFileVersionInfoA(path, 0, size, info.data())) return;
     WORD* translation = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
-                        reinterpret_cast<void**>(&translation), &length) ||
+    if (!VersionDll().VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+                                     reinterpret_cast<void**>(&translation), &length) ||
         length < 4)
         return;
     char block[kVersionBlockSize];
     std::snprintf(block, sizeof block, "\\StringFileInfo\\%04X%04X\\FileVersion", translation[0],
                   translation[1]);
     char* version = nullptr;
-    if (VerQueryValueA(info.data(), block, reinterpret_cast<void**>(&version), &length) && version)
+    if (VersionDll().VerQueryValueA(info.data(), block, reinterpret_cast<void**>(&version),
+                                    &length) &&
+        version)
         CopyTextBounded(version, out, static_cast<size_t>(capacity));
 }

@@ -34,12 +34,12 @@ void ShowIndicator(int image) {
     ShowPicture(Panel().indicator, &Panel().shown_indicator, image);
 }
 
-// Sets a control's text only when it changed, so ten polls a second cause no
-// needless repaints.
-void SetTextIfChanged(HWND control, const char* text) {
-    char current[kShownTextSize];
-    GetWindowTextA(control, current, sizeof current);
-    if (std::strcmp(current, text) != 0) SetWindowTextA(control, text);
+// Sets a control's text only when it differs from the text set last
+// (`shown`), so ten polls a second neither repaint nor read texts back.
+void SetTextIfChanged(HWND control, std::string* shown, const char* text) {
+    if (*shown == text) return;
+    SetWindowTextA(control, text);
+    *shown = text;
 }
 
 // Enables or disables a control only when its state changes: each change
@@ -48,9 +48,16 @@ void EnableIfChanged(HWND control, bool enable) {
     if ((IsWindowEnabled(control) != FALSE) != enable) EnableWindow(control, enable);
 }
 
-void EnableRelayEditButtons(BOOL enable) {
+void EnableRelayEditButtons(bool enable) {
     for (HWND button : Panel().edit_buttons)
-        EnableWindow(button, enable);
+        EnableIfChanged(button, enable);
+}
+
+// EDIT shows the board's stored settings and saves over them: it waits
+// until the board's row has been read, so blanks are never offered (and
+// saved) as the stored values.
+void EnableRelayEditButtonsWhenRowKnown() {
+    EnableRelayEditButtons(g_session.connected && g_session.record_loaded);
 }
 
 TOOLINFOA ToolFor(int relay) {
@@ -76,6 +83,7 @@ void AddRelayTooltips() {
         }
         TOOLINFOA tool = ToolFor(n);
         SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        Panel().tooltip_notes[n] = tool.lpszText;
         // A width far beyond the screen puts the tip in multi-line mode, so
         // line breaks in the notes are kept.
         SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, kTooltipMaxWidth);
@@ -85,11 +93,11 @@ void AddRelayTooltips() {
 void ShowRelayLabels() {
     for (int n = 0; n < kRelayCount; ++n) {
         const RelaySettings& relay = g_session.record.relays[n];
-        SetTextIfChanged(Panel().names[n], relay.name);
+        SetTextIfChanged(Panel().names[n], &Panel().shown_names[n], relay.name);
         const char* label = !g_session.board_ready     ? ""
                             : g_session.relay_at_nc[n] ? relay.nc_label
                                                        : relay.no_label;
-        SetTextIfChanged(Panel().labels[n], label);
+        SetTextIfChanged(Panel().labels[n], &Panel().shown_labels[n], label);
     }
 }
 
@@ -127,7 +135,6 @@ void Connect() {
     // With nothing in the board box there is no board to talk to: stay
     // disconnected rather than poll a board chosen earlier.
     if (!ReadBoardSelection()) return;
-    SetTimer(g_main.window, kPollTimer, kPollPeriodMs, nullptr);
     SetStatusText(1, "Connected");
     SetStatusText(2, " MSG: Data Polling Started");
     EnableWindow(Panel().connect, FALSE);
@@ -135,10 +142,13 @@ void Connect() {
     // The relay settings are this board's before EDIT is enabled, even
     // while the board reports not ready and no poll reloads them.
     BeginSession();
-    EnableRelayEditButtons(TRUE);
+    EnableRelayEditButtonsWhenRowKnown();
     g_main.progress = 0;
-    SetTimer(g_main.window, kProgressTimer, kProgressPeriodMs, nullptr);
     AddRelayTooltips();
+    // Started together, the one-second timers fall due with every tenth
+    // poll: the program wakes ten times a second, not twelve.
+    SetTimer(g_main.window, kPollTimer, kPollPeriodMs, nullptr);
+    SetTimer(g_main.window, kProgressTimer, kProgressPeriodMs, nullptr);
     SetTimer(g_main.window, kTooltipTimer, kTooltipPeriodMs, nullptr);
 }
 
@@ -152,14 +162,14 @@ void Disconnect() {
     EnableWindow(Panel().connect, TRUE);
     EnableWindow(Panel().disconnect, FALSE);
     EnableWindow(Panel().scripts, FALSE);
-    EnableRelayEditButtons(FALSE);
+    EnableRelayEditButtons(false);
     BlankRelayPictures();
     ShowIndicator(IDB_NOT_READY);
     for (int n = 0; n < kRelayCount; ++n) {
-        SetWindowTextA(Panel().names[n], "");
-        SetWindowTextA(Panel().labels[n], "");
+        SetTextIfChanged(Panel().names[n], &Panel().shown_names[n], "");
+        SetTextIfChanged(Panel().labels[n], &Panel().shown_labels[n], "");
     }
-    SetWindowTextA(Panel().firmware, "");
+    SetTextIfChanged(Panel().firmware, &Panel().shown_firmware, "");
     for (int n = 0; n < kRelayCount; ++n) {
         if (!g_main.tooltips[n]) continue;
         TOOLINFOA tool = ToolFor(n);
@@ -190,14 +200,16 @@ void PollBoard() {
         ShowIndicator(IDB_NOT_READY);
         BlankRelayPictures();
         EnableIfChanged(Panel().scripts, false);
+        EnableRelayEditButtonsWhenRowKnown();
         return;
     case PollResult::kReady:
         ShowIndicator(IDB_READY);
         EnableIfChanged(Panel().scripts, true);
+        EnableRelayEditButtonsWhenRowKnown();
         for (int n = 0; n < kRelayCount; ++n)
             ShowRelayPicture(n, g_session.relay_at_nc[n] ? IDB_RELAY_NC : IDB_RELAY_NO);
         ShowRelayLabels();
-        SetTextIfChanged(Panel().firmware, g_session.firmware);
+        SetTextIfChanged(Panel().firmware, &Panel().shown_firmware, g_session.firmware);
         return;
     }
 }
@@ -209,10 +221,14 @@ void AdvanceProgressText() {
     g_main.progress = NextProgress(g_main.progress);
 }
 
+// Notes edited since they were set show without reconnecting; unchanged
+// notes are not set again.
 void RefreshTooltips() {
     for (int n = 0; n < kRelayCount; ++n) {
         if (!g_main.tooltips[n]) continue;
         TOOLINFOA tool = ToolFor(n);
+        if (Panel().tooltip_notes[n] == tool.lpszText) continue;
         SendMessageA(g_main.tooltips[n], TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+        Panel().tooltip_notes[n] = tool.lpszText;
     }
 }

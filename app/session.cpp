@@ -13,6 +13,7 @@ bool SelectBoard(const char* box_text) {
 
 void BeginSession() {
     g_session.record = BoardRecord{};
+    g_session.record_loaded = false;
     ReloadBoardRecord();
     g_session.connected = 1;
 }
@@ -23,8 +24,10 @@ void EndSession() {
     g_session.row_reader.Reset();
 }
 
-void ReloadBoardRecord() {
-    g_session.row_reader.Load(g_session.board_id_text, &g_session.record);
+bool ReloadBoardRecord() {
+    g_session.last_row_read = g_session.row_reader.Load(g_session.board_id_text, &g_session.record);
+    if (g_session.last_row_read.ok) g_session.record_loaded = true;
+    return g_session.last_row_read.ok;
 }
 
 PollResult PollSession() {
@@ -34,6 +37,9 @@ PollResult PollSession() {
     const StatusView view = ReadStatusBlock(g_session.status);
     if (!view.ready) {
         g_session.board_ready = 0;
+        // A board that is not ready gets no reloads of its row; one that
+        // could not be read at Connect is read again at every chance.
+        if (!g_session.record_loaded) ReloadBoardRecord();
         return PollResult::kNotReady;
     }
     g_session.board_ready = 1;

@@ -24,6 +24,10 @@ struct Session {
     char board_id_text[kBoardIdTextSize] = "";
     uint32_t board_id = 0;
     BoardRecord record{}; // the selected board's row, as last loaded
+    // Whether `record` was read from the database since Connect: until a
+    // read succeeds it holds blanks, which must never pass for the stored row.
+    bool record_loaded = false;
+    DbResult last_row_read; // the outcome of the last read of the row
     uint8_t status[kStatusBufferSize] = {};
     BoardRowReader row_reader; // reads `record` ten times a second
 };
@@ -33,14 +37,17 @@ extern Session g_session;
 // both kept) for an empty text.
 bool SelectBoard(const char* box_text);
 // Connected to the selected board, its row loaded afresh (so its settings
-// are its own even before a poll reports it ready).
+// are its own even before a poll reports it ready). When that read fails
+// the row is not known (record_loaded false) until a later read succeeds.
 void BeginSession();
 void EndSession();
 
 enum class PollResult { kLost, kNotReady, kReady };
 // Asks the board for its status. kLost: no answer (the caller disconnects);
-// kNotReady: only the ready flag changed; kReady: relays, LED mask,
-// firmware and the board's row are current.
+// kNotReady: only the ready flag changed (and the row is read again if no
+// read has succeeded yet); kReady: relays, LED mask, firmware and the
+// board's row are current.
 PollResult PollSession();
-// Reloads the selected board's row (kept as it was when that fails).
-void ReloadBoardRecord();
+// Reloads the selected board's row (kept as it was when that fails);
+// whether the read succeeded.
+bool ReloadBoardRecord();

@@ -14,6 +14,21 @@ function(pellam_library name)
   pellam_warnings(${name})
 endfunction()
 
+if(WIN32)
+  # Every program Pellam ships carries the one application manifest,
+  # resources/program.manifest (execution level, supported Windows versions,
+  # DPI awareness): pellam_program_manifest(target) embeds it.
+  set(PELLAM_MANIFEST ${PROJECT_SOURCE_DIR}/resources/program.manifest)
+  set(PELLAM_MANIFEST_RC ${PROJECT_BINARY_DIR}/program_manifest.rc)
+  file(WRITE ${PELLAM_MANIFEST_RC}.new "1 24 \"${PELLAM_MANIFEST}\"\n") # 1: the process's manifest, 24: RT_MANIFEST
+  file(COPY_FILE ${PELLAM_MANIFEST_RC}.new ${PELLAM_MANIFEST_RC} ONLY_IF_DIFFERENT)
+  function(pellam_program_manifest target)
+    target_sources(${target} PRIVATE ${PELLAM_MANIFEST_RC})
+    set_source_files_properties(${PELLAM_MANIFEST_RC} TARGET_DIRECTORY ${target}
+                                PROPERTIES OBJECT_DEPENDS ${PELLAM_MANIFEST})
+  endfunction()
+endif()
+
 if(NOT WIN32)
   # Host unit test: GoogleTest under AddressSanitizer and UBSan.
   find_package(GTest REQUIRED)

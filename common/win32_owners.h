@@ -3,6 +3,8 @@
 // handle has exactly one release path. Owners move but never copy.
 #pragma once
 
+#include "common/system/comctl32.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -44,7 +46,7 @@ struct CloseKernelHandle {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
 struct DestroyImageList {
-    void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }
+    void operator()(HIMAGELIST list) const { Comctl32Dll().ImageList_Destroy(list); }
 };
 struct DestroyPrivateHeap {
     void operator()(HANDLE heap) const { HeapDestroy(heap); }

@@ -119,6 +119,15 @@ DbResult InsertBoardRow(const char* board_id_text, const Timestamp& added, bool 
 
 DbResult MakeDefaultBoard(const char* board_id_text) {
     Transaction transaction;
+    // Both marks change together or not at all: without a transaction
+    // nothing is run.
+    if (!transaction.began()) {
+        DbResult refused;
+        refused.ok = false;
+        refused.failed_at = DbStage::kAllocate;
+        CopyTextBounded(transaction.failure(), refused.failure, sizeof refused.failure);
+        return refused;
+    }
     DbResult result = RunStatement([](char* out, size_t capacity) {
         return CopyTextBounded(kClearDefaultMarks, out, capacity);
     });

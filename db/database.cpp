@@ -1,5 +1,6 @@
 #include "db/database.h"
 
+#include "common/system/odbc32.h"
 #include "common/text_helpers.h"
 #include "db/access_driver.h"
 #include "db/location.h"
@@ -11,13 +12,15 @@ DatabaseState g_database;
 const char kInstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Pellam.exe";
 const char kNoConnectionText[] = "There is no connection to the database.";
 const char kNoRowText[] = "The row to change is not in the database.";
+const char kConnectionRenewedText[] =
+    "The connection to the database was made again during the change; nothing was changed.";
 
 namespace {
 
 constexpr size_t kConnectionTextSize = kStatementBufferSize;
 
 void FreeEnvironment() {
-    SQLFreeHandle(SQL_HANDLE_ENV, g_database.environment);
+    Odbc32Dll().SQLFreeHandle(SQL_HANDLE_ENV, g_database.environment);
     g_database.environment = SQL_NULL_HENV;
 }
 
@@ -29,9 +32,10 @@ SQLRETURN ConnectWithDriver(const char* driver) {
     AppendTextBounded(text, sizeof text, driver);
     AppendTextBounded(text, sizeof text, "};DBQ=");
     AppendTextBounded(text, sizeof text, g_database.path);
-    return SQLDriverConnect(g_database.connection, nullptr, reinterpret_cast<SQLCHAR*>(text),
-                            SQL_NTS, g_database.completed, sizeof g_database.completed,
-                            &g_database.completed_length, SQL_DRIVER_COMPLETE);
+    return Odbc32Dll().SQLDriverConnect(g_database.connection, nullptr,
+                                        reinterpret_cast<SQLCHAR*>(text), SQL_NTS,
+                                        g_database.completed, sizeof g_database.completed,
+                                        &g_database.completed_length, SQL_DRIVER_COMPLETE);
 }
 
 // Whether the driver manager knows no driver by the name asked for (IM002).
@@ -40,8 +44,8 @@ bool DriverNotInstalled() {
     SQLINTEGER native = 0;
     SQLCHAR text[SQL_MAX_MESSAGE_LENGTH];
     SQLSMALLINT length = 0;
-    return Succeeded(SQLGetDiagRec(SQL_HANDLE_DBC, g_database.connection, 1, state, &native, text,
-                                   sizeof text, &length)) &&
+    return Succeeded(Odbc32Dll().SQLGetDiagRec(SQL_HANDLE_DBC, g_database.connection, 1, state,
+                                               &native, text, sizeof text, &length)) &&
            std::strcmp(reinterpret_cast<char*>(state), "IM002") == 0;
 }
 
@@ -65,17 +69,18 @@ LocateResult LocateDatabase() {
 }
 
 OpenResult OpenDatabase() {
-    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &g_database.environment))) {
+    if (!Succeeded(
+            Odbc32Dll().SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &g_database.environment))) {
         g_database.environment = SQL_NULL_HENV;
         return OpenResult::kNoEnvironment;
     }
-    if (!Succeeded(SQLSetEnvAttr(g_database.environment, SQL_ATTR_ODBC_VERSION,
-                                 reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
+    if (!Succeeded(Odbc32Dll().SQLSetEnvAttr(g_database.environment, SQL_ATTR_ODBC_VERSION,
+                                             reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
         FreeEnvironment();
         return OpenResult::kNoOdbcVersion;
     }
-    if (!Succeeded(
-            SQLAllocHandle(SQL_HANDLE_DBC, g_database.environment, &g_database.connection))) {
+    if (!Succeeded(Odbc32Dll().SQLAllocHandle(SQL_HANDLE_DBC, g_database.environment,
+                                              &g_database.connection))) {
         g_database.connection = SQL_NULL_HDBC;
         FreeEnvironment();
         return OpenResult::kNoConnectionHandle;
@@ -85,7 +90,7 @@ OpenResult OpenDatabase() {
     SQLRETURN r = ConnectWithDriver(kAccessDriverNames[0]);
     if (!Succeeded(r) && DriverNotInstalled()) r = ConnectWithDriver(kAccessDriverNames[1]);
     if (!Succeeded(r)) {
-        SQLFreeHandle(SQL_HANDLE_DBC, g_database.connection);
+        Odbc32Dll().SQLFreeHandle(SQL_HANDLE_DBC, g_database.connection);
         g_database.connection = SQL_NULL_HDBC;
         FreeEnvironment();
         return OpenResult::kNotConnected;
@@ -97,8 +102,11 @@ OpenResult OpenDatabase() {
 void CloseDatabase() {
     ++g_database.generation; // the statements of this connection go with it
     if (g_database.connection != SQL_NULL_HDBC) {
-        SQLDisconnect(g_database.connection);
-        SQLFreeHandle(SQL_HANDLE_DBC, g_database.connection);
+        // A connection in a transaction does not disconnect: undo it first.
+        if (g_database.in_transaction)
+            Odbc32Dll().SQLEndTran(SQL_HANDLE_DBC, g_database.connection, SQL_ROLLBACK);
+        Odbc32Dll().SQLDisconnect(g_database.connection);
+        Odbc32Dll().SQLFreeHandle(SQL_HANDLE_DBC, g_database.connection);
         g_database.connection = SQL_NULL_HDBC;
     }
     if (g_database.environment != SQL_NULL_HENV) FreeEnvironment();
@@ -136,6 +144,11 @@ Statement::Statement() {
             return;
         }
     }
+    if (g_database.in_transaction && g_database.generation != g_database.transaction_generation) {
+        failed_at_ = DbStage::kAllocate;
+        CopyTextBounded(kConnectionRenewedText, failure_, sizeof failure_);
+        return;
+    }
     // Without a connection there is nothing to allocate on.
     if (g_database.connection == SQL_NULL_HDBC) {
         failed_at_ = DbStage::kAllocate;
@@ -143,7 +156,7 @@ Statement::Statement() {
         return;
     }
     generation_ = g_database.generation;
-    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, g_database.connection, &handle_))) {
+    if (!Succeeded(Odbc32Dll().SQLAllocHandle(SQL_HANDLE_STMT, g_database.connection, &handle_))) {
         handle_ = SQL_NULL_HSTMT;
         failed_at_ = DbStage::kAllocate;
         RecordFailure(SQL_HANDLE_DBC, g_database.connection);
@@ -152,8 +165,8 @@ Statement::Statement() {
 
 Statement::~Statement() {
     if (!allocated()) return;
-    SQLCloseCursor(handle_);
-    SQLFreeHandle(SQL_HANDLE_STMT, handle_);
+    Odbc32Dll().SQLCloseCursor(handle_);
+    Odbc32Dll().SQLFreeHandle(SQL_HANDLE_STMT, handle_);
 }
 
 void Statement::RecordFailure(SQLSMALLINT handle_type, SQLHANDLE handle) {
@@ -161,8 +174,8 @@ void Statement::RecordFailure(SQLSMALLINT handle_type, SQLHANDLE handle) {
     SQLINTEGER native = 0;
     SQLCHAR text[kDiagnosticSize - 32] = "";
     SQLSMALLINT length = 0;
-    if (!Succeeded(
-            SQLGetDiagRec(handle_type, handle, 1, state, &native, text, sizeof text, &length))) {
+    if (!Succeeded(Odbc32Dll().SQLGetDiagRec(handle_type, handle, 1, state, &native, text,
+                                             sizeof text, &length))) {
         CopyTextBounded("The database driver gave no reason.", failure_, sizeof failure_);
         return;
     }
@@ -180,7 +193,8 @@ void Statement::ComposeFailed(const char* why) {
 
 bool Statement::Execute() {
     if (!allocated() || failed_at_ != DbStage::kNone) return false;
-    const SQLRETURN r = SQLExecDirect(handle_, reinterpret_cast<SQLCHAR*>(text_), SQL_NTS);
+    const SQLRETURN r =
+        Odbc32Dll().SQLExecDirect(handle_, reinterpret_cast<SQLCHAR*>(text_), SQL_NTS);
     if (Succeeded(r)) return true;
     failed_at_ = DbStage::kExecute;
     // An UPDATE or DELETE that found no row to change: nothing was written.
@@ -204,7 +218,8 @@ bool Statement::ExecuteChange() {
 
 bool Statement::Prepare() {
     if (!allocated() || failed_at_ != DbStage::kNone) return false;
-    if (Succeeded(SQLPrepare(handle_, reinterpret_cast<SQLCHAR*>(text_), SQL_NTS))) return true;
+    if (Succeeded(Odbc32Dll().SQLPrepare(handle_, reinterpret_cast<SQLCHAR*>(text_), SQL_NTS)))
+        return true;
     failed_at_ = DbStage::kExecute;
     RecordFailure(SQL_HANDLE_STMT, handle_);
     return false;
@@ -217,28 +232,28 @@ bool Statement::ExecutePrepared() {
         return false;
     }
     if (failed_at_ != DbStage::kNone) return false;
-    if (Succeeded(SQLExecute(handle_))) return true;
+    if (Succeeded(Odbc32Dll().SQLExecute(handle_))) return true;
     failed_at_ = DbStage::kExecute;
     RecordFailure(SQL_HANDLE_STMT, handle_);
     return false;
 }
 
 void Statement::CloseCursor() {
-    if (allocated()) SQLFreeStmt(handle_, SQL_CLOSE);
+    if (allocated()) Odbc32Dll().SQLFreeStmt(handle_, SQL_CLOSE);
 }
 
 void Statement::BindText(SQLUSMALLINT column, char* buffer, SQLLEN size) {
     if (!allocated() || column == 0 || column > kMaxColumns) return;
     buffers_[column - 1] = buffer;
     sizes_[column - 1] = size;
-    SQLBindCol(handle_, column, SQL_C_CHAR, buffer, size, &indicators_[column - 1]);
+    Odbc32Dll().SQLBindCol(handle_, column, SQL_C_CHAR, buffer, size, &indicators_[column - 1]);
 }
 
 bool Statement::Fetch() {
     if (!allocated()) return false;
     for (int i = 0; i < kMaxColumns; ++i)
         if (buffers_[i]) buffers_[i][0] = 0;
-    if (!Succeeded(SQLFetch(handle_))) return false;
+    if (!Succeeded(Odbc32Dll().SQLFetch(handle_))) return false;
     for (int i = 0; i < kMaxColumns; ++i) {
         if (!buffers_[i]) continue;
         if (indicators_[i] == SQL_NULL_DATA)
@@ -259,20 +274,43 @@ DbResult Statement::Result() const {
 }
 
 Transaction::Transaction() {
-    active_ = g_database.connection != SQL_NULL_HDBC &&
-              Succeeded(SQLSetConnectAttr(g_database.connection, SQL_ATTR_AUTOCOMMIT,
-                                          reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0));
+    // Connect first: a statement that made the connection again after
+    // autocommit went off would run in autocommit on the new connection.
+    bool read_only = false;
+    if ((g_database.connection != SQL_NULL_HDBC || g_database.file_missing) &&
+        !DatabaseFileThere(failure_, sizeof failure_, &read_only))
+        return;
+    if (g_database.connection == SQL_NULL_HDBC) {
+        CopyTextBounded(kNoConnectionText, failure_, sizeof failure_);
+        return;
+    }
+    const SQLRETURN r =
+        Odbc32Dll().SQLSetConnectAttr(g_database.connection, SQL_ATTR_AUTOCOMMIT,
+                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+    if (!Succeeded(r)) {
+        CopyTextBounded("The database driver could not begin a transaction.", failure_,
+                        sizeof failure_);
+        return;
+    }
+    active_ = true;
+    generation_ = g_database.generation;
+    g_database.in_transaction = true;
+    g_database.transaction_generation = generation_;
 }
 
 bool Transaction::Commit() {
     committed_ =
-        active_ && Succeeded(SQLEndTran(SQL_HANDLE_DBC, g_database.connection, SQL_COMMIT));
+        active_ && g_database.generation == generation_ &&
+        Succeeded(Odbc32Dll().SQLEndTran(SQL_HANDLE_DBC, g_database.connection, SQL_COMMIT));
     return committed_;
 }
 
 Transaction::~Transaction() {
     if (!active_) return;
-    if (!committed_) SQLEndTran(SQL_HANDLE_DBC, g_database.connection, SQL_ROLLBACK);
-    SQLSetConnectAttr(g_database.connection, SQL_ATTR_AUTOCOMMIT,
-                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    g_database.in_transaction = false;
+    // A connection closed meanwhile undid the work as it went.
+    if (g_database.generation != generation_) return;
+    if (!committed_) Odbc32Dll().SQLEndTran(SQL_HANDLE_DBC, g_database.connection, SQL_ROLLBACK);
+    Odbc32Dll().SQLSetConnectAttr(g_database.connection, SQL_ATTR_AUTOCOMMIT,
+                                  reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
 }

@@ -17,9 +17,10 @@ constexpr size_t kDatabasePathSize = 512;
 constexpr DWORD kInstallRecordReadSize = 250; // bytes of the record read, terminator included
 constexpr size_t kDiagnosticSize = 512;
 
-extern const char kInstallKey[];       // under HKEY_LOCAL_MACHINE
-extern const char kNoConnectionText[]; // why every statement fails without a connection
-extern const char kNoRowText[];        // why an UPDATE or DELETE that matched nothing fails
+extern const char kInstallKey[];            // under HKEY_LOCAL_MACHINE
+extern const char kNoConnectionText[];      // why every statement fails without a connection
+extern const char kNoRowText[];             // why an UPDATE or DELETE that matched nothing fails
+extern const char kConnectionRenewedText[]; // why a statement inside a broken transaction fails
 
 // The connection, kept from start-up to the end of the process.
 struct DatabaseState {
@@ -30,6 +31,10 @@ struct DatabaseState {
     SQLSMALLINT completed_length = 0;
     bool file_missing = false; // the file was gone at the last statement
     uint32_t generation = 0;   // counts connections made; closing one frees its statements
+    // While a Transaction runs: the connection it began on. A statement
+    // that finds a newer one is refused (its work would not be undone).
+    bool in_transaction = false;
+    uint32_t transaction_generation = 0;
 };
 extern DatabaseState g_database;
 
@@ -141,16 +146,23 @@ DbResult RunStatement(Compose compose,
 }
 
 // Runs statements as one unit: autocommit is off for its scope, and what it
-// ran is undone unless Commit() was called and succeeded.
+// ran is undone unless Commit() was called and succeeded. The connection is
+// made first (again, when its file came back), then the transaction begins
+// on it; a statement that would connect anew inside it is refused.
 class Transaction {
   public:
     Transaction();
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
+    // Whether the transaction began; if not, why (failure()).
+    bool began() const { return active_; }
+    const char* failure() const { return failure_; }
     bool Commit();
 
   private:
     bool active_ = false;
     bool committed_ = false;
+    uint32_t generation_ = 0;
+    char failure_[kDiagnosticSize] = "";
 };

@@ -117,15 +117,21 @@ PELLAM_API int32_t PELLAM_CALL FindPellamBoards(char* out) {
     std::memset(g_library.board_list, 0, sizeof g_library.board_list);
     g_library.found = 0;
     uint32_t entries = 0;
-    const bool walked = WalkDevices([&entries](hid::Device) {
+    uint16_t listed[kBoardListMaxEntries];
+    const bool walked = WalkDevices([&entries, &listed](hid::Device) {
         const hid::Attributes& a = g_library.attributes;
         if (a.vendor_id == 0x0000 && a.product_id >= 0x8000) {
             char id_text[5];
             BoardIdText(a.product_id, id_text);
             AppendTexts(2, g_library.board_list, id_text, "|");
             g_library.found = 1;
-            RememberPath(a.product_id);
-            ++entries;
+            // A board with several interfaces carrying its ids is opened at
+            // the first the walk meets: that one is remembered.
+            bool seen_before = false;
+            for (uint32_t i = 0; i < entries; ++i)
+                seen_before = seen_before || listed[i] == a.product_id;
+            if (!seen_before) RememberPath(a.product_id);
+            listed[entries++] = a.product_id;
         }
         // The list holds 204 entries; further boards are not examined.
         return entries == kBoardListMaxEntries ? Visit::Stop : Visit::Next;

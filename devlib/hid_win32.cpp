@@ -2,13 +2,11 @@
 // class, CreateFileA with no sharing, HidD_* for attributes and strings.
 // Devices are opened for overlapped I/O so that every exchange can be bounded
 // in time while the open stays exclusive.
+#include "common/system/hid.h"
 #include "devlib/hid_seam.h"
 
 #include <windows.h>
 #include <setupapi.h>
-extern "C" {
-#include <hidsdi.h>
-}
 
 #include <cstring>
 
@@ -41,7 +39,7 @@ struct Event {
 } // namespace
 
 bool BeginWalk() {
-    HidD_GetHidGuid(&g_hid_guid);
+    HidDll().HidD_GetHidGuid(&g_hid_guid);
     g_device_set =
         SetupDiGetClassDevsA(&g_hid_guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     return g_device_set != INVALID_HANDLE_VALUE;
@@ -85,19 +83,19 @@ void CloseDevice(Device device) {
 bool ReadAttributes(Device device, Attributes* attributes) {
     HIDD_ATTRIBUTES a;
     a.Size = sizeof a;
-    if (!HidD_GetAttributes(reinterpret_cast<HANDLE>(device), &a)) return false;
+    if (!HidDll().HidD_GetAttributes(reinterpret_cast<HANDLE>(device), &a)) return false;
     *attributes = Attributes{a.VendorID, a.ProductID, a.VersionNumber};
     return true;
 }
 
 bool ReadProductString(Device device, uint16_t* buffer, size_t bytes) {
-    return HidD_GetProductString(reinterpret_cast<HANDLE>(device), buffer,
-                                 static_cast<ULONG>(bytes)) != 0;
+    return HidDll().HidD_GetProductString(reinterpret_cast<HANDLE>(device), buffer,
+                                          static_cast<ULONG>(bytes)) != 0;
 }
 
 bool ReadManufacturerString(Device device, uint16_t* buffer, size_t bytes) {
-    return HidD_GetManufacturerString(reinterpret_cast<HANDLE>(device), buffer,
-                                      static_cast<ULONG>(bytes)) != 0;
+    return HidDll().HidD_GetManufacturerString(reinterpret_cast<HANDLE>(device), buffer,
+                                               static_cast<ULONG>(bytes)) != 0;
 }
 
 int WriteReport(Device device, const uint8_t* report, size_t length) {

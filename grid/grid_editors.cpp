@@ -1,5 +1,6 @@
 #include "grid/grid_editors.h"
 
+#include "common/system/comctl32.h"
 #include "grid/grid_system_time.h"
 
 #include <commctrl.h>
@@ -84,7 +85,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
     int type = c ? c->type : -1;
     switch (message) {
     case WM_GETDLGCODE:
-        return DefSubclassProc(window, message, w, l) | DLGC_WANTALLKEYS;
+        return Comctl32Dll().DefSubclassProc(window, message, w, l) | DLGC_WANTALLKEYS;
     case WM_KEYDOWN:
         if (open && (w == VK_RETURN || w == VK_ESCAPE)) {
             AskGridToEndEdit(g, w == VK_ESCAPE);
@@ -105,7 +106,7 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
         break;
     case WM_KILLFOCUS:
         if (open && !BelongsTo(reinterpret_cast<HWND>(w), window)) {
-            LRESULT r = DefSubclassProc(window, message, w, l);
+            LRESULT r = Comctl32Dll().DefSubclassProc(window, message, w, l);
             if (IsOpenEditor(g, window)) AskGridToEndEdit(g, false);
             return r;
         }
@@ -118,20 +119,20 @@ LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_
         break;
     case WM_LBUTTONUP:
         if (type == GCT_CHOICE && open) {
-            LRESULT r = DefSubclassProc(window, message, w, l);
+            LRESULT r = Comctl32Dll().DefSubclassProc(window, message, w, l);
             AskGridToEndEdit(g, false);
             return r;
         }
         break;
     case WM_NCPAINT:
         if (type == GCT_HOTKEY || type == GCT_DATE || type == GCT_TIME) {
-            DefSubclassProc(window, message, w, l);
+            Comctl32Dll().DefSubclassProc(window, message, w, l);
             PaintFrame(window);
             return 0;
         }
         break;
     }
-    return DefSubclassProc(window, message, w, l);
+    return Comctl32Dll().DefSubclassProc(window, message, w, l);
 }
 
 void SetEditorValue(const GridState* g, const GridColumnInfo& c, HWND editor, uint32_t row,
@@ -210,7 +211,8 @@ void GridCreateEditor(GridState* g, GridColumnInfo& c) {
             ShowWindow(own, SW_HIDE);
             SetParent(own, g->rows);
             SendMessageA(own, WM_SETFONT, reinterpret_cast<WPARAM>(g->font), 0);
-            SetWindowSubclass(own, EditorProc, kSubclassId, reinterpret_cast<DWORD_PTR>(g));
+            Comctl32Dll().SetWindowSubclass(own, EditorProc, kSubclassId,
+                                            reinterpret_cast<DWORD_PTR>(g));
         }
         return;
     default:
@@ -220,7 +222,8 @@ void GridCreateEditor(GridState* g, GridColumnInfo& c) {
     c.own_editor = editor != nullptr;
     if (!editor) return;
     SendMessageA(editor, WM_SETFONT, reinterpret_cast<WPARAM>(g->font), 0);
-    SetWindowSubclass(editor, EditorProc, kSubclassId, reinterpret_cast<DWORD_PTR>(g));
+    Comctl32Dll().SetWindowSubclass(editor, EditorProc, kSubclassId,
+                                    reinterpret_cast<DWORD_PTR>(g));
 }
 
 void GridDestroyEditors(GridState* g) {
@@ -229,7 +232,7 @@ void GridDestroyEditors(GridState* g) {
     for (GridColumnInfo& c : g->model.columns) {
         HWND editor = reinterpret_cast<HWND>(c.editor);
         if (editor && IsWindow(editor)) {
-            RemoveWindowSubclass(editor, EditorProc, kSubclassId);
+            Comctl32Dll().RemoveWindowSubclass(editor, EditorProc, kSubclassId);
             if (c.own_editor) DestroyWindow(editor);
         }
         c.editor = 0;
@@ -338,9 +341,10 @@ bool GridDrawChoiceItem(GridState* g, const DRAWITEMSTRUCT* item) {
     if (column->extra) {
         int cx, cy;
         HIMAGELIST images = reinterpret_cast<HIMAGELIST>(column->extra);
-        if (ImageList_GetIconSize(images, &cx, &cy))
-            ImageList_Draw(images, static_cast<int>(item->itemData), dc, r.left + kChoiceImageX,
-                           r.top + (r.bottom - r.top - cy) / 2, ILD_TRANSPARENT);
+        if (Comctl32Dll().ImageList_GetIconSize(images, &cx, &cy))
+            Comctl32Dll().ImageList_Draw(images, static_cast<int>(item->itemData), dc,
+                                         r.left + kChoiceImageX,
+                                         r.top + (r.bottom - r.top - cy) / 2, ILD_TRANSPARENT);
         r.left += kGridChoiceImageIndent;
     }
     char text[kGridConvertBuffer] = "";

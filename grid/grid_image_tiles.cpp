@@ -1,5 +1,7 @@
 #include "grid/grid_image_tiles.h"
 
+#include "common/system/comctl32.h"
+
 void GridImageTiles::BeginPass(HDC like) {
     like_ = like;
     tiles_.clear();
@@ -48,7 +50,7 @@ const GridImageTiles::Tile* GridImageTiles::Find(HDC dc, HIMAGELIST images, int 
     FillRect(dc_.get(), &box, fill);
     SetTextColor(dc_.get(), text);
     SetBkColor(dc_.get(), back);
-    ImageList_Draw(images, index, dc_.get(), t.x, t.y, ILD_TRANSPARENT);
+    Comctl32Dll().ImageList_Draw(images, index, dc_.get(), t.x, t.y, ILD_TRANSPARENT);
     tiles_.push_back(t);
     return &tiles_.back();
 }

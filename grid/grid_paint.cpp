@@ -1,5 +1,6 @@
 #include "grid/grid_paint.h"
 
+#include "common/system/comctl32.h"
 #include "grid/grid_cells.h"
 #include "grid/grid_system_time.h"
 
@@ -64,7 +65,7 @@ struct RowPaint {
 void DrawImage(HDC dc, HIMAGELIST images, int index, const RECT& cell, int32_t align,
                RowPaint& row) {
     int cx = 0, cy = 0;
-    if (!images || !ImageList_GetIconSize(images, &cx, &cy)) return;
+    if (!images || !Comctl32Dll().ImageList_GetIconSize(images, &cx, &cy)) return;
     int x = AlignedX(cell, cx, align);
     int y = cell.top + (cell.bottom - cell.top - cy) / 2;
     if (row.plain &&
@@ -72,7 +73,7 @@ void DrawImage(HDC dc, HIMAGELIST images, int index, const RECT& cell, int32_t a
         return;
     int saved = SaveDC(dc);
     IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
-    ImageList_Draw(images, index, dc, x, y, ILD_TRANSPARENT);
+    Comctl32Dll().ImageList_Draw(images, index, dc, x, y, ILD_TRANSPARENT);
     RestoreDC(dc, saved);
 }
 

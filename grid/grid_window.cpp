@@ -1,6 +1,7 @@
 // CellGrid: class registration, creation and destruction of a grid with its
 // child windows, and the grid's window procedure. Nothing else in the
 // control calls into this file.
+#include "common/system/comctl32.h"
 #include "grid/grid_cells.h"
 #include "grid/grid_editors.h"
 #include "grid/grid_header.h"
@@ -132,7 +133,7 @@ LRESULT CALLBACK GridProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 
 bool RegisterGridClasses(HINSTANCE instance) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_HOTKEY_CLASS | ICC_DATE_CLASSES};
-    InitCommonControlsEx(&icc);
+    Comctl32Dll().InitCommonControlsEx(&icc);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;

@@ -1,5 +1,6 @@
 // pellamctl: the relay boards and the stored relay scripts from a command
 // line, through the same device library and database as Pellam.exe.
+#include "common/system/library.h"
 #include "pellamctl/board_commands.h"
 #include "pellamctl/command_line.h"
 #include "pellamctl/ctl_console.h"
@@ -37,6 +38,7 @@ const CommandEntry kCommandTable[] = {
 } // namespace
 
 int main(int argc, char** argv) {
+    RemoveCurrentFolderFromDllSearch();
     const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
     if (!parsed.ok) return Fail(kExitUsage, parsed.error);
     for (const CommandEntry& entry : kCommandTable)

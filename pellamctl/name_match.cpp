@@ -53,12 +53,23 @@ NameMatch MatchName(const std::vector<const char*>& names, const std::string& wa
 }
 
 int RelayNumber(const std::string& relay) {
-    return relay.size() == 1 && relay[0] >= '1' && relay[0] <= '5' ? relay[0] - '0' : 0;
+    const bool signed_number = !relay.empty() && (relay[0] == '-' || relay[0] == '+');
+    const std::string digits = signed_number ? relay.substr(1) : relay;
+    if (!AllDigits(digits)) return 0;
+    const size_t first = digits.find_first_not_of('0');
+    if (relay[0] == '-' || first == std::string::npos || digits.size() - first > 1) return -1;
+    const int number = digits[first] - '0';
+    return number <= 5 ? number : -1;
 }
 
 int FindRelay(const RelaySettings relays[5], const std::string& relay, const char* board_id_text,
               std::string* error) {
-    if (const int number = RelayNumber(relay)) return number;
+    const int number = RelayNumber(relay);
+    if (number > 0) return number;
+    if (number < 0) {
+        *error = "relay " + relay + " is out of range: relays are numbered 1 to 5";
+        return 0;
+    }
     std::vector<const char*> names;
     std::vector<std::string> named;
     for (int n = 0; n < 5; ++n) {

@@ -21,7 +21,8 @@ struct NameMatch {
 // matches nothing.
 NameMatch MatchName(const std::vector<const char*>& names, const std::string& wanted);
 
-// 1..5 for the texts "1".."5", else 0 (a relay name).
+// 1..5 for a number of a relay ("3", "03"), -1 for any other number
+// ("7", "0", "-2"), 0 for a text that is no number (a relay name).
 int RelayNumber(const std::string& relay);
 
 // Relay 1..5 for `relay` ("1".."5", else one relay's name), 0 when it names

@@ -1,5 +1,6 @@
 #include "scripts/script_executor.h"
 
+#include "common/error_box.h"
 #include "common/modal_dialog.h"
 #include "common/precise_clock.h"
 #include "devlib/pellam_dll.h"
@@ -66,6 +67,16 @@ void ScheduleNextStep(ExecutorState& state, uint64_t wait) {
              nullptr);
 }
 
+bool Running(const ExecutorState& state) {
+    return state.run.started && !state.run.finished;
+}
+
+// While a run goes on, Enter clicks no button (a stray Enter or Escape
+// must not end it); CLOSE is the default button again once it has ended.
+void SetCloseAsDefault(HWND dialog, bool on) {
+    SendMessageA(dialog, DM_SETDEFID, on ? IDC_EXECUTOR_CLOSE : IDOK, 0);
+}
+
 void OnTimer(ExecutorState& state, UINT_PTR id) {
     const ScriptRunOutput out = OutputOf(state);
     if (id == kStartTimer) {
@@ -77,6 +88,7 @@ void OnTimer(ExecutorState& state, UINT_PTR id) {
         return;
     }
     ScheduleNextStep(state, AdvanceScriptRun(state.run, state.request->relays, out));
+    if (state.run.finished) SetCloseAsDefault(state.dialog, true);
 }
 
 void Close(HWND dialog, ExecutorState& state) {
@@ -84,6 +96,25 @@ void Close(HWND dialog, ExecutorState& state) {
     KillTimer(dialog, kStepTimer);
     state.run.finished = true; // nothing more is sent
     EndDialog(dialog, 0);
+}
+
+// CLOSE or the close box during a run: asked first, so that the relays are
+// not left half-way by accident. Stopping keeps the dialog open with the
+// log, which says where the run stopped. The run goes on while the box is up.
+void AskToStop(HWND dialog, ExecutorState& state) {
+    const int answer = MessageBoxA(dialog, "Stop the relay script?", kErrorCaption,
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer != IDYES || !Running(state)) return;
+    KillTimer(dialog, kStepTimer);
+    StopScriptRun(state.run, OutputOf(state));
+    SetCloseAsDefault(dialog, true);
+}
+
+void OnCloseRequest(HWND dialog, ExecutorState& state) {
+    if (Running(state))
+        AskToStop(dialog, state);
+    else
+        Close(dialog, state);
 }
 
 INT_PTR ExecutorProc(HWND dialog, ExecutorState& state, UINT message, WPARAM w, LPARAM) {
@@ -94,17 +125,27 @@ INT_PTR ExecutorProc(HWND dialog, ExecutorState& state, UINT message, WPARAM w, 
                      reinterpret_cast<LPARAM>(
                          LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PELLAM))));
         SendDlgItemMessageA(dialog, IDC_EXECUTOR_LOG, EM_SETLIMITTEXT, 0, 0);
+        SetCloseAsDefault(dialog, false);
         SetTimer(dialog, kStartTimer, kStartDelayMs, nullptr);
         return TRUE;
     case WM_TIMER:
         OnTimer(state, w);
         return TRUE;
     case WM_COMMAND:
-        if (HIWORD(w) == BN_CLICKED && (LOWORD(w) == IDC_EXECUTOR_CLOSE || LOWORD(w) == IDCANCEL))
-            Close(dialog, state);
+        if (HIWORD(w) != BN_CLICKED) return TRUE;
+        if (LOWORD(w) == IDC_EXECUTOR_CLOSE) OnCloseRequest(dialog, state);
+        // Escape (and Enter, while CLOSE is not the default) ends only a
+        // dialog whose run has ended.
+        if ((LOWORD(w) == IDCANCEL || LOWORD(w) == IDOK) && !Running(state)) Close(dialog, state);
+        return TRUE;
+    case WM_SYSCOMMAND: // the close box, the system menu's Close, Alt+F4
+        if ((w & 0xFFF0) != SC_CLOSE) return FALSE;
+        OnCloseRequest(dialog, state);
         return TRUE;
     case WM_CLOSE:
-        Close(dialog, state);
+        // Escape in the log posts WM_CLOSE: it ends only a dialog whose run
+        // has ended.
+        if (!Running(state)) Close(dialog, state);
         return TRUE;
     }
     return FALSE;

@@ -2,6 +2,7 @@
 
 #include "common/error_box.h"
 #include "common/modal_dialog.h"
+#include "common/system/comctl32.h"
 #include "db/script_store.h"
 #include "grid/grid_messages.h"
 #include "resources/resource_ids.h"
@@ -44,9 +45,9 @@ void SetUpGrid(ListState& state) {
     SendMessageA(grid, GRM_SETBACKCOLOR, RGB(255, 255, 255), 0);
     SendMessageA(grid, GRM_SETLINECOLOR, RGB(128, 128, 128), 0);
     SendMessageA(grid, GRM_SETTEXTCOLOR, RGB(0, 0, 128), 0);
-    state.images = ImageList_Create(16, 16, ILC_COLOR8 | ILC_MASK, 3, 0);
+    state.images = Comctl32Dll().ImageList_Create(16, 16, ILC_COLOR8 | ILC_MASK, 3, 0);
     HBITMAP buttons = LoadBitmapA(state.instance, MAKEINTRESOURCEA(IDB_SCRIPT_BUTTONS));
-    ImageList_AddMasked(state.images, buttons, RGB(255, 255, 255));
+    Comctl32Dll().ImageList_AddMasked(state.images, buttons, RGB(255, 255, 255));
     DeleteObject(buttons);
     SendMessageA(grid, GRM_SETROWHEIGHT, 0, kRowHeight);
     const uintptr_t images = reinterpret_cast<uintptr_t>(state.images);
@@ -176,7 +177,7 @@ INT_PTR ListProc(HWND dialog, ListState& state, UINT message, WPARAM w, LPARAM l
         return TRUE;
     case WM_DESTROY:
         ReleaseTemplatePicture(dialog, IDC_LIST_PICTURE);
-        if (state.images) ImageList_Destroy(state.images);
+        if (state.images) Comctl32Dll().ImageList_Destroy(state.images);
         state.images = nullptr;
         return TRUE;
     }

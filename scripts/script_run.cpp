@@ -5,6 +5,8 @@ const char kScriptSeparator[] = "-----------------------------------------------
                                 "------";
 static_assert(sizeof kScriptSeparator == 120, "the separator is 119 hyphens");
 const char kScriptStoppedLine[] = "Relay Script Stopped: the board did not take the command.";
+const char kScriptOperatorStopLine[] =
+    "Relay Script Stopped by the operator: the commands after the line above were not carried out.";
 
 void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char* commands,
                     const ScriptRunOutput& out) {
@@ -107,4 +109,9 @@ uint64_t AdvanceScriptRun(ScriptRun& run, const RelaySettings relays[5],
     }
     Finish(run, out, "Relay Script Executed.");
     return 0;
+}
+
+void StopScriptRun(ScriptRun& run, const ScriptRunOutput& out) {
+    if (!run.started || run.finished) return;
+    Finish(run, out, kScriptOperatorStopLine);
 }

@@ -39,6 +39,8 @@ struct ScriptRun {
 extern const char kScriptSeparator[]; // 119 hyphens
 // The line that ends a run whose board did not take a command.
 extern const char kScriptStoppedLine[];
+// The line that ends a run the operator stopped.
+extern const char kScriptOperatorStopLine[];
 
 // Starts a run: writes the header (ID, separators, name).
 void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char* commands,
@@ -53,3 +55,8 @@ void StartScriptRun(ScriptRun& run, const char* id, const char* name, const char
 // up (0 when finished).
 uint64_t AdvanceScriptRun(ScriptRun& run, const RelaySettings relays[5],
                           const ScriptRunOutput& out);
+
+// Ends a running run before its next step (nothing more is sent): the
+// separator and kScriptOperatorStopLine. Nothing happens to a run that has
+// not started or has ended.
+void StopScriptRun(ScriptRun& run, const ScriptRunOutput& out);

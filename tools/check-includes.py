@@ -12,7 +12,7 @@ import re
 import sys
 
 PRODUCT_FOLDERS = {"common", "devlib", "db", "app", "dialogs", "scripts", "grid", "about",
-                   "resources", "vboard", "pellamctl"}
+                   "resources", "vboard", "pellamctl", "pellamdb"}
 SOURCE_ENDINGS = (".h", ".hpp", ".c", ".cpp", ".rc", ".inc")
 SKIPPED_FOLDERS = {".git", "build", "dist", ".rig"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)

@@ -99,6 +99,15 @@ rig_session_start "$ROOT/build/win/bin"
 run_ctest build/win win 1 -LE release
 # The release's binaries, and its x64 installer installed, run and removed.
 [ "$released" = 1 ] && run_ctest build/win release 1 -L release
+# Tests that point the installation record elsewhere put it back: the
+# prefix's own Pellam.exe and pellamctl still find the rig's database.
+record=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Pellam.exe' /ve \
+  2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p')
+if [ "$record" = "$(winepath -w "$ROOT/dist/Pellam.exe" 2>/dev/null)" ]; then
+  passed=$((passed + 1)); echo "installation record after the tests: $record"
+else
+  failed=$((failed + 1)); echo "installation record after the tests is \"$record\", not the rig's"
+fi
 rig_session_stop
 
 stage "32-bit lane: the i686 build in an emulated i386 guest"

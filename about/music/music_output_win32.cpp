@@ -6,6 +6,7 @@
 #include "about/music/music_file_source_win32.h"
 #include "about/music/xm_player.h"
 #include "about/music/xm_render.h"
+#include "common/system/winmm.h"
 #include "common/win32_owners.h"
 
 #include <windows.h>
@@ -57,10 +58,10 @@ void StopSong() {
         m.thread.Reset();
     }
     if (m.wave) {
-        waveOutReset(m.wave);
+        WinmmDll().waveOutReset(m.wave);
         if (m.header.dwFlags & WHDR_PREPARED)
-            waveOutUnprepareHeader(m.wave, &m.header, sizeof m.header);
-        waveOutClose(m.wave);
+            WinmmDll().waveOutUnprepareHeader(m.wave, &m.header, sizeof m.header);
+        WinmmDll().waveOutClose(m.wave);
         m.wave = nullptr;
     }
     m.header = WAVEHDR{};
@@ -94,7 +95,7 @@ DWORD WINAPI MixThread(void*) {
     for (;;) {
         MMTIME time{};
         time.wType = TIME_BYTES;
-        waveOutGetPosition(m.wave, &time, sizeof time);
+        WinmmDll().waveOutGetPosition(m.wave, &time, sizeof time);
         int playing = static_cast<int>((time.u.cb / kBlockBytes) % kRingBlocks);
         for (;;) {
             Sleep(kMixPollMs);
@@ -106,9 +107,9 @@ DWORD WINAPI MixThread(void*) {
             // Play-once: once the queued end of the song has been heard the
             // thread releases the device itself.
             if (m.player->ended && ++silent_after_end > kRingBlocks) {
-                waveOutReset(m.wave);
-                waveOutUnprepareHeader(m.wave, &m.header, sizeof m.header);
-                waveOutClose(m.wave);
+                WinmmDll().waveOutReset(m.wave);
+                WinmmDll().waveOutUnprepareHeader(m.wave, &m.header, sizeof m.header);
+                WinmmDll().waveOutClose(m.wave);
                 m.wave = nullptr;
                 m.stop = 1;
                 return 0;
@@ -164,7 +165,8 @@ int MusicPlay(const void* source, uintptr_t param, unsigned flags) {
     format.wBitsPerSample = 16;
     format.nBlockAlign = kBytesPerFrame;
     format.nAvgBytesPerSec = xm::kOutputRate * kBytesPerFrame;
-    if (waveOutOpen(&m.wave, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+    if (WinmmDll().waveOutOpen(&m.wave, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) !=
+        MMSYSERR_NOERROR) {
         m.wave = nullptr;
         return 0;
     }
@@ -182,8 +184,8 @@ int MusicPlay(const void* source, uintptr_t param, unsigned flags) {
     for (int b = 0; b < kRingBlocks; ++b)
         FillBlock(m, b);
     m.next_fill = 0;
-    if (waveOutPrepareHeader(m.wave, &m.header, sizeof m.header) != MMSYSERR_NOERROR ||
-        waveOutWrite(m.wave, &m.header, sizeof m.header) != MMSYSERR_NOERROR) {
+    if (WinmmDll().waveOutPrepareHeader(m.wave, &m.header, sizeof m.header) != MMSYSERR_NOERROR ||
+        WinmmDll().waveOutWrite(m.wave, &m.header, sizeof m.header) != MMSYSERR_NOERROR) {
         StopSong();
         return 0;
     }

@@ -9,8 +9,18 @@
 
 #include <commctrl.h>
 
+#include <memory>
+
+namespace {
+
+// The rig's installation record, put back when the benchmark stops.
+std::unique_ptr<InstallRecordGuard> g_install_record;
+
+} // namespace
+
 HWND StartConnectedProgram(std::string* folder) {
     SimResetToDefault();
+    g_install_record = std::make_unique<InstallRecordGuard>();
     *folder = InstallTestCopy();
     if (folder->empty()) return nullptr;
     ExecOnTestCopy(*folder,
@@ -32,5 +42,6 @@ void StopProgram(HWND window, const std::string& folder) {
     DestroyWindow(window);
     CloseDatabase();
     RemoveTestCopy(folder);
+    g_install_record.reset();
     SimResetToDefault();
 }

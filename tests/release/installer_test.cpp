@@ -1,8 +1,10 @@
 // The installer of the test's own architecture (x64, or x86 in the 32-bit
 // lane) under Wine, as an operator's PC meets it: a silent
-// install; the installed Pellam.exe and pellamctl.exe started on their own,
-// with the record and the database the installer made; a silent reinstall;
-// a silent uninstall.
+// install; its refusal beside the 32-bit Pellam; the installed Pellam.exe
+// and pellamctl.exe started on their own, with the record and the database
+// the installer made, and setup meeting the running program (silently, and
+// asking to close it); a replacement that fails half-way and puts every file
+// back; a silent reinstall; a silent uninstall.
 // The steps build on each other and run in this order in one process.
 #include "resources/resource_ids.h"
 #include "tests/win/app/gui_harness.h"
@@ -40,22 +42,59 @@ std::string Shortcut() {
     return Env("ProgramData") + "\\Microsoft\\Windows\\Start Menu\\Programs\\Pellam Board.lnk";
 }
 #ifdef _WIN64
-const char kSetupName[] = "PellamSetup-x64.exe";
+const char kArch[] = "x64";
 // The installation record and the uninstall entry are in the registry view
 // of the program's own architecture: on 64-bit Windows the x86 setup writes
 // them in the 32-bit view (WOW6432Node), where its 32-bit program reads.
 const REGSAM kProgramView = KEY_WOW64_64KEY;
 #else
-const char kSetupName[] = "PellamSetup-x86.exe";
+const char kArch[] = "x86";
 const REGSAM kProgramView = KEY_WOW64_32KEY;
 #endif
 
 std::string SetupPath() {
-    return WindowsPath(std::string(PELLAM_DIST_DIR "/release/") + kSetupName);
+    return WindowsPath(PELLAM_DIST_DIR "/release/PellamSetup-" + std::string(kArch) + ".exe");
+}
+// A file of the release's payload for this architecture.
+std::string Released(const char* name) {
+    return WindowsPath(PELLAM_DIST_DIR "/release/" + std::string(kArch) + "/" + name);
 }
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Contents(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<none>";
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+// The program files and what a replacement of them may leave behind.
+const char* const kProgramFiles[] = {"Pellam.exe", "Pellam_DLL.dll", "pellamctl.exe"};
+std::string LeftOver() {
+    std::string found;
+    for (const char* name : kProgramFiles)
+        for (const char* ending : {".new", ".old"})
+            if (Exists(Installed(name) + ending)) found += std::string(name) + ending + " ";
+    return found;
+}
+
+// A message box shows its text in the static 0xFFFF; setup's own window is
+// titled "Pellam Board Setup: <page>".
+bool IsMessageBox(HWND window) {
+    return IsWindowVisible(window) && GetDlgItem(window, 0xFFFF) != nullptr;
+}
+bool IsSetupWindow(HWND window) {
+    return IsWindowVisible(window) && !GetDlgItem(window, 0xFFFF) &&
+           WindowText(window).rfind("Pellam Board Setup", 0) == 0;
 }
 
 // A value under HKEY_LOCAL_MACHINE in the program's view ("<none>" if absent).
@@ -96,39 +135,6 @@ std::string ShortcutTarget(const std::string& link) {
     return target;
 }
 
-struct WindowSearch {
-    DWORD process_id;
-    const char* title;
-    HWND found;
-};
-
-// EnumWindows calls back with the system's calling convention (__stdcall on
-// x86), which a lambda does not have.
-BOOL CALLBACK MatchWindow(HWND window, LPARAM search_address) {
-    auto* search = reinterpret_cast<WindowSearch*>(search_address);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char text[128] = "";
-    GetWindowTextA(window, text, sizeof text);
-    if (owner != search->process_id || std::string(text) != search->title) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-// A top-level window of the process with this title, or null.
-HWND WindowOf(DWORD process_id, const char* title) {
-    WindowSearch search{process_id, title, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// A control's text in another process (GetWindowText reads only captions there).
-std::string ControlText(HWND control) {
-    char text[256] = "";
-    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 bool SimRelayAtNo(int relay) {
     SimBoard board;
     return SimGetBoard(0, &board) && board.relays[relay - 1] != 0;
@@ -136,14 +142,18 @@ bool SimRelayAtNo(int relay) {
 
 // Whatever an installation, or a sequence that failed half-way, left.
 void RemoveInstallation() {
-    for (const char* name : {"Pellam.MDB", "Pellam.exe", "Pellam_DLL.dll", "pellamctl.exe",
-                             "uninstall.exe", "licenses\\terminus-font-OFL.txt"})
+    for (const char* name : {"Pellam.MDB", "Pellam.ldb", "Pellam.exe", "Pellam_DLL.dll",
+                             "pellamctl.exe", "uninstall.exe", "licenses\\terminus-font-OFL.txt"})
         DeleteFileA(Installed(name).c_str());
+    for (const char* name : kProgramFiles)
+        for (const char* ending : {".new", ".old"})
+            DeleteFileA((Installed(name) + ending).c_str());
     RemoveDirectoryA(Installed("licenses").c_str());
     RemoveDirectoryA(Folder().c_str());
     RemoveDirectoryA((Env("ProgramFiles") + "\\Qvoxline").c_str());
     DeleteFileA(Shortcut().c_str());
-    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, kProgramView, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY, 0);
 }
 
 class Installer : public ::testing::Test {
@@ -173,7 +183,9 @@ std::string Installer::saved_record_;
 // the Access Database Engine), setup says so and ends with status 2.
 TEST_F(Installer, Step0_WithoutAnAccessDriverSetupFails) {
     SetupRegistration none(nullptr);
-    EXPECT_EQ(RunProcess("\"" + SetupPath() + "\" /S"), 2u);
+    std::string output;
+    EXPECT_EQ(RunProcess("\"" + SetupPath() + "\" /S", &output), 2u);
+    EXPECT_NE(output.find("Pellam's database could not be created"), std::string::npos) << output;
     EXPECT_TRUE(Exists(Installed("Pellam.exe")));
     EXPECT_FALSE(Exists(Installed("Pellam.MDB")));
 }
@@ -187,6 +199,8 @@ TEST_F(Installer, Step1_SilentInstall) {
                              "licenses\\terminus-font-OFL.txt", "uninstall.exe"})
         EXPECT_TRUE(Exists(Installed(name))) << name;
     EXPECT_FALSE(Exists(Installed("pellam-db.exe"))); // used by the installer, not installed
+    EXPECT_TRUE(Exists(Installed("Pellam.ldb")));     // the database's lock file, made by setup
+    EXPECT_EQ(LeftOver(), "");
     EXPECT_EQ(RegistryText(kAppKey, nullptr), Installed("Pellam.exe"));
     EXPECT_EQ(ShortcutTarget(Shortcut()), Installed("Pellam.exe"));
     EXPECT_EQ(RegistryText(kUninstallKey, "DisplayName"), "Pellam Board");
@@ -201,10 +215,37 @@ TEST_F(Installer, Step1_SilentInstall) {
     EXPECT_TRUE(QueryTestCopy(Folder(), "SELECT * FROM Main").empty());
 }
 
+// While the 32-bit Pellam is installed (its entry in the 32-bit registry
+// view), the 64-bit setup refuses with status 3 and changes nothing.
+TEST_F(Installer, Step2_SetupRefusesBesideTheOtherArchitecture) {
+#ifndef _WIN64
+    // The x86 setup looks for the 64-bit Pellam only on 64-bit Windows, and
+    // the 32-bit lane's Windows is 32-bit.
+    GTEST_SKIP() << "a 32-bit Windows has no 64-bit Pellam";
+#endif
+    const std::string other = Env("ProgramFiles(x86)") + "\\Qvoxline\\Pellam";
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
+                              KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
+                   static_cast<DWORD>(other.size() + 1));
+    RegCloseKey(key);
+    const std::string before = Contents(Installed("Pellam.exe"));
+    std::string output;
+    const unsigned long status = RunProcess("\"" + SetupPath() + "\" /S", &output);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY, 0);
+    EXPECT_EQ(status, 3u);
+    EXPECT_NE(output.find("The 32-bit Pellam Board is installed in " + other), std::string::npos)
+        << output;
+    EXPECT_TRUE(Contents(Installed("Pellam.exe")) == before);
+    EXPECT_EQ(RegistryText(kUninstallKey, "InstallLocation"), Folder());
+}
+
 // The installed program on its own: its record, its database, no rig. The
 // board is simulated (Wine has no relay board): the simulated-board build
 // of the library takes the real one's place beside the program.
-TEST_F(Installer, Step2_InstalledProgramRegistersABoardAndSwitchesARelay) {
+TEST_F(Installer, Step3_InstalledProgramRegistersABoardAndSwitchesARelay) {
     ASSERT_TRUE(CopyFileA(WindowsPath(PELLAM_DIST_DIR "/sim/Pellam_DLL.dll").c_str(),
                           Installed("Pellam_DLL.dll").c_str(), FALSE));
     SimResetToDefault();
@@ -217,7 +258,7 @@ TEST_F(Installer, Step2_InstalledProgramRegistersABoardAndSwitchesARelay) {
     const DWORD id = program.dwProcessId;
     // A fresh database: the program opens Add Device first. Add the board.
     HWND add = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (add = WindowOf(id, "Add Device")) != nullptr; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return (add = TopWindowOf(id, "Add Device")) != nullptr; }, 10000));
     ASSERT_TRUE(PumpUntil(
         [&] { return SendDlgItemMessageA(add, IDC_ADD_LIST, LB_GETCOUNT, 0, 0) == 1; }, 5000));
     SendDlgItemMessageA(add, IDC_ADD_LIST, LB_SETCURSEL, 0, 0);
@@ -225,8 +266,8 @@ TEST_F(Installer, Step2_InstalledProgramRegistersABoardAndSwitchesARelay) {
     HWND main = nullptr;
     ASSERT_TRUE(PumpUntil(
         [&] {
-            main = WindowOf(id, "Qvoxline Circuits Pellam Board");
-            return main && IsWindowVisible(main) && !WindowOf(id, "Add Device");
+            main = TopWindowOf(id, "Qvoxline Circuits Pellam Board");
+            return main && IsWindowVisible(main) && !TopWindowOf(id, "Add Device");
         },
         10000));
     EXPECT_EQ(ControlText(GetDlgItem(main, IDC_BOARD_BOX)), "8001 - USB  SWITCHDECK");
@@ -240,6 +281,35 @@ TEST_F(Installer, Step2_InstalledProgramRegistersABoardAndSwitchesARelay) {
     PostMessageA(relay1, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     PostMessageA(relay1, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_TRUE(PumpUntil([] { return SimRelayAtNo(1); }, 5000));
+    // The installed command line sees the same board through the same library.
+    std::string output;
+    EXPECT_EQ(RunProcess("\"" + Installed("pellamctl.exe") + "\" status 8001 --json", &output), 0u)
+        << output;
+    EXPECT_NE(output.find("\"relays\":[\"NO\",\"NC\""), std::string::npos) << output;
+
+    // Setup while the program runs: a silent one ends with status 4 and
+    // changes nothing (the simulated library stays in place) ...
+    const std::string library = Contents(Installed("Pellam_DLL.dll"));
+    EXPECT_EQ(RunProcess("\"" + SetupPath() + "\" /S", &output), 4u);
+    EXPECT_NE(output.find("These files of Pellam are in use:\r\n    Pellam.exe"), std::string::npos)
+        << output;
+    EXPECT_TRUE(Contents(Installed("Pellam_DLL.dll")) == library);
+    // ... and one with its windows asks to close it, and goes on after Retry.
+    STARTUPINFOA setup_startup{};
+    setup_startup.cb = sizeof setup_startup;
+    PROCESS_INFORMATION setup{};
+    std::string setup_command = "\"" + SetupPath() + "\"";
+    ASSERT_TRUE(CreateProcessA(nullptr, &setup_command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &setup_startup, &setup));
+    HWND setup_window = nullptr;
+    EXPECT_TRUE(PumpUntil(
+        [&] { return (setup_window = FindWindowOf(setup.dwProcessId, IsSetupWindow)); }, 20000));
+    PressButton(setup_window, IDOK); // Install, on the folder page
+    HWND box = nullptr;
+    EXPECT_TRUE(
+        PumpUntil([&] { return (box = FindWindowOf(setup.dwProcessId, IsMessageBox)); }, 20000));
+    EXPECT_NE(ControlText(GetDlgItem(box, 0xFFFF)).find("in use:\r\n    Pellam.exe"),
+              std::string::npos);
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(program.hProcess, 10000), WAIT_OBJECT_0);
     DWORD status = 999;
@@ -247,21 +317,58 @@ TEST_F(Installer, Step2_InstalledProgramRegistersABoardAndSwitchesARelay) {
     EXPECT_EQ(status, 0u);
     CloseHandle(program.hThread);
     CloseHandle(program.hProcess);
+    PressButton(box, IDRETRY);
+    // Done when the page's button reads Close.
+    HWND close = GetDlgItem(setup_window, IDOK);
+    EXPECT_TRUE(
+        PumpUntil([&] { return ControlText(close) == "&Close" && IsWindowEnabled(close); }, 30000));
+    PostMessageA(close, BM_CLICK, 0, 0);
+    if (WaitForSingleObject(setup.hProcess, 20000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "setup did not end";
+        TerminateProcess(setup.hProcess, 1);
+        WaitForSingleObject(setup.hProcess, 5000);
+    }
+    GetExitCodeProcess(setup.hProcess, &status);
+    EXPECT_EQ(status, 0u);
+    CloseHandle(setup.hThread);
+    CloseHandle(setup.hProcess);
+    EXPECT_TRUE(Contents(Installed("Pellam_DLL.dll")) == Contents(Released("Pellam_DLL.dll")));
     const Rows rows = QueryTestCopy(Folder(), "SELECT PID, [DEFAULT] FROM Main");
     EXPECT_EQ(rows, (Rows{{"8001", "YES"}}));
-    // The installed command line sees the same board through the same library.
-    std::string output;
-    EXPECT_EQ(RunProcess("\"" + Installed("pellamctl.exe") + "\" status 8001 --json", &output), 0u)
-        << output;
-    EXPECT_NE(output.find("\"relays\":[\"NO\",\"NC\""), std::string::npos) << output;
 }
 
-TEST_F(Installer, Step3_SilentReinstallKeepsTheDatabase) {
+// A replacement that fails at the last file (another program holds
+// pellamctl.exe open without letting it be renamed) puts the files before it
+// back: status 2, and the installation as it was.
+TEST_F(Installer, Step4_AReplacementThatFailsHalfWayPutsEveryFileBack) {
+    ASSERT_TRUE(CopyFileA(WindowsPath(PELLAM_DIST_DIR "/sim/Pellam_DLL.dll").c_str(),
+                          Installed("Pellam_DLL.dll").c_str(), FALSE));
+    const std::string program = Contents(Installed("Pellam.exe"));
+    const std::string library = Contents(Installed("Pellam_DLL.dll"));
+    HANDLE held =
+        CreateFileA(Installed("pellamctl.exe").c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::string output;
+    const unsigned long status = RunProcess("\"" + SetupPath() + "\" /S", &output);
+    CloseHandle(held);
+    EXPECT_EQ(status, 2u);
+    EXPECT_NE(output.find("Setup could not replace Pellam's files (pellamctl.exe)"),
+              std::string::npos)
+        << output;
+    EXPECT_TRUE(Contents(Installed("Pellam.exe")) == program);
+    EXPECT_TRUE(Contents(Installed("Pellam_DLL.dll")) == library);
+    EXPECT_EQ(LeftOver(), "");
+}
+
+TEST_F(Installer, Step5_SilentReinstallKeepsTheDatabase) {
     ASSERT_TRUE(ExecOnTestCopy(Folder(), "INSERT INTO RelayScripts (PID,NAME,DESCRIPTION,COMMANDS) "
                                          "VALUES ('8001','Kept','over a reinstall','000A01')"));
     double seconds = 0;
     ASSERT_EQ(RunProcess("\"" + SetupPath() + "\" /S", nullptr, &seconds), 0u);
     std::printf("silent reinstall: %.1f s\n", seconds);
+    EXPECT_TRUE(Contents(Installed("Pellam_DLL.dll")) == Contents(Released("Pellam_DLL.dll")));
+    EXPECT_EQ(LeftOver(), "");
     EXPECT_EQ(QueryTestCopy(Folder(), "SELECT PID, [DEFAULT] FROM Main"), (Rows{{"8001", "YES"}}));
     EXPECT_EQ(QueryTestCopy(Folder(), "SELECT NAME FROM RelayScripts"), (Rows{{"Kept"}}));
     EXPECT_EQ(RegistryText(kAppKey, nullptr), Installed("Pellam.exe"));
@@ -276,7 +383,7 @@ TEST_F(Installer, Step3_SilentReinstallKeepsTheDatabase) {
 // The uninstaller runs from a copy in the temporary folder, as it does
 // itself when started from Add/Remove Programs; started this way it can be
 // waited for.
-TEST_F(Installer, Step4_SilentUninstallRemovesAllButTheDatabase) {
+TEST_F(Installer, Step6_SilentUninstallRemovesAllButTheDatabase) {
     const std::string copy = Env("TEMP") + "\\pellam-uninstall.exe";
     ASSERT_TRUE(CopyFileA(Installed("uninstall.exe").c_str(), copy.c_str(), FALSE));
     double seconds = 0;
@@ -284,8 +391,8 @@ TEST_F(Installer, Step4_SilentUninstallRemovesAllButTheDatabase) {
     DeleteFileA(copy.c_str());
     ASSERT_EQ(status, 0u);
     std::printf("silent uninstall: %.1f s\n", seconds);
-    for (const char* name :
-         {"Pellam.exe", "Pellam_DLL.dll", "pellamctl.exe", "licenses", "uninstall.exe"})
+    for (const char* name : {"Pellam.exe", "Pellam_DLL.dll", "pellamctl.exe", "licenses",
+                             "uninstall.exe", "Pellam.ldb"})
         EXPECT_FALSE(Exists(Installed(name))) << name;
     EXPECT_FALSE(Exists(Shortcut()));
     EXPECT_EQ(RegistryText(kAppKey, nullptr), "<none>");

@@ -16,11 +16,16 @@ unsigned Num(const char* text, int base = 0) {
     return static_cast<unsigned>(std::strtoul(text, nullptr, base));
 }
 
-// BOARD is the product id in hexadecimal, or VID:PID for another vendor id.
+// BOARD is the product id in hexadecimal, or VID:PID for another vendor id,
+// with "/N" after it for the board's further HID interface N.
 VBoardId BoardOf(const char* text) {
     const char* colon = std::strchr(text, ':');
-    if (!colon) return {0x0000, static_cast<uint16_t>(Num(text, 16))};
-    return {static_cast<uint16_t>(Num(text, 16)), static_cast<uint16_t>(Num(colon + 1, 16))};
+    const char* slash = std::strchr(text, '/');
+    const auto interface_number = static_cast<uint8_t>(slash ? Num(slash + 1) : 0);
+    if (!colon || (slash && slash < colon))
+        return {0x0000, static_cast<uint16_t>(Num(text, 16)), interface_number};
+    return {static_cast<uint16_t>(Num(text, 16)), static_cast<uint16_t>(Num(colon + 1, 16)),
+            interface_number};
 }
 
 // The INF beside this program.
@@ -33,8 +38,10 @@ std::string InfBesideProgram() {
 
 void PrintBoard(const VBoardInfo& b) {
     const BoardFirmware& f = b.state.firmware;
-    std::printf("VID_%04X&PID_%04X  ver %04X  \"%s\"  fw %.4s", b.id.vendor_id, b.id.product_id,
-                b.version_number, b.product.c_str(), b.control.firmware);
+    std::printf("VID_%04X&PID_%04X", b.id.vendor_id, b.id.product_id);
+    if (b.id.interface_number) std::printf("&MI_%02X", b.id.interface_number);
+    std::printf("  ver %04X  \"%s\"  fw %.4s", b.version_number, b.product.c_str(),
+                b.control.firmware);
     if (b.has_state)
         std::printf("  relays %d%d%d%d%d  led %02X", f.relays[0], f.relays[1], f.relays[2],
                     f.relays[3], f.relays[4], f.led_mask);
@@ -77,7 +84,8 @@ int Usage() {
               "      (refuse: refuses writes; short: answers too short for a status)\n"
               "  delay BOARD MILLISECONDS              (each status answer comes this late)\n"
               "  relay BOARD RELAY 0|1 | led BOARD MASK | firmware BOARD TEXT\n"
-              "BOARD is the product id in hex (8001), or VID:PID (1234:8001).\n"
+              "BOARD is the product id in hex (8001), or VID:PID (1234:8001); 8001/1 is a\n"
+              "further HID interface of board 8001 (same ids, a device of its own).\n"
               "The driver's INF is taken from beside vboard.exe unless --inf names one.");
     return 2;
 }

@@ -37,7 +37,8 @@ struct Record {
 };
 
 std::wstring RecordPath(VBoardId id) {
-    return std::wstring(kRecordsKey) + L"\\" + DeviceNameOf(id.vendor_id, id.product_id);
+    return std::wstring(kRecordsKey) + L"\\" +
+           DeviceNameOf(id.vendor_id, id.product_id, id.interface_number);
 }
 
 DWORD ReadDword(HKEY key, const WCHAR* name, DWORD fallback) {
@@ -139,7 +140,8 @@ bool SyncBoard(const Record& record, uint32_t serial) {
     DWORD last_poke = start;
     while (GetTickCount() - start < kSyncTimeoutMs) {
         if (!poked || GetTickCount() - last_poke > 500) {
-            poked = PokeBoard(record.info.id.vendor_id, record.info.id.product_id);
+            const VBoardId& id = record.info.id;
+            poked = PokeBoard(id.vendor_id, id.product_id, id.interface_number);
             last_poke = GetTickCount();
         }
         VBoardState state;
@@ -171,7 +173,8 @@ bool PlugIn(Record* record, const std::wstring& inf) {
     ClearRequests(&record->info.control);
     ++record->info.control.serial;
     record->instance =
-        CreateBoardDevice(DeviceNameOf(record->info.id.vendor_id, record->info.id.product_id),
+        CreateBoardDevice(DeviceNameOf(record->info.id.vendor_id, record->info.id.product_id,
+                                       record->info.id.interface_number),
                           WriteDeviceParameters, record);
     if (record->instance.empty()) return Fail("the device could not be created");
     if (!InstallBoardDriver(record->instance, inf, first)) {
@@ -250,10 +253,13 @@ std::vector<VBoardInfo> ListVirtualBoards() {
         if (RegEnumKeyExW(handle, i, name, &chars, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
-        unsigned vendor_id = 0, product_id = 0;
-        if (swscanf(name, L"VID_%4x&PID_%4x", &vendor_id, &product_id) != 2) continue;
+        unsigned vendor_id = 0, product_id = 0, interface_number = 0;
+        if (swscanf(name, L"VID_%4x&PID_%4x&MI_%2x", &vendor_id, &product_id, &interface_number) <
+            2)
+            continue;
         Record record;
-        const VBoardId id{static_cast<uint16_t>(vendor_id), static_cast<uint16_t>(product_id)};
+        const VBoardId id{static_cast<uint16_t>(vendor_id), static_cast<uint16_t>(product_id),
+                          static_cast<uint8_t>(interface_number)};
         if (!LoadRecord(id, &record)) continue;
         if (record.info.plugged) record.info.has_state = ReadState(record, &record.info.state);
         boards.push_back(record.info);
@@ -290,6 +296,7 @@ bool ResetVirtualBoards(const std::string& inf) {
     for (const VBoardInfo& board : ListVirtualBoards()) {
         const bool is_default = board.id.vendor_id == kDefaultVBoard.vendor_id &&
                                 board.id.product_id == kDefaultVBoard.product_id &&
+                                board.id.interface_number == 0 &&
                                 board.product == "SWITCHDECK 5s" && board.version_number == 0x0100;
         if (!is_default && !RemoveVirtualBoard(board.id)) return false;
     }

@@ -4,10 +4,10 @@
 // the tests: add, unplug, plug back and remove boards, change their fault
 // modes and read what they did.
 //
-// A board is known by its vendor and product id; there is one board per
-// pair. Each has a record under HKLM\Software\Pellam\VirtualBoards (its
-// identity, its settings, whether it is plugged), so an unplugged board can
-// be plugged back as it was. Settings reach the driver through the device's
+// A board is known by its vendor and product id (and, for a board with
+// further HID interfaces, the interface's number). Each has a record under
+// HKLM\Software\Pellam\VirtualBoards (its identity, its settings, whether it is plugged), so an
+// unplugged board can be plugged back as it was. Settings reach the driver through the device's
 // hardware key (vboard/control_format.h); every change waits until the
 // driver has taken it up.
 #pragma once
@@ -22,6 +22,9 @@
 struct VBoardId {
     uint16_t vendor_id;
     uint16_t product_id;
+    // 0: the board's interface; 1 and up: further HID interfaces of the same
+    // board, carrying the same ids (each its own device, with its own state).
+    uint8_t interface_number = 0;
 };
 
 constexpr VBoardId kDefaultVBoard{0x0000, 0x8001};

@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include <cstdio>
+#include <cwctype>
 #include <map>
 #include <vector>
 
@@ -62,8 +63,21 @@ bool OpenDevice(DeviceSet& set, const std::wstring& instance, SP_DEVINFO_DATA* d
            SetupDiOpenDeviceInfoW(set.handle, instance.c_str(), nullptr, 0, device) != FALSE;
 }
 
-// The path of the present HID interface with these ids, or "".
-std::wstring FindInterface(uint16_t vendor_id, uint16_t product_id) {
+bool PathNames(const WCHAR* path, const std::wstring& device_name) {
+    std::wstring lower(path), name = L"#" + device_name + L"#";
+    for (WCHAR& c : lower)
+        c = towlower(c);
+    for (WCHAR& c : name)
+        c = towlower(c);
+    return lower.find(name) != std::wstring::npos;
+}
+
+// The path of the present HID interface with these ids, or "". A board with
+// several interfaces carrying its ids is told apart by the device name in
+// the path; without such a path, the first interface with the ids.
+std::wstring FindInterface(uint16_t vendor_id, uint16_t product_id, uint8_t interface_number) {
+    const std::wstring name = DeviceNameOf(vendor_id, product_id, interface_number);
+    std::wstring first;
     GUID hid;
     HidD_GetHidGuid(&hid);
     DeviceSet set(
@@ -85,21 +99,27 @@ std::wstring FindInterface(uint16_t vendor_id, uint16_t product_id) {
         FileHandle file(CreateFileW(detail->DevicePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, 0, nullptr));
         HIDD_ATTRIBUTES attributes{sizeof attributes, 0, 0, 0};
-        if (file.handle != INVALID_HANDLE_VALUE && HidD_GetAttributes(file.handle, &attributes) &&
-            attributes.VendorID == vendor_id && attributes.ProductID == product_id)
-            return detail->DevicePath;
+        if (file.handle == INVALID_HANDLE_VALUE || !HidD_GetAttributes(file.handle, &attributes) ||
+            attributes.VendorID != vendor_id || attributes.ProductID != product_id)
+            continue;
+        if (PathNames(detail->DevicePath, name)) return detail->DevicePath;
+        if (first.empty()) first = detail->DevicePath;
     }
-    return L"";
+    return interface_number == 0 ? first : L"";
 }
 
-// Interface paths found before, per board (vendor id << 16 | product id).
-std::map<uint32_t, std::wstring> g_interfaces;
+// Interface paths found before, per board interface (interface number << 32
+// | vendor id << 16 | product id).
+std::map<uint64_t, std::wstring> g_interfaces;
 
 } // namespace
 
-std::wstring DeviceNameOf(uint16_t vendor_id, uint16_t product_id) {
-    WCHAR name[32];
-    swprintf(name, 32, L"VID_%04X&PID_%04X", vendor_id, product_id);
+std::wstring DeviceNameOf(uint16_t vendor_id, uint16_t product_id, uint8_t interface_number) {
+    WCHAR name[40];
+    if (interface_number == 0)
+        swprintf(name, 40, L"VID_%04X&PID_%04X", vendor_id, product_id);
+    else
+        swprintf(name, 40, L"VID_%04X&PID_%04X&MI_%02X", vendor_id, product_id, interface_number);
     return name;
 }
 
@@ -175,11 +195,12 @@ HKEY OpenBoardKey(const std::wstring& instance, REGSAM access) {
     return key == INVALID_HANDLE_VALUE ? nullptr : key;
 }
 
-bool PokeBoard(uint16_t vendor_id, uint16_t product_id) {
-    const uint32_t board = static_cast<uint32_t>(vendor_id) << 16 | product_id;
+bool PokeBoard(uint16_t vendor_id, uint16_t product_id, uint8_t interface_number) {
+    const uint64_t board = static_cast<uint64_t>(interface_number) << 32 |
+                           static_cast<uint64_t>(vendor_id) << 16 | product_id;
     for (int attempt = 0; attempt < 2; ++attempt) {
         std::wstring& path = g_interfaces[board];
-        if (path.empty()) path = FindInterface(vendor_id, product_id);
+        if (path.empty()) path = FindInterface(vendor_id, product_id, interface_number);
         if (path.empty()) return false;
         FileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, 0, nullptr));

@@ -8,10 +8,12 @@
 
 #include <string>
 
-// A board's device name: "VID_0000&PID_8001". It styles both instance ids
+// A board's device name: "VID_0000&PID_8001", and "VID_0000&PID_8001&MI_01"
+// for a further HID interface of the same board (as a composite USB
+// device names its interfaces). It styles both instance ids
 // (ROOT\VID_0000&PID_8001\nnnn and the HID child's) and so the interface
 // path the device library sees, as a USB board's would be.
-std::wstring DeviceNameOf(uint16_t vendor_id, uint16_t product_id);
+std::wstring DeviceNameOf(uint16_t vendor_id, uint16_t product_id, uint8_t interface_number = 0);
 
 // Creates and registers the device; `write_parameters` fills its hardware
 // key before any driver sees it. The new instance id, or "" on failure.
@@ -29,7 +31,7 @@ int CountBoardDevices();
 HKEY OpenBoardKey(const std::wstring& instance, REGSAM access);
 // Asks the board's HID interface for its serial number: the driver then
 // takes up its settings. False when no interface answers.
-bool PokeBoard(uint16_t vendor_id, uint16_t product_id);
+bool PokeBoard(uint16_t vendor_id, uint16_t product_id, uint8_t interface_number = 0);
 
 std::string NarrowOf(const std::wstring& wide);
 std::wstring WideOf(const std::string& text);

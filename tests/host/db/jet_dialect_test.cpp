@@ -4,7 +4,7 @@
 // Windows PC.
 #include "db/statements.h"
 #include "db/script_statements.h"
-#include "tools/pellamdb/schema_statements.h"
+#include "pellamdb/schema_statements.h"
 
 #include <gtest/gtest.h>
 

@@ -267,6 +267,17 @@ TEST_F(DeviceLibrary, BoardsAreOpenedAtTheirRememberedPathWhileItHoldsThem) {
     EXPECT_EQ(g_fake.walks_begun, walks_before);
 }
 
+// A board with two interfaces carrying its ids is opened at the first, the
+// one a walk opens, also after a listing has seen both.
+TEST_F(DeviceLibrary, ListingRemembersTheInterfaceAWalkWouldOpen) {
+    FakeDevice second = Board(0x8001);
+    second.silent = true;
+    g_fake.devices = {Board(0x8001), second};
+    Find();
+    char out[12];
+    EXPECT_EQ(ReadPellams(0x8001, out), 1);
+}
+
 TEST_F(DeviceLibrary, ABoardHeldElsewhereIsNotOpenedAtItsRememberedPath) {
     g_fake.devices = {Board(0x8001)};
     char out[12];

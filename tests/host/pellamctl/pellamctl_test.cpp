@@ -103,10 +103,16 @@ TEST(PellamctlNames, RelaysByNumberOrNameExactBeforeCase) {
         {"pump", 2, ""}, //
         {"PUMP", 0, "ambiguous on board 8001: relays 1 and 2"},
         {"Fan", 0, "relays 3 and 5; give the relay's number"},
-        {"6", 0,
-         "no relay of board 8001 is named \"6\" (relays 1 \"Pump\", 2 \"pump\", 3 "
+        // A number is a relay number, never a name, even out of range.
+        {"05", 5, ""},
+        {"+2", 2, ""},
+        {"6", 0, "relay 6 is out of range: relays are numbered 1 to 5"},
+        {"0", 0, "relay 0 is out of range"},
+        {"-1", 0, "relay -1 is out of range"},
+        {"99999999999999999999", 0, "is out of range"},
+        {"Heater", 0,
+         "no relay of board 8001 is named \"Heater\" (relays 1 \"Pump\", 2 \"pump\", 3 "
          "\"Fan\" and 5 \"Fan\")"},
-        {"Heater", 0, "is named \"Heater\""},
     };
     for (const auto& c : cases) {
         std::string error;

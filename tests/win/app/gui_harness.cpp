@@ -17,8 +17,18 @@ bool PumpUntil(const std::function<bool()>& pred, int ms) {
     for (;;) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // Keys reach a dialog through its dialog manager, as in the
+            // dialog's own modal loop (Enter, Escape, Tab).
+            HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+            char cls[16] = "";
+            if (root && GetClassNameA(root, cls, sizeof cls) && std::string(cls) == "#32770" &&
+                IsDialogMessageA(root, &msg))
+                continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
+            // Timers that take longer than their period (a poll waiting for
+            // a locked database) keep the queue full: the time still counts.
+            if (static_cast<LONG>(GetTickCount() - end) >= 0) break;
         }
         if (pred()) return true;
         if (static_cast<LONG>(GetTickCount() - end) >= 0) return pred();
@@ -111,5 +121,42 @@ std::string StatusPart(HWND status_bar, int part) {
     char text[512] = "";
     SendMessageA(status_bar, SB_GETTEXTA, static_cast<WPARAM>(part),
                  reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD process_id;
+    const std::function<bool(HWND)>& accept;
+    HWND found;
+};
+
+// EnumWindows calls back with the system's calling convention (__stdcall on
+// x86), which a lambda does not have.
+BOOL CALLBACK MatchWindow(HWND window, LPARAM search_address) {
+    auto* search = reinterpret_cast<WindowSearch*>(search_address);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process_id || !search->accept(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND FindWindowOf(DWORD process_id, const std::function<bool(HWND)>& accept) {
+    WindowSearch search{process_id, accept, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND TopWindowOf(DWORD process_id, const char* title) {
+    return FindWindowOf(process_id, [title](HWND window) { return WindowText(window) == title; });
+}
+
+std::string ControlText(HWND control) {
+    char text[256] = "";
+    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
 }

@@ -53,6 +53,13 @@ class BoxAnswerer {
     std::vector<HWND> answered_;
 };
 
+// A top-level window of another process that `accept` takes, or null.
+HWND FindWindowOf(DWORD process_id, const std::function<bool(HWND)>& accept);
+// A top-level window of another process with this title, or null.
+HWND TopWindowOf(DWORD process_id, const char* title);
+// A control's text in another process (GetWindowText reads only captions there).
+std::string ControlText(HWND control);
+
 // Posts a button click to a dialog.
 void PressButton(HWND dialog, int id);
 std::string WindowText(HWND window);

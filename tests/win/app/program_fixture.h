@@ -47,6 +47,7 @@ class ProgramTest : public ::testing::Test {
     uint32_t CommandsReceived() { return board.CommandsReceived(); }
     std::vector<uint8_t> CommandsSince(uint32_t before) { return board.CommandsSince(before); }
 
+    InstallRecordGuard install_record; // put back after the test copy
     TestBoard board;
     TestDatabase db;
     BoxAnswerer boxes;

@@ -326,4 +326,39 @@ TEST_F(SecondBoardTest, EditRelayShowsAndSavesTheConnectedBoardsOwnRow) {
                     {"8002", "Renamed", "Notes2", "Off2", "On2", "YES"}}));
 }
 
+// A row that cannot be read at Connect (the database held by another
+// program) is never offered as the stored one: EDIT waits, the polls of the
+// not-ready board read again, and then the stored values show.
+TEST_F(SecondBoardTest, EditWaitsUntilTheRowHasBeenRead) {
+    AddBoardRow("8002");
+    ASSERT_TRUE(db.Exec("UPDATE Main SET RELAY1NAME='Second', RELAY1NOTES='Notes2' "
+                        "WHERE PID='8002'"));
+    const int slot = SimAddBoard(0, 0x8002, "SWITCHDECK 5s", "Qvoxline Circuits", 0x0100, "0123");
+    SimSetFlag(slot, SimFlag::Ready, false);
+    SetWindowTextA(Item(IDC_BOARD_BOX), "8002 - USB  SWITCHDECK");
+    {
+        DatabaseWriteLock lock(db.folder(), DatabaseWriteLock::kReadsToo);
+        ASSERT_TRUE(lock.held());
+        Click(IDC_CONNECT);
+        PumpFor(300);
+        ASSERT_EQ(g_session.connected, 1);
+        EXPECT_FALSE(Enabled(IDC_RELAY1_EDIT));
+        // However EDIT comes, no dialog with blanks (without polls, which
+        // would each wait for the lock while the box is up).
+        KillTimer(window, kPollTimer);
+        Click(IDC_RELAY1_EDIT);
+        ASSERT_EQ(boxes.seen().size(), 1u) << boxes.Texts();
+        EXPECT_EQ(boxes.seen()[0].text.rfind("The relay settings could not be read.\r\n\r\n", 0),
+                  0u)
+            << boxes.seen()[0].text;
+    }
+    SetTimer(window, kPollTimer, kPollPeriodMs, nullptr);
+    ASSERT_TRUE(PumpUntil([this] { return Enabled(IDC_RELAY1_EDIT); }, 3000));
+    WithEditRelay(1, [](HWND dialog) {
+        EXPECT_EQ(ItemText(dialog, IDC_EDIT_NAME), "Second");
+        EXPECT_EQ(ItemText(dialog, IDC_EDIT_NOTES), "Notes2");
+        PressButton(dialog, IDC_EDIT_CANCEL);
+    });
+}
+
 } // namespace

@@ -106,7 +106,7 @@ class RuntimeFaultsTest : public ProgramTest {
 TEST_F(RuntimeFaultsTest, DatabaseFileReadOnlyOrRemovedWhileSaving) {
     const std::string away = Database() + ".away";
     DeleteFileA(away.c_str()); // left by a run that stopped half-way
-    struct Writable { // the fixture's next run needs the file writable
+    struct Writable {          // the fixture's next run needs the file writable
         std::string path;
         ~Writable() { SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL); }
     } writable{Database()};
@@ -160,6 +160,30 @@ TEST_F(RuntimeFaultsTest, DatabaseFileReadOnlyOrRemovedWhileSaving) {
         ASSERT_TRUE(db.Exec("UPDATE Main SET RELAY1NAME = NULL")) << fault.name;
         ASSERT_TRUE(db.Exec("DELETE FROM RelayScripts WHERE NAME = 'Evening'")) << fault.name;
     }
+}
+
+// The database file removed (an action finds it gone) and put back, then
+// Set Default: the connection is made again before the transaction begins,
+// so a refused second statement undoes the first and every default mark
+// stays as it was.
+TEST_F(RuntimeFaultsTest, SetDefaultAfterTheFileCameBackIsOneUnit) {
+    AddBoardRow("8002");
+    const std::string away = Database() + ".away";
+    ASSERT_TRUE(db.Exec("CREATE TRIGGER refuse_mark BEFORE UPDATE ON Main WHEN "
+                        "NEW.[DEFAULT]='YES' BEGIN SELECT RAISE(ABORT, 'mark refused'); END"));
+    SetWindowTextA(Item(IDC_BOARD_BOX), "8002 - USB  SWITCHDECK");
+    ASSERT_TRUE(MoveFileA(Database().c_str(), away.c_str()));
+    Click(IDC_SET_DEFAULT);
+    ASSERT_TRUE(MoveFileA(away.c_str(), Database().c_str()));
+    Click(IDC_SET_DEFAULT);
+    ASSERT_EQ(boxes.seen().size(), 2u) << boxes.Texts();
+    const std::string head = "The default board was not changed.\r\n\r\n";
+    EXPECT_EQ(boxes.seen()[0].text.rfind(head + "The database file is missing: ", 0), 0u)
+        << boxes.Texts();
+    EXPECT_EQ(boxes.seen()[1].text.rfind(head, 0), 0u) << boxes.Texts();
+    EXPECT_NE(boxes.seen()[1].text.find("mark refused"), std::string::npos) << boxes.Texts();
+    EXPECT_EQ(db.Query("SELECT PID, [DEFAULT] FROM Main ORDER BY PID"),
+              (Rows{{"8001", "YES"}, {"8002", ""}}));
 }
 
 // The board goes while a script runs. Unplugged: the run stops at the

@@ -165,19 +165,66 @@ TEST_F(ScriptsTest, AKeyOnAnExecuteCellAsksForThatRow) {
     EXPECT_EQ(boxes.seen()[1].text, "Execute Script Number " + id + " ?");
 }
 
-TEST_F(ScriptsTest, ClosingMidRunSendsNothingMore) {
-    AddScript("8001", "Slow", "000A01");
+BoxAnswerer::Handler Press(int id) {
+    return [id](HWND box, const SeenBox&) { PressButton(box, id); };
+}
+
+// Presses keys for real: through the input queue, into the window with the focus.
+void Keys(HWND window, std::initializer_list<WORD> keys) {
+    SetForegroundWindow(window);
+    for (WORD key : keys) {
+        INPUT press[2] = {};
+        press[0].type = press[1].type = INPUT_KEYBOARD;
+        press[0].ki.wVk = press[1].ki.wVk = key;
+        press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, press, sizeof(INPUT));
+        PumpFor(150);
+    }
+}
+
+// While a run goes on, Enter and Escape do nothing (in the log or on CLOSE);
+// CLOSE and the close box ask first (No: it goes on). Yes stops it before the next command, the log
+// says where, and CLOSE then closes as after any run.
+TEST_F(ScriptsTest, ARunStopsOnlyWhenTheOperatorConfirms) {
+    AddScript("8001", "Slow", "000J01");
     ASSERT_TRUE(ConnectAndPoll());
     const uint32_t before = CommandsReceived();
+    std::string log;
+    bool open_after_stop = false;
     WithList([](HWND, HWND grid) { ClickCell(grid, 5, 0, true); },
-             {[](HWND box, const SeenBox&) { PressButton(box, IDYES); },
+             {Press(IDYES),
               [&](HWND executor, const SeenBox&) {
                   PumpUntil([&] { return CommandsSince(before).size() >= 1; }, 2000);
+                  HWND log_field = GetDlgItem(executor, IDC_EXECUTOR_LOG);
+                  Keys(executor, {VK_RETURN, VK_ESCAPE});
+                  SetFocus(GetDlgItem(executor, IDC_EXECUTOR_CLOSE));
+                  Keys(executor, {VK_ESCAPE});
+                  EXPECT_TRUE(IsWindow(executor));
+                  PostMessageA(executor, WM_SYSCOMMAND, SC_CLOSE, 0); // the close box: No
+                  PumpFor(300);
+                  PressButton(executor, IDC_EXECUTOR_CLOSE); // answered Yes
+                  PumpFor(300);
+                  open_after_stop = IsWindow(executor) != FALSE;
+                  log = WindowText(log_field);
                   PressButton(executor, IDC_EXECUTOR_CLOSE);
               },
+              Press(IDNO), Press(IDYES),
               [](HWND list, const SeenBox&) { PressButton(list, IDC_LIST_CLOSE); }});
-    PumpFor(1500);
+    PumpFor(300);
+    EXPECT_TRUE(open_after_stop);
     EXPECT_EQ(CommandsSince(before), std::vector<uint8_t>{1});
+    ASSERT_EQ(boxes.seen().size(), 6u) << boxes.Texts();
+    for (int i : {3, 4}) {
+        EXPECT_EQ(boxes.seen()[i].text, "Stop the relay script?");
+        EXPECT_EQ(boxes.seen()[i].caption, "  Pellam Board");
+    }
+    const std::string sep(119, '-');
+    const size_t body = log.find("Slow\r\n" + sep + "\r\n");
+    ASSERT_NE(body, std::string::npos) << log;
+    EXPECT_EQ(log.substr(body), "Slow\r\n" + sep +
+                                    "\r\nRelay 1 - Pump - On\r\nDelay 10 Seconds\r\n" + sep +
+                                    "\r\nRelay Script Stopped by the operator: the commands after "
+                                    "the line above were not carried out.\r\n");
 }
 
 // The editor's checks come in order and stop at the first failure.

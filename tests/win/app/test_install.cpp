@@ -41,6 +41,31 @@ void RemoveTestCopy(const std::string& folder) {
     RemoveDirectoryA(folder.c_str());
 }
 
+InstallRecordGuard::InstallRecordGuard() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    char value[MAX_PATH] = "";
+    DWORD size = sizeof value - 1;
+    existed_ = RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                                &size) == ERROR_SUCCESS;
+    value_ = value;
+    RegCloseKey(key);
+}
+
+InstallRecordGuard::~InstallRecordGuard() {
+    if (!existed_) {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallKey);
+        return;
+    }
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value_.c_str()),
+                   static_cast<DWORD>(value_.size() + 1));
+    RegCloseKey(key);
+}
+
 DriverRegistration::DriverRegistration(const char* name) {
     char sysini[MAX_PATH] = "";
     if (GetEnvironmentVariableA("ODBCSYSINI", sysini, sizeof sysini) == 0) return;
@@ -188,7 +213,7 @@ Rows QueryTestCopy(const std::string& folder, const std::string& sql) {
     return rows;
 }
 
-DatabaseWriteLock::DatabaseWriteLock(const std::string& folder) {
+DatabaseWriteLock::DatabaseWriteLock(const std::string& folder, Kind kind) {
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
@@ -202,9 +227,11 @@ DatabaseWriteLock::DatabaseWriteLock(const std::string& folder) {
         return;
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-    // The stand-in's database takes a reserved lock: readers go on, writers wait and fail.
-    held_ = Succeeded(SQLExecDirect(
-        stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>("BEGIN IMMEDIATE")), SQL_NTS));
+    // The stand-in's database takes a reserved lock (readers go on, writers
+    // wait and fail) or an exclusive one (readers wait and fail too).
+    const char* begin = kind == kWrites ? "BEGIN IMMEDIATE" : "BEGIN EXCLUSIVE";
+    held_ = Succeeded(
+        SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(begin)), SQL_NTS));
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
 }
 

@@ -11,6 +11,21 @@ using Rows = std::vector<std::vector<std::string>>;
 // Returns the folder, or "" when the copy or the record could not be made.
 std::string InstallTestCopy();
 void RemoveTestCopy(const std::string& folder);
+
+// Keeps the installation record as it was when made and puts it back when
+// it goes, so that the prefix's own programs find the rig's database after
+// a test has pointed the record elsewhere (or removed it).
+class InstallRecordGuard {
+  public:
+    InstallRecordGuard();
+    ~InstallRecordGuard();
+    InstallRecordGuard(const InstallRecordGuard&) = delete;
+    InstallRecordGuard& operator=(const InstallRecordGuard&) = delete;
+
+  private:
+    bool existed_ = false;
+    std::string value_;
+};
 // Windows path of a host path (Wine's Z: drive).
 std::string WindowsPath(const std::string& unix_path);
 
@@ -61,9 +76,11 @@ Rows QueryTestCopy(const std::string& folder, const std::string& sql);
 
 // Holds a write lock on the copy's database, as another program in the
 // middle of a change would: reads go on, every write fails until Release.
+// kReadsToo locks reads out as well (a program holding the file for itself).
 class DatabaseWriteLock {
   public:
-    explicit DatabaseWriteLock(const std::string& folder);
+    enum Kind { kWrites, kReadsToo };
+    explicit DatabaseWriteLock(const std::string& folder, Kind kind = kWrites);
     ~DatabaseWriteLock() { Release(); }
     DatabaseWriteLock(const DatabaseWriteLock&) = delete;
     DatabaseWriteLock& operator=(const DatabaseWriteLock&) = delete;

@@ -126,6 +126,17 @@ TEST_F(VirtualBoards, TwoBoardsAmongDevicesThatAreNotBoards) {
     EXPECT_EQ(Firmware({0x1234, 0x8002}).reports_received, 0u);
 }
 
+// A board with a second HID interface carrying its ids: after a listing
+// has seen both, the library still talks to the interface its walk opens.
+TEST_F(VirtualBoards, ASecondInterfaceWithTheBoardsIdsIsNotTheOneRemembered) {
+    VBoardInfo twin;
+    twin.id = {0x0000, 0x8001, 1};
+    ASSERT_TRUE(AddVirtualBoard(twin, "TWIN", Inf())) << VirtualBoardError();
+    const std::vector<uint8_t> walked = Status(0x8001); // a walk: the first interface
+    EXPECT_EQ(Boards(), "8001|8001|");
+    EXPECT_EQ(Status(0x8001), walked); // firmware "0123" or "TWIN" tells them apart
+}
+
 TEST_F(VirtualBoards, WinesOwnHidDevicesAreNeverListedOrOpened) {
     EXPECT_EQ(Boards(), "8001|");
     int32_t r = 1;

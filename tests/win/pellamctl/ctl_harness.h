@@ -5,6 +5,7 @@
 #pragma once
 
 #include "tests/win/app/test_board.h"
+#include "tests/win/app/test_install.h"
 #include "tests/win/pellamctl/json_value.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,7 @@ class CtlTest : public ::testing::Test {
     // Board 8001 registered, relay 1 "Pump" (Off/On), relay 3 "Fan".
     void RegisterBoard();
 
+    InstallRecordGuard install_record; // put back after the test copy
     TestBoard board;
     std::string folder;
 };

@@ -115,6 +115,11 @@ TEST_F(CtlSimTest, HelpVersionAndAnExitStatusForEachKindOfFailure) {
                      "the database with --db PATH\n");
     EXPECT_EQ(RunCtl("status 8001").code, 0u);
     EXPECT_EQ(RunCtl("set 8001 Pump no --db \"" + folder + "\\Pellam.MDB\"").code, 0u);
+    // A number is a relay number, never looked up as a name: out of range is
+    // a usage error, database or not.
+    r = RunCtl("set 8001 7 nc");
+    EXPECT_EQ(r.code, 2u);
+    EXPECT_EQ(r.err, "pellamctl: relay 7 is out of range: relays are numbered 1 to 5\n");
 }
 
 TEST_F(CtlSimTest, ScriptsWithTheirStepsInTheCurrentNames) {

@@ -3,7 +3,8 @@
 //   pellam-db create PATH
 // Exit status 0: PATH holds a new database with both tables; 1: it was not
 // made, and the reason is printed; 2: wrong arguments.
-#include "tools/pellamdb/create_database.h"
+#include "common/system/library.h"
+#include "pellamdb/create_database.h"
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
+    RemoveCurrentFolderFromDllSearch();
     if (argc != 3 || std::strcmp(argv[1], "create") != 0) {
         std::printf("usage: pellam-db create PATH\n");
         return 2;

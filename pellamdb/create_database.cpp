@@ -1,12 +1,11 @@
-#include "tools/pellamdb/create_database.h"
+#include "pellamdb/create_database.h"
 
+#include "common/system/odbc32.h"
+#include "common/system/odbccp32.h"
 #include "db/access_driver.h"
-#include "tools/pellamdb/schema_statements.h"
+#include "pellamdb/schema_statements.h"
 
 #include <windows.h>
-#include <odbcinst.h>
-#include <sql.h>
-#include <sqlext.h>
 
 namespace {
 
@@ -23,7 +22,8 @@ std::string InstallerErrors(bool* unknown) {
         DWORD code = 0;
         char text[SQL_MAX_MESSAGE_LENGTH] = "";
         WORD length = 0;
-        if (!Succeeded(SQLInstallerError(i, &code, text, sizeof text, &length))) break;
+        if (!Succeeded(Odbccp32Dll().SQLInstallerError(i, &code, text, sizeof text, &length)))
+            break;
         if (i == 1)
             *unknown = code == ODBC_ERROR_COMPONENT_NOT_FOUND || code == ODBC_ERROR_INVALID_NAME;
         if (!all.empty()) all += "; ";
@@ -40,7 +40,8 @@ std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
         SQLINTEGER native = 0;
         SQLCHAR text[SQL_MAX_MESSAGE_LENGTH] = "";
         SQLSMALLINT length = 0;
-        if (!Succeeded(SQLGetDiagRec(type, handle, i, state, &native, text, sizeof text, &length)))
+        if (!Succeeded(Odbc32Dll().SQLGetDiagRec(type, handle, i, state, &native, text, sizeof text,
+                                                 &length)))
             break;
         if (!all.empty()) all += "; ";
         all += std::string("[") + reinterpret_cast<char*>(state) + "] " +
@@ -58,40 +59,41 @@ struct Connection {
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
     ~Connection() {
-        if (connected) SQLDisconnect(connection);
-        if (connection != SQL_NULL_HDBC) SQLFreeHandle(SQL_HANDLE_DBC, connection);
-        if (environment != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, environment);
+        if (connected) Odbc32Dll().SQLDisconnect(connection);
+        if (connection != SQL_NULL_HDBC) Odbc32Dll().SQLFreeHandle(SQL_HANDLE_DBC, connection);
+        if (environment != SQL_NULL_HENV) Odbc32Dll().SQLFreeHandle(SQL_HANDLE_ENV, environment);
     }
 };
 
 bool CreateTables(const std::string& path, const char* driver, std::string* error) {
     Connection c;
-    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &c.environment)) ||
-        !Succeeded(SQLSetEnvAttr(c.environment, SQL_ATTR_ODBC_VERSION,
-                                 reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) ||
-        !Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, c.environment, &c.connection))) {
+    if (!Succeeded(Odbc32Dll().SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &c.environment)) ||
+        !Succeeded(Odbc32Dll().SQLSetEnvAttr(c.environment, SQL_ATTR_ODBC_VERSION,
+                                             reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) ||
+        !Succeeded(Odbc32Dll().SQLAllocHandle(SQL_HANDLE_DBC, c.environment, &c.connection))) {
         *error = "ODBC cannot be used";
         return false;
     }
     std::string text = std::string("DRIVER={") + driver + "};DBQ=" + path;
-    if (!Succeeded(SQLDriverConnect(c.connection, nullptr, reinterpret_cast<SQLCHAR*>(&text[0]),
-                                    SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
+    if (!Succeeded(Odbc32Dll().SQLDriverConnect(c.connection, nullptr,
+                                                reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS,
+                                                nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
         *error = "the new database cannot be opened: " + Diagnostics(SQL_HANDLE_DBC, c.connection);
         return false;
     }
     c.connected = true;
     for (std::string statement : SplitStatements(kSchemaSql)) {
         SQLHSTMT handle = SQL_NULL_HSTMT;
-        if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, c.connection, &handle))) {
+        if (!Succeeded(Odbc32Dll().SQLAllocHandle(SQL_HANDLE_STMT, c.connection, &handle))) {
             *error = "no statement can be run: " + Diagnostics(SQL_HANDLE_DBC, c.connection);
             return false;
         }
-        const bool done =
-            Succeeded(SQLExecDirect(handle, reinterpret_cast<SQLCHAR*>(&statement[0]), SQL_NTS));
+        const bool done = Succeeded(
+            Odbc32Dll().SQLExecDirect(handle, reinterpret_cast<SQLCHAR*>(&statement[0]), SQL_NTS));
         if (!done)
             *error = "\"" + statement.substr(0, 40) +
                      "...\" failed: " + Diagnostics(SQL_HANDLE_STMT, handle);
-        SQLFreeHandle(SQL_HANDLE_STMT, handle);
+        Odbc32Dll().SQLFreeHandle(SQL_HANDLE_STMT, handle);
         if (!done) return false;
     }
     return true;
@@ -108,7 +110,7 @@ bool CreateDatabase(const std::string& path, std::string* driver, std::string* e
     std::string attributes = "CREATE_DB=\"" + path + "\" General";
     attributes += '\0';
     for (const char* name : kAccessDriverNames) {
-        if (!SQLConfigDataSource(nullptr, ODBC_ADD_DSN, name, attributes.c_str())) {
+        if (!Odbccp32Dll().SQLConfigDataSource(nullptr, ODBC_ADD_DSN, name, attributes.c_str())) {
             bool unknown = false;
             const std::string why = InstallerErrors(&unknown);
             if (unknown) continue; // not installed under this name: try the next

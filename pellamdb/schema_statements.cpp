@@ -1,4 +1,4 @@
-#include "tools/pellamdb/schema_statements.h"
+#include "pellamdb/schema_statements.h"
 
 std::vector<std::string> SplitStatements(const char* sql) {
     std::vector<std::string> statements;
