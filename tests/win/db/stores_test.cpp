@@ -19,6 +19,7 @@ namespace {
 
 class StoresTest : public ::testing::Test {
   protected:
+    InstallRecordGuard install_record; // put back after the test copy
     void SetUp() override {
         folder = InstallTestCopy();
         ASSERT_FALSE(folder.empty());
