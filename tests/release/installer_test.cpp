@@ -318,12 +318,14 @@ TEST_F(Installer, Step3_InstalledProgramRegistersABoardAndSwitchesARelay) {
     CloseHandle(program.hThread);
     CloseHandle(program.hProcess);
     PressButton(box, IDRETRY);
-    // Done when the page's button reads Close.
+    // Done when the page's button reads Close. The bounds allow for an
+    // emulated PC (the 32-bit lane), where the install takes a minute.
+    constexpr DWORD kSetupBoundMs = 120000;
     HWND close = GetDlgItem(setup_window, IDOK);
-    EXPECT_TRUE(
-        PumpUntil([&] { return ControlText(close) == "&Close" && IsWindowEnabled(close); }, 30000));
+    EXPECT_TRUE(PumpUntil([&] { return ControlText(close) == "&Close" && IsWindowEnabled(close); },
+                          kSetupBoundMs));
     PostMessageA(close, BM_CLICK, 0, 0);
-    if (WaitForSingleObject(setup.hProcess, 20000) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(setup.hProcess, kSetupBoundMs) != WAIT_OBJECT_0) {
         ADD_FAILURE() << "setup did not end";
         TerminateProcess(setup.hProcess, 1);
         WaitForSingleObject(setup.hProcess, 5000);
