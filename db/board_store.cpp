@@ -119,7 +119,7 @@ DbResult InsertBoardRow(const char* board_id_text, const Timestamp& added, bool 
 
 DbResult MakeDefaultBoard(const char* board_id_text) {
     Transaction transaction;
-    // Both marks change together or not at all: without a transaction
+    // Both marks are changed in one transaction: without one
     // nothing is run.
     if (!transaction.began()) {
         DbResult refused;

@@ -43,7 +43,9 @@ DbResult FindBoardRow(const char* board_id_text, bool* found);
 // A new row for the board, registered at `added`; marked as the default
 // when `mark_default` (whether the mark took is not examined).
 DbResult InsertBoardRow(const char* board_id_text, const Timestamp& added, bool mark_default);
-// Makes the board the only default: both marks change together or not at all.
+// Makes the board the only default: both marks in one transaction, so a
+// failure of either undoes the other (the Access driver rolls back; it does
+// not promise that a crash during the commit leaves both or neither on disk).
 DbResult MakeDefaultBoard(const char* board_id_text);
 DbResult DeleteBoardRow(const char* board_id_text);
 // One relay's group (relay 1..5) of the board's row.

@@ -197,7 +197,8 @@ bool Statement::Execute() {
         Odbc32Dll().SQLExecDirect(handle_, reinterpret_cast<SQLCHAR*>(text_), SQL_NTS);
     if (Succeeded(r)) return true;
     failed_at_ = DbStage::kExecute;
-    // An UPDATE or DELETE that found no row to change: nothing was written.
+    // An UPDATE or DELETE that found no row to change, as an ODBC 3 driver
+    // answers it: nothing was written.
     if (r == SQL_NO_DATA)
         CopyTextBounded(kNoRowText, failure_, sizeof failure_);
     else
@@ -213,7 +214,16 @@ bool Statement::ExecuteChange() {
         AppendTextBounded(failure_, sizeof failure_, g_database.path);
         return false;
     }
-    return Execute();
+    if (!Execute()) return false;
+    // The Access drivers answer as ODBC 2.x drivers do: a change that found
+    // no row succeeds, and only the row count tells.
+    SQLLEN rows = -1;
+    if (Succeeded(Odbc32Dll().SQLRowCount(handle_, &rows)) && rows == 0) {
+        failed_at_ = DbStage::kExecute;
+        CopyTextBounded(kNoRowText, failure_, sizeof failure_);
+        return false;
+    }
+    return true;
 }
 
 bool Statement::Prepare() {

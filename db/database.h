@@ -27,7 +27,7 @@ struct DatabaseState {
     char path[kDatabasePathSize]; // from the installation record
     SQLHENV environment = SQL_NULL_HENV;
     SQLHDBC connection = SQL_NULL_HDBC;
-    SQLCHAR completed[256]; // the driver's completed connection text
+    SQLCHAR completed[1024]; // the driver's completed connection text
     SQLSMALLINT completed_length = 0;
     bool file_missing = false; // the file was gone at the last statement
     uint32_t generation = 0;   // counts connections made; closing one frees its statements
@@ -145,8 +145,8 @@ DbResult RunStatement(Compose compose,
     return statement.Result();
 }
 
-// Runs statements as one unit: autocommit is off for its scope, and what it
-// ran is undone unless Commit() was called and succeeded. The connection is
+// Runs statements in one transaction: autocommit is off for its scope, and
+// what it ran is rolled back unless Commit() was called and succeeded. The connection is
 // made first (again, when its file came back), then the transaction begins
 // on it; a statement that would connect anew inside it is refused.
 class Transaction {

@@ -107,7 +107,10 @@ bool CreateDatabase(const std::string& path, std::string* driver, std::string* e
         return false;
     }
     // The attribute list ends with an empty pair: c_str() adds the second zero.
-    std::string attributes = "CREATE_DB=\"" + path + "\" General";
+    // CREATE_DBV4 asks for the Jet 4 format by name: the 64-bit Access
+    // Database Engine's CREATE_DB may make a newer format than the 32-bit
+    // Jet driver reads, and the same file must serve both builds.
+    std::string attributes = "CREATE_DBV4=\"" + path + "\" General";
     attributes += '\0';
     for (const char* name : kAccessDriverNames) {
         if (!Odbccp32Dll().SQLConfigDataSource(nullptr, ODBC_ADD_DSN, name, attributes.c_str())) {

@@ -1,5 +1,6 @@
 // Creates a database file the way an installation does: the Access driver's
-// setup library makes the empty file (SQLConfigDataSource with CREATE_DB),
+// setup library makes the empty file in the Jet 4 format (SQLConfigDataSource
+// with CREATE_DBV4),
 // then the tables of the database format are created through an ODBC
 // connection, one statement per call.
 #pragma once

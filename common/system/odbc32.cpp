@@ -23,6 +23,7 @@ const Odbc32Functions& Odbc32Dll() {
         RESOLVE(SQLCloseCursor);
         RESOLVE(SQLFreeStmt);
         RESOLVE(SQLEndTran);
+        RESOLVE(SQLRowCount);
 #undef RESOLVE
         f.complete = all;
         return f;

@@ -24,6 +24,7 @@ struct Odbc32Functions {
     decltype(&::SQLCloseCursor) SQLCloseCursor;
     decltype(&::SQLFreeStmt) SQLFreeStmt;
     decltype(&::SQLEndTran) SQLEndTran;
+    decltype(&::SQLRowCount) SQLRowCount;
 };
 
 // Loaded at the first call, from any thread.

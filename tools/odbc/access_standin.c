@@ -3,7 +3,10 @@
    SQLDriverConnect, which first turns DBQ=<Windows path> into
    Database=<host path> and refuses a database file that does not exist, and
    SQLExecDirect and SQLPrepare, which give CREATE statements SQLite's form
-   of Jet's COUNTER keys. unixODBC looks functions up in this library itself,
+   of Jet's COUNTER keys, and SQLExecDirect and SQLExecute, which with
+   PELLAM_STANDIN_ODBC2 set answer a change that found no row as the ODBC 2.x
+   Access driver does: success (only SQLRowCount says 0), not SQL_NO_DATA.
+   unixODBC looks functions up in this library itself,
    so each one the SQLite driver offers is defined here. */
 #include "tools/odbc/counter_keys.h"
 #include "tools/odbc/dbq_translate.h"
@@ -47,7 +50,7 @@ static SQLRETURN Unavailable(void) { return SQL_ERROR; }
     X(SQLCloseCursor) X(SQLColAttribute) X(SQLColAttributes) X(SQLColumnPrivileges)             \
     X(SQLColumns) X(SQLConnect) X(SQLCopyDesc) X(SQLDataSources) X(SQLDescribeCol)              \
     X(SQLDescribeParam) X(SQLDisconnect) X(SQLDrivers) X(SQLEndTran) X(SQLError)                 \
-    X(SQLExecute) X(SQLExtendedFetch) X(SQLFetch) X(SQLFetchScroll)            \
+    X(SQLExtendedFetch) X(SQLFetch) X(SQLFetchScroll)            \
     X(SQLForeignKeys) X(SQLFreeConnect) X(SQLFreeEnv) X(SQLFreeHandle) X(SQLFreeStmt)            \
     X(SQLGetConnectAttr) X(SQLGetConnectOption) X(SQLGetCursorName) X(SQLGetData)               \
     X(SQLGetDescField) X(SQLGetDescRec) X(SQLGetDiagField) X(SQLGetDiagRec) X(SQLGetEnvAttr)     \
@@ -66,6 +69,9 @@ typedef SQLRETURN (*DriverConnectFn)(SQLHDBC, SQLHWND, SQLCHAR*, SQLSMALLINT, SQ
 static DriverConnectFn real_SQLDriverConnect;
 typedef SQLRETURN (*StatementTextFn)(SQLHSTMT, SQLCHAR*, SQLINTEGER);
 static StatementTextFn real_SQLExecDirect, real_SQLPrepare;
+typedef SQLRETURN (*ExecuteFn)(SQLHSTMT);
+static ExecuteFn real_SQLExecute;
+static int g_odbc2_answers;
 
 __attribute__((constructor)) static void LoadSqliteDriver(void) {
     void* sqlite = dlopen(SQLITE_DRIVER, RTLD_NOW | RTLD_LOCAL);
@@ -79,6 +85,14 @@ __attribute__((constructor)) static void LoadSqliteDriver(void) {
     real_SQLDriverConnect = (DriverConnectFn)dlsym(sqlite, "SQLDriverConnect");
     real_SQLExecDirect = (StatementTextFn)dlsym(sqlite, "SQLExecDirect");
     real_SQLPrepare = (StatementTextFn)dlsym(sqlite, "SQLPrepare");
+    real_SQLExecute = (ExecuteFn)dlsym(sqlite, "SQLExecute");
+    const char* odbc2 = getenv("PELLAM_STANDIN_ODBC2");
+    g_odbc2_answers = odbc2 && *odbc2 && strcmp(odbc2, "0") != 0;
+}
+
+/* The ODBC 2.x answer to a change that found no row. */
+static SQLRETURN AsAccessAnswers(SQLRETURN r) {
+    return g_odbc2_answers && r == SQL_NO_DATA ? SQL_SUCCESS : r;
 }
 
 /* Hands the statement on, CREATE statements in SQLite's form. */
@@ -94,7 +108,11 @@ static SQLRETURN WithSqliteKeys(StatementTextFn real, SQLHSTMT stmt, SQLCHAR* te
 }
 
 SQLRETURN SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length) {
-    return WithSqliteKeys(real_SQLExecDirect, stmt, text, length);
+    return AsAccessAnswers(WithSqliteKeys(real_SQLExecDirect, stmt, text, length));
+}
+
+SQLRETURN SQLExecute(SQLHSTMT stmt) {
+    return real_SQLExecute ? AsAccessAnswers(real_SQLExecute(stmt)) : SQL_ERROR;
 }
 
 SQLRETURN SQLPrepare(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length) {

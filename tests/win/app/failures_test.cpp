@@ -5,10 +5,12 @@
 
 #include "app/app_state.h"
 #include "app/session.h"
+#include "db/database.h"
 #include "grid/grid_messages.h"
 #include "resources/resource_ids.h"
 #include "tests/win/common/process_counts.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -149,6 +151,93 @@ TEST_F(FailuresTest, EveryWritePathReportsALockedDatabaseAndChangesNothing) {
         if (!g_session.connected) {
             SetWindowTextA(Item(IDC_BOARD_BOX), "8001 - USB  SWITCHDECK");
             ASSERT_TRUE(ConnectAndPoll());
+        }
+    }
+}
+
+// A change whose row another program removed meanwhile says so and claims
+// nothing, however the driver answers such a change (the ODBC 3 way with
+// SQL_NO_DATA, or, as win.odbc2.*, the Access driver's ODBC 2.x way: success
+// with no row counted).
+TEST_F(FailuresTest, EveryChangeOfARowThatIsGoneSaysSo) {
+    ASSERT_TRUE(ConnectAndPoll());
+    auto remove_script = [this] { ASSERT_TRUE(db.Exec("DELETE FROM RelayScripts")); };
+    auto open_script_cell = [](HWND list, int column) {
+        SendMessageA(Grid(list), GRM_SETCURRENTCELL, column, 0);
+        SendMessageA(FindWindowExA(Grid(list), nullptr, "CellRows", nullptr), WM_CHAR, 'x', 0);
+    };
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        const char* failure;
+    } paths[] = {
+        {"Edit Relay",
+         [&] {
+             ASSERT_TRUE(db.Exec("DELETE FROM Main WHERE PID='8001'"));
+             PumpFor(300); // polls read the row as gone: blanks are what is stored now
+             Answer([](HWND dialog) {
+                 SetDlgItemTextA(dialog, IDC_EDIT_NAME, "Pump");
+                 PressButton(dialog, IDC_EDIT_SAVE);
+                 PumpFor(500);
+                 PressButton(dialog, IDC_EDIT_CANCEL);
+             });
+             Click(IDC_RELAY1_EDIT);
+         },
+         "The relay settings were not saved."},
+        {"script save",
+         [&] {
+             Answer([&](HWND list) { open_script_cell(list, 3); });
+             Answer([&](HWND editor) {
+                 remove_script();
+                 PressButton(editor, IDC_EDITOR_SAVE);
+                 PumpFor(500);
+                 PressButton(editor, IDC_EDITOR_CANCEL);
+             });
+             boxes.QueueButton(IDOK);
+             Answer([](HWND list) { PressButton(list, IDC_LIST_CLOSE); });
+             Click(IDC_RELAY_SCRIPTS);
+         },
+         "The relay script was not saved."},
+        {"script delete",
+         [&] {
+             ASSERT_TRUE(db.Exec("INSERT INTO RelayScripts (PID,NAME,COMMANDS) VALUES "
+                                 "('8001','Again','00')"));
+             Answer([&](HWND list) {
+                 remove_script();
+                 open_script_cell(list, 4);
+                 PumpFor(500);
+                 PressButton(list, IDC_LIST_CLOSE);
+             });
+             boxes.QueueButton(IDYES);
+             Click(IDC_RELAY_SCRIPTS);
+         },
+         "The relay script was not deleted."},
+        {"Set Default",
+         [this] {
+             SetWindowTextA(Item(IDC_BOARD_BOX), "8004 - USB  SWITCHDECK");
+             Click(IDC_SET_DEFAULT);
+         },
+         "The default board was not changed."},
+        {"Delete Device",
+         [this] {
+             SetWindowTextA(Item(IDC_BOARD_BOX), "8004 - USB  SWITCHDECK");
+             boxes.QueueButton(IDYES);
+             Click(IDC_DELETE_DEVICE);
+         },
+         "The board was not deleted."},
+    };
+    for (const auto& path : paths) {
+        const Rows boards = Snapshot();
+        const size_t seen = boxes.seen().size();
+        path.act();
+        const std::vector<std::string> texts = TextsSince(seen);
+        const std::string expected = std::string(path.failure) + "\r\n\r\n" + kNoRowText;
+        EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end())
+            << path.name << ": " << boxes.Texts();
+        for (const std::string& text : texts)
+            EXPECT_EQ(text.find("Saved"), std::string::npos) << path.name;
+        if (std::string(path.name) != "Edit Relay") {
+            EXPECT_EQ(Snapshot(), boards) << path.name;
         }
     }
 }
