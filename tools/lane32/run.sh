@@ -38,9 +38,12 @@ targets+=($(awk '!/^#/ && NF { sub(/\.exe$/, "", $2); print $2 }' tools/lane32/t
 { cmake "$build" && cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"; } \
   >"$log_dir/lane32-build.log" 2>&1 ||
   { tail -n 30 "$log_dir/lane32-build.log"; fail "the i686 test programs did not build"; }
-mkdir -p "$build/dist/release" dist .rig
-cp dist/release/PellamSetup-x86.exe "$build/dist/release/" ||
-  fail "dist/release/PellamSetup-x86.exe is missing"
+# The x86 setup and its payload where the installer test looks (its build's dist/).
+mkdir -p dist .rig
+rm -rf "$build/dist/release"
+mkdir -p "$build/dist/release"
+cp -r dist/release/PellamSetup-x86.exe dist/release/x86 "$build/dist/release/" ||
+  fail "the x86 release (dist/release/) is missing"
 echo "i686 test programs: $build/bin ($(elapsed "$t"))"
 
 rm -rf "$out"
