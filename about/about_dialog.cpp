@@ -4,6 +4,7 @@
 #include "about/music/about_module.h"
 #include "about/music/music.h"
 #include "about/surface.h"
+#include "common/dpi.h"
 #include "common/modal_dialog.h"
 #include "common/win32_owners.h"
 #include "resources/resource_ids.h"
@@ -29,6 +30,9 @@ void DrawFrame(HWND dialog, const AboutRequest& request) {
 
 void SetUp(HWND dialog, AboutState& state) {
     SurfInit(kAboutWidth, kAboutHeight);
+    // The pixel art grows with the dialog, by the steps its pictures take:
+    // as 2 x 2 blocks at 200 %, as blocks of 1 or 2 pixels a side at 150 %.
+    SurfSetWindowScale(DialogPictureScale(dialog), 100);
     SurfCurrentFont = SurfLoadFont(kAboutFont, kAboutFontSize);
     OpenAboutAnimation(*state.request->animation);
     state.frame_timer.emplace(dialog, kFrameTimer, kFramePeriodMs);

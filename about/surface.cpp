@@ -33,10 +33,39 @@ uint32_t ReadU32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+// a * b / c rounded down or up, for a window or back-buffer coordinate.
+int32_t ScaleDown(int32_t a, int32_t b, int32_t c) {
+    const int64_t p = int64_t(a) * b;
+    return int32_t(p >= 0 ? p / c : -((-p + c - 1) / c));
+}
+int32_t ScaleUp(int32_t a, int32_t b, int32_t c) {
+    return -ScaleDown(-a, b, c);
+}
+
 } // namespace
 
 SurfImage* SurfBackBuffer() {
     return g_surface.back_buffer;
+}
+
+void SurfSetWindowScale(int32_t numerator, int32_t denominator) {
+    if (numerator <= 0 || denominator <= 0) numerator = denominator = 1;
+    g_surface.scale_numerator = numerator;
+    g_surface.scale_denominator = denominator;
+}
+
+bool SurfWindowUnscaled() {
+    return g_surface.scale_numerator == g_surface.scale_denominator;
+}
+
+SurfRect SurfBufferRectOf(SurfRect window) {
+    const int32_t n = g_surface.scale_numerator, d = g_surface.scale_denominator;
+    return SurfRect{ScaleDown(window.left, d, n), ScaleDown(window.top, d, n),
+                    ScaleUp(window.right, d, n), ScaleUp(window.bottom, d, n)};
+}
+
+int32_t SurfWindowLength(int32_t buffer_length) {
+    return ScaleUp(buffer_length, g_surface.scale_numerator, g_surface.scale_denominator);
 }
 
 void SurfSetClip(int32_t left, int32_t top, int32_t right, int32_t bottom) {

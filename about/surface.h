@@ -66,6 +66,13 @@ int32_t SurfUnpack(const void* packed, void* dest, uint32_t packed_len, uint32_t
 // image's pixels.
 SurfImage* SurfLoadPackedImage(const void* packed, uint32_t size);
 
+// How much larger the window shows the back buffer: numerator / denominator
+// window pixels per back-buffer pixel (1 / 1 until set, and again after
+// SurfShutdown). 2 / 1 shows each pixel as a 2 x 2 block; other ratios show
+// each pixel as the nearest whole block (3 / 2: 1 or 2 pixels a side), so
+// pixel art stays sharp on a display at 150 % or 200 %.
+void SurfSetWindowScale(int32_t numerator, int32_t denominator);
+
 // Sets the clip rectangle (right and bottom exclusive), intersected with
 // the back buffer. SurfBeginFrame sets it from the window; tests and the
 // host build use it directly.

@@ -88,6 +88,7 @@ void SurfShutdown() {
     SurfFreeImages();
     g_surface.back_buffer = nullptr;
     g_surface.clip = g_surface.frame = SurfRect{0, 0, 0, 0};
+    SurfSetWindowScale(1, 1);
     SurfCurrentFont = nullptr;
     SurfHeapDestroy();
 }

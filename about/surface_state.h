@@ -17,6 +17,8 @@ struct SurfState {
     SurfImage* images = nullptr; // newest first
     SurfRect clip{0, 0, 0, 0};   // always inside the back buffer
     SurfRect frame{0, 0, 0, 0};  // copied to the window by SurfEndFrame
+    int32_t scale_numerator = 1; // window pixels per back-buffer pixel ...
+    int32_t scale_denominator = 1;
 };
 
 extern SurfState g_surface;
@@ -29,3 +31,12 @@ void SurfHeapDestroy();
 
 // Frees every image of the image list (part of SurfShutdown).
 void SurfFreeImages();
+
+// Whether the window shows the back buffer pixel for pixel.
+bool SurfWindowUnscaled();
+// The back-buffer rectangle that a window rectangle shows (every pixel of
+// the window rectangle is drawn from inside it), not yet clipped to the
+// back buffer.
+SurfRect SurfBufferRectOf(SurfRect window);
+// The size of the whole back buffer in the window, in window pixels.
+int32_t SurfWindowLength(int32_t buffer_length);

@@ -135,6 +135,7 @@ void SurfShutdown() {
     w.memory_dc.Reset();
     g_surface.back_buffer = nullptr; // its record goes with the heap
     g_surface.clip = g_surface.frame = SurfRect{0, 0, 0, 0};
+    SurfSetWindowScale(1, 1);
     SurfCurrentFont = nullptr;
     SurfHeapDestroy();
 }
@@ -152,7 +153,8 @@ bool SurfBeginFrame(SurfWindow window) {
     GdiFlush(); // no GDI work on the back buffer may still be pending
     // The window may be larger than the back buffer: every write and the
     // final copy stay inside the buffer.
-    SurfSetClip(box.left, box.top, box.right, box.bottom);
+    const SurfRect shown = SurfBufferRectOf(SurfRect{box.left, box.top, box.right, box.bottom});
+    SurfSetClip(shown.left, shown.top, shown.right, shown.bottom);
     g_surface.frame = g_surface.clip;
     return true;
 }
@@ -161,9 +163,21 @@ void SurfEndFrame() {
     SurfaceWindow& w = g_surface_window;
     if (!w.window_dc) return;
     const SurfRect& f = g_surface.frame;
-    if (f.left < f.right && f.top < f.bottom)
-        BitBlt(w.window_dc->get(), f.left, f.top, f.right - f.left, f.bottom - f.top,
-               w.memory_dc.get(), f.left, f.top, SRCCOPY);
+    if (f.left < f.right && f.top < f.bottom) {
+        HDC window_dc = w.window_dc->get();
+        if (SurfWindowUnscaled()) {
+            BitBlt(window_dc, f.left, f.top, f.right - f.left, f.bottom - f.top, w.memory_dc.get(),
+                   f.left, f.top, SRCCOPY);
+        } else {
+            // The whole buffer, each pixel as a block of whole pixels (no
+            // blending); the window's context shows only what is visible.
+            const SurfImage& b = *g_surface.back_buffer;
+            const int previous = SetStretchBltMode(window_dc, COLORONCOLOR);
+            StretchBlt(window_dc, 0, 0, SurfWindowLength(b.width), SurfWindowLength(b.height),
+                       w.memory_dc.get(), 0, 0, b.width, b.height, SRCCOPY);
+            SetStretchBltMode(window_dc, previous);
+        }
+    }
     w.window_dc.reset();
 }
 

@@ -8,6 +8,7 @@
 #include "app/relay_pictures.h"
 #include "app/session.h"
 #include "app/status_bar.h"
+#include "common/dpi.h"
 #include "common/error_box.h"
 #include "common/static_colour.h"
 #include "common/system/version.h"
@@ -87,8 +88,10 @@ void SetUp(HWND window) {
     FillBoardBox();
     g_main.icon = LoadIconA(g_main.instance, MAKEINTRESOURCEA(IDI_PELLAM));
     SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(g_main.icon));
+    // The pictures of the window's set, the logo among them.
     for (int id = IDB_RELAY_NC; id <= IDB_RELAY_BLANK; ++id)
-        g_main.images[id - IDB_RELAY_NC] = LoadBitmapA(g_main.instance, MAKEINTRESOURCEA(id));
+        g_main.images[id - IDB_RELAY_NC] = LoadPictureForDialog(window, id);
+    ShowTemplatePictureForDialog(window, IDC_LOGO, IDB_LOGO);
     // The pictures show the loaded images from now on (the disconnected state).
     BlankRelayPictures();
     ShowReadyIndicator(false);

@@ -1,6 +1,7 @@
 #include "app/status_bar.h"
 
 #include "app/app_state.h"
+#include "common/dpi.h"
 #include "resources/resource_ids.h"
 
 #include <commctrl.h>
@@ -15,7 +16,8 @@ void CreateMainStatusBar() {
     g_main.status_bar = CreateWindowExA(
         0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, g_main.window,
         reinterpret_cast<HMENU>(IDC_STATUS_BAR), g_main.instance, nullptr);
-    int edges[kStatusParts] = {50, 140, 360, -1}; // the last part reaches the right edge
+    // Right edges at 96 DPI, on the display; the last part reaches the right edge.
+    int edges[kStatusParts] = {ScaleToDisplay(50), ScaleToDisplay(140), ScaleToDisplay(360), -1};
     SendMessageA(g_main.status_bar, SB_SETPARTS, kStatusParts, reinterpret_cast<LPARAM>(edges));
     SetStatusText(0, "STATUS:");
     SetStatusText(1, "Not Connected");

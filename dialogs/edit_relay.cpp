@@ -1,5 +1,6 @@
 #include "dialogs/edit_relay.h"
 
+#include "common/dpi.h"
 #include "common/static_colour.h"
 #include "common/error_box.h"
 #include "common/modal_dialog.h"
@@ -25,16 +26,34 @@ constexpr int kNameCapacity = 25;
 constexpr int kNotesCapacity = 512;
 constexpr int kLabelCapacity = 25;
 
-HFONT MakeHeaderFont() {
-    return CreateFontA(-48, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                       OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
+// 48 pixels high in the design, grown with the dialog's layout.
+HFONT MakeHeaderFont(HWND dialog) {
+    return CreateFontA(-ScaleToDialogY(dialog, 48), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                       ANSI_CHARSET, OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
                        VARIABLE_PITCH | FF_SWISS, "Arial");
 }
 
+// Above 100 % the header is made as tall as its font, whose descenders the
+// template's height cuts off (at 100 % it stays as it always was); the room
+// below it is free down to the first field.
+void FitHeader(HWND header, HFONT font) {
+    WindowDc dc(header);
+    SelectedObject selected(dc.get(), font);
+    TEXTMETRICA metrics{};
+    RECT r;
+    if (!GetTextMetricsA(dc.get(), &metrics) || !GetWindowRect(header, &r)) return;
+    if (metrics.tmHeight > r.bottom - r.top)
+        SetWindowPos(header, nullptr, 0, 0, r.right - r.left, metrics.tmHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Initialise(HWND dialog, EditRelayState& state) {
-    state.header_font = MakeHeaderFont();
+    ShowTemplatePictureForDialog(dialog, IDC_EDIT_PICTURE, IDB_EDIT_RELAY);
+    state.header_font = MakeHeaderFont(dialog);
     SendDlgItemMessageA(dialog, IDC_EDIT_HEADER, WM_SETFONT,
                         reinterpret_cast<WPARAM>(state.header_font), TRUE);
+    if (DialogPictureScale(dialog) > 100)
+        FitHeader(GetDlgItem(dialog, IDC_EDIT_HEADER), state.header_font);
     for (int id : {IDC_EDIT_NAME, IDC_EDIT_NOTES, IDC_EDIT_NC_LABEL, IDC_EDIT_NO_LABEL})
         AttachRestrictedTextField(GetDlgItem(dialog, id));
     const int relay = state.request->relay;

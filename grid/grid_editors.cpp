@@ -323,7 +323,7 @@ void GridClearEditorChoices(GridColumnInfo& c) {
 }
 
 void GridMeasureChoiceItem(MEASUREITEMSTRUCT* item) {
-    item->itemHeight = kChoiceItemHeight;
+    item->itemHeight = GridPixels(kChoiceItemHeight);
 }
 
 bool GridDrawChoiceItem(GridState* g, const DRAWITEMSTRUCT* item) {
@@ -343,15 +343,15 @@ bool GridDrawChoiceItem(GridState* g, const DRAWITEMSTRUCT* item) {
         HIMAGELIST images = reinterpret_cast<HIMAGELIST>(column->extra);
         if (Comctl32Dll().ImageList_GetIconSize(images, &cx, &cy))
             Comctl32Dll().ImageList_Draw(images, static_cast<int>(item->itemData), dc,
-                                         r.left + kChoiceImageX,
+                                         r.left + GridPixels(kChoiceImageX),
                                          r.top + (r.bottom - r.top - cy) / 2, ILD_TRANSPARENT);
-        r.left += kGridChoiceImageIndent;
+        r.left += GridPixels(kGridChoiceImageIndent);
     }
     char text[kGridConvertBuffer] = "";
     if (SendMessageA(item->hwndItem, LB_GETTEXTLEN, item->itemID, 0) <
         static_cast<LRESULT>(sizeof text))
         SendMessageA(item->hwndItem, LB_GETTEXT, item->itemID, reinterpret_cast<LPARAM>(text));
-    r.left += kChoiceTextGap;
+    r.left += GridPixels(kChoiceTextGap);
     DrawTextA(dc, text, -1, &r, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_LEFT);
     return true;
 }

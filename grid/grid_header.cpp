@@ -19,7 +19,8 @@ int EdgeAt(GridState* g, int x) {
         const GridColumnInfo& col = m.columns[c];
         if (col.width <= 0) continue;
         int right = col.left + col.width;
-        if (x >= right - kEdgeGrabLeft && x <= right + kEdgeGrabRight) return static_cast<int>(c);
+        if (x >= right - GridPixels(kEdgeGrabLeft) && x <= right + GridPixels(kEdgeGrabRight))
+            return static_cast<int>(c);
     }
     return -1;
 }
@@ -39,8 +40,8 @@ void MoveDivider(GridState* g, int x) {
     RECT client;
     GetClientRect(g->self, &client);
     // The line is centred on the pointer.
-    MoveWindow(g->divider, x - g->scroll_x - kGridDividerWidth / 2, 0, kGridDividerWidth,
-               client.bottom, TRUE);
+    const int width = GridPixels(kGridDividerWidth);
+    MoveWindow(g->divider, x - g->scroll_x - width / 2, 0, width, client.bottom, TRUE);
 }
 
 } // namespace

@@ -27,8 +27,9 @@ UINT AlignFlags(int32_t align) {
 }
 
 void DrawCellText(HDC dc, const RECT& cell, const std::string& text, int32_t align) {
-    RECT r = {cell.left + kGridTextInsetX, cell.top + kGridTextInsetTop,
-              cell.right - kGridTextInsetX, cell.bottom};
+    const int inset_x = GridPixels(kGridTextInsetX);
+    RECT r = {cell.left + inset_x, cell.top + GridPixels(kGridTextInsetTop), cell.right - inset_x,
+              cell.bottom};
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
               DT_SINGLELINE | DT_NOPREFIX | DT_TOP | AlignFlags(align));
 }
@@ -36,12 +37,12 @@ void DrawCellText(HDC dc, const RECT& cell, const std::string& text, int32_t ali
 // x of an object of the given width placed in the cell by its alignment.
 int AlignedX(const RECT& cell, int width, int32_t align) {
     if (align == GCA_CENTER) return cell.left + (cell.right - cell.left - width) / 2;
-    if (align == GCA_RIGHT) return cell.right - kGridTextInsetX - width;
-    return cell.left + kGridTextInsetX;
+    if (align == GCA_RIGHT) return cell.right - GridPixels(kGridTextInsetX) - width;
+    return cell.left + GridPixels(kGridTextInsetX);
 }
 
 void DrawButtonFace(HDC dc, const RECT& cell, bool pressed) {
-    RECT b = {cell.right - kButtonWidth, cell.top, cell.right, cell.bottom};
+    RECT b = {cell.right - GridPixels(kButtonWidth), cell.top, cell.right, cell.bottom};
     DrawFrameControl(dc, &b, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
     SelectedObject font(dc, GetStockObject(SYSTEM_FONT));
     COLORREF old_colour = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
@@ -117,35 +118,37 @@ void DrawCell(GridState* g, HDC dc, uint32_t row, uint32_t column, const RECT& c
     case GCT_EDITBUTTONTEXT: {
         RECT r = cell;
         bool button = current_cell && c.type != GCT_TEXT;
-        if (button) r.right -= kButtonWidth;
+        if (button) r.right -= GridPixels(kButtonWidth);
         DrawCellText(dc, r, GridCellString(g->model, row, column), c.cell_align);
         if (button) DrawButtonFace(dc, cell, g->button_held);
         break;
     }
     case GCT_CHECK: {
         RECT box;
-        box.left = AlignedX(cell, kCheckSize, c.cell_align);
-        box.top = cell.top + (cell.bottom - cell.top - kCheckSize) / 2;
-        box.right = box.left + kCheckSize;
-        box.bottom = box.top + kCheckSize;
+        const int size = GridPixels(kCheckSize);
+        box.left = AlignedX(cell, size, c.cell_align);
+        box.top = cell.top + (cell.bottom - cell.top - size) / 2;
+        box.right = box.left + size;
+        box.bottom = box.top + size;
         DrawFrameControl(dc, &box, DFC_BUTTON,
                          DFCS_BUTTONCHECK | DFCS_FLAT | (value ? DFCS_CHECKED : 0));
         break;
     }
     case GCT_CHOICE: {
         RECT r = cell;
-        if (current_cell) r.right -= kButtonWidth;
+        if (current_cell) r.right -= GridPixels(kButtonWidth);
         if (c.extra) {
             // The image's own room: up to where the shifted text starts.
             RECT image = r;
-            image.right = std::min(r.right, r.left + kGridChoiceImageIndent + kGridTextInsetX);
+            const int indent = GridPixels(kGridChoiceImageIndent);
+            image.right = std::min(r.right, r.left + indent + GridPixels(kGridTextInsetX));
             DrawImage(dc, reinterpret_cast<HIMAGELIST>(c.extra), value, image, GCA_LEFT, paint);
-            r.left += kGridChoiceImageIndent;
+            r.left += indent;
         }
         GridPortableCellText(g->model, row, column, text);
         DrawCellText(dc, r, text, c.cell_align);
         if (current_cell) {
-            RECT b = {cell.right - kButtonWidth, cell.top, cell.right, cell.bottom};
+            RECT b = {cell.right - GridPixels(kButtonWidth), cell.top, cell.right, cell.bottom};
             DrawFrameControl(dc, &b, DFC_SCROLL,
                              DFCS_SCROLLDOWN | (g->button_held ? DFCS_PUSHED : 0));
         }
@@ -306,7 +309,8 @@ void GridPaintHeader(GridState* g, const DRAWITEMSTRUCT* item) {
         RECT r = {c.left, all.top, c.left + c.width, all.bottom};
         bool pressed = (c.flags & GCF_PRESSED) != 0;
         DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-        RECT t = {r.left + kGridTextInsetX, r.top + kGridTextInsetTop, r.right - kGridTextInsetX,
+        const int inset_x = GridPixels(kGridTextInsetX);
+        RECT t = {r.left + inset_x, r.top + GridPixels(kGridTextInsetTop), r.right - inset_x,
                   r.bottom};
         if (pressed) OffsetRect(&t, 1, 1);
         DrawTextA(dc, c.header.c_str(), static_cast<int>(c.header.size()), &t,

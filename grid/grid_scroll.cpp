@@ -69,7 +69,7 @@ void GridScroll(GridState* g, int bar, WORD request) {
     si.cbSize = sizeof si;
     si.fMask = SIF_ALL;
     GetScrollInfo(g->self, bar, &si);
-    long line = bar == SB_VERT ? 1 : kScrollStepX;
+    long line = bar == SB_VERT ? 1 : GridPixels(kScrollStepX);
     long page = std::max<long>(static_cast<long>(si.nPage), 1);
     long pos = bar == SB_VERT ? static_cast<long>(g->first_row) : g->scroll_x;
     switch (request) {

@@ -3,6 +3,7 @@
 // row area's extra word) and freed in WM_NCDESTROY.
 #pragma once
 
+#include "common/dpi.h"
 #include "common/win32_owners.h"
 #include "grid/grid_image_tiles.h"
 #include "grid/grid_messages.h"
@@ -13,7 +14,8 @@
 
 #include <cstdint>
 
-// Sizes in pixels and colours of a new grid.
+// Sizes in pixels at 96 DPI (100 %), and colours, of a new grid. The grid
+// draws every size at the display's resolution: GridPixels.
 constexpr int kGridDefaultHeaderHeight = 18;
 constexpr int kGridDefaultRowHeight = 18;
 // The header is this wide whatever the columns, so that scrolling only
@@ -28,6 +30,11 @@ constexpr int kGridTextInsetTop = 2;
 constexpr int kGridChoiceImageIndent = 19;
 // The width of the divider line shown while a column edge is dragged.
 constexpr int kGridDividerWidth = 2;
+
+// A size of the grid's design (pixels at 96 DPI) on the display.
+inline int GridPixels(int pixels) {
+    return ScaleToDisplay(pixels);
+}
 
 // The extra window word of the grid window and of its row area that holds
 // the state.
@@ -52,8 +59,8 @@ struct GridState {
     GridModel model;
     uint32_t cur_col = 0;
     uint32_t cur_row = 0;
-    int header_height = kGridDefaultHeaderHeight;
-    int row_height = kGridDefaultRowHeight;
+    int header_height = GridPixels(kGridDefaultHeaderHeight);
+    int row_height = GridPixels(kGridDefaultRowHeight);
     int scroll_x = 0;
     int client_width = 0, client_height = 0; // of the grid window, kept by GridLayout
     bool bar_refresh_posted = false;

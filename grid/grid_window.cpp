@@ -44,8 +44,9 @@ bool CreateState(HWND window) {
     g->font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     g->resize_cursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_SIZEWE));
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-    g->divider = CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_BLACKRECT, 0, 0, kGridDividerWidth,
-                                 kUnplacedSize, window, nullptr, instance, nullptr);
+    g->divider = CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_BLACKRECT, 0, 0,
+                                 GridPixels(kGridDividerWidth), kUnplacedSize, window, nullptr,
+                                 instance, nullptr);
     g->header = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY,
                                 0, 0, kGridHeaderWidth, g->header_height, window,
                                 reinterpret_cast<HMENU>(static_cast<intptr_t>(kHeaderId)), instance,

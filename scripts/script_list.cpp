@@ -1,5 +1,6 @@
 #include "scripts/script_list.h"
 
+#include "common/dpi.h"
 #include "common/error_box.h"
 #include "common/modal_dialog.h"
 #include "common/system/comctl32.h"
@@ -28,7 +29,10 @@ enum ImageButton { kExecuteImage = 0, kDeleteImage = 1, kEditImage = 2 };
 constexpr int32_t kIdSize = 11, kNameSize = 149, kDescriptionSize = 249,
                   kCommandsSize = kCommandsTextSize;
 constexpr int kListColumns = 7;
+// Pixels of the design, grown with the dialog's layout.
+constexpr int kHeaderHeight = 18;
 constexpr int kRowHeight = 20;
+constexpr int kButtonImageSize = 16; // each of the three images of the buttons picture
 
 struct ListState {
     HINSTANCE instance;
@@ -45,18 +49,24 @@ void SetUpGrid(ListState& state) {
     SendMessageA(grid, GRM_SETBACKCOLOR, RGB(255, 255, 255), 0);
     SendMessageA(grid, GRM_SETLINECOLOR, RGB(128, 128, 128), 0);
     SendMessageA(grid, GRM_SETTEXTCOLOR, RGB(0, 0, 128), 0);
-    state.images = Comctl32Dll().ImageList_Create(16, 16, ILC_COLOR8 | ILC_MASK, 3, 0);
-    HBITMAP buttons = LoadBitmapA(state.instance, MAKEINTRESOURCEA(IDB_SCRIPT_BUTTONS));
+    // The buttons picture of the dialog's set: its images are as much larger.
+    HWND dialog = state.dialog;
+    const int image_size = kButtonImageSize * DialogPictureScale(dialog) / 100;
+    state.images =
+        Comctl32Dll().ImageList_Create(image_size, image_size, ILC_COLOR8 | ILC_MASK, 3, 0);
+    HBITMAP buttons = LoadPictureForDialog(dialog, IDB_SCRIPT_BUTTONS);
     Comctl32Dll().ImageList_AddMasked(state.images, buttons, RGB(255, 255, 255));
     DeleteObject(buttons);
-    SendMessageA(grid, GRM_SETROWHEIGHT, 0, kRowHeight);
+    SendMessageA(grid, GRM_SETHEADERHEIGHT, 0, ScaleToDialogY(dialog, kHeaderHeight));
+    SendMessageA(grid, GRM_SETROWHEIGHT, 0, ScaleToDialogY(dialog, kRowHeight));
     const uintptr_t images = reinterpret_cast<uintptr_t>(state.images);
-    AddGridColumn(grid, GCT_DATA, 40, "ID", GCA_CENTER, kIdSize);
-    AddGridColumn(grid, GCT_DATA, 175, "Name", GCA_LEFT, kNameSize);
-    AddGridColumn(grid, GCT_DATA, 326, "Description", GCA_LEFT, kDescriptionSize);
-    AddGridColumn(grid, GCT_IMAGE, 50, "Edit", GCA_CENTER, 0, nullptr, images);
-    AddGridColumn(grid, GCT_IMAGE, 50, "Delete", GCA_CENTER, 0, nullptr, images);
-    AddGridColumn(grid, GCT_IMAGE, 50, "Execute", GCA_CENTER, 0, nullptr, images);
+    auto width = [dialog](int pixels) { return ScaleToDialogX(dialog, pixels); };
+    AddGridColumn(grid, GCT_DATA, width(40), "ID", GCA_CENTER, kIdSize);
+    AddGridColumn(grid, GCT_DATA, width(175), "Name", GCA_LEFT, kNameSize);
+    AddGridColumn(grid, GCT_DATA, width(326), "Description", GCA_LEFT, kDescriptionSize);
+    AddGridColumn(grid, GCT_IMAGE, width(50), "Edit", GCA_CENTER, 0, nullptr, images);
+    AddGridColumn(grid, GCT_IMAGE, width(50), "Delete", GCA_CENTER, 0, nullptr, images);
+    AddGridColumn(grid, GCT_IMAGE, width(50), "Execute", GCA_CENTER, 0, nullptr, images);
     // the script's codes, hidden
     AddGridColumn(grid, GCT_DATA, 0, nullptr, GCA_LEFT, kCommandsSize, nullptr, images);
 }
@@ -157,6 +167,7 @@ INT_PTR ListProc(HWND dialog, ListState& state, UINT message, WPARAM w, LPARAM l
         SendMessageA(
             dialog, WM_SETICON, ICON_BIG,
             reinterpret_cast<LPARAM>(LoadIconA(state.instance, MAKEINTRESOURCEA(IDI_PELLAM))));
+        ShowTemplatePictureForDialog(dialog, IDC_LIST_PICTURE, IDB_SCRIPTS);
         SetUpGrid(state);
         LoadRows(state);
         return TRUE;

@@ -3,6 +3,9 @@
 
 Reads every #include "..." of the project's sources and checks:
   - no cycle among the files (a.h includes b.h includes a.h);
+  - no cycle among the modules, a module being a source file with the header
+    of the same name beside it: a.cpp includes b.h and b.cpp includes a.h
+    means a and b call each other;
   - no cycle among the product folders (db includes app, app includes db);
   - product code never includes tools/ or tests/.
 Usage: tools/check-includes.py [ROOT]   (exit 1 on a finding)
@@ -37,6 +40,24 @@ def includes_of(root, path):
                 found.append(candidate)
                 break
     return found
+
+
+def module_of(path):
+    return os.path.splitext(path)[0]
+
+
+def module_graph(files):
+    """Which modules each module's implementation files include (its own
+    header aside). Only source files count: a header that includes another
+    for its types makes no call."""
+    graph = {}
+    for path, included in files.items():
+        if not path.endswith((".c", ".cpp")):
+            continue
+        for other in included:
+            if module_of(other) != module_of(path):
+                graph.setdefault(module_of(path), set()).add(module_of(other))
+    return graph
 
 
 def top_folder(path):
@@ -80,6 +101,10 @@ def main():
     cycle = find_cycle(files)
     if cycle:
         problems.append("include cycle between files: " + " -> ".join(cycle))
+
+    cycle = find_cycle(module_graph(files))
+    if cycle:
+        problems.append("modules call each other: " + " -> ".join(cycle))
 
     folders = {}
     for path, included in files.items():

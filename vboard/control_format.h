@@ -9,8 +9,8 @@
 // Written by the control side, read by the driver whenever it takes up its
 // settings (at start, and after each string request of the control side):
 //   Control (REG_BINARY, VBoardControl).
-// Written by the driver after it took up its settings and after every
-// report it received:
+// Written by the driver after it took up its settings, and after reports
+// when the board changed (at most every 250 ms, driver/state_pacing.h):
 //   State (REG_BINARY, VBoardState).
 #pragma once
 

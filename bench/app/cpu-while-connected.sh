@@ -62,8 +62,7 @@ measure() {
     'BEGIN { printf "%.2f %.2f %.2f\n", 100 * p / hz / t, 100 * i / hz / t, 100 * s / hz / t }'
 }
 read -r pc ic sc < <(measure)
-# Disconnect's centre in dialog units (231, 234).
-xdotool mousemove --window "$DEMO_WINDOW" $((231 * 6 / 4 + 3)) $((234 * 13 / 8 + 42)) click 1
+rig_click "Qvoxline Circuits Pellam Board" 1007 # Disconnect
 sleep 1
 read -r pd id sd < <(measure)
 awk -v pc="$pc" -v ic="$ic" -v sc="$sc" -v pd="$pd" -v id="$id" -v sd="$sd" -v t="$seconds" 'BEGIN {

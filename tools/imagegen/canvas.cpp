@@ -7,9 +7,18 @@
 #include <cstdio>
 #include <map>
 
-Canvas::Canvas(int w, int h, Rgb fill)
-    : width(w), height(h), pixels(static_cast<size_t>(w) * h, fill),
-      alpha(static_cast<size_t>(w) * h, 255) {}
+Canvas::Canvas(int w, int h, Rgb fill, double s)
+    : width(static_cast<int>(std::lround(w * s))), height(static_cast<int>(std::lround(h * s))),
+      scale(s), pixels(static_cast<size_t>(width) * height, fill),
+      alpha(static_cast<size_t>(width) * height, 255) {}
+
+int Canvas::Px(int units) const {
+    return static_cast<int>(std::lround(units * scale));
+}
+
+int Canvas::Thickness(int units) const {
+    return std::max(1, Px(units));
+}
 
 void Canvas::Set(int x, int y, Rgb c) {
     if (x < 0 || y < 0 || x >= width || y >= height) return;
@@ -22,8 +31,9 @@ void Canvas::ClearAlpha() {
 }
 
 void Canvas::FillRect(int x, int y, int w, int h, Rgb c) {
-    for (int j = y; j < y + h; ++j)
-        for (int i = x; i < x + w; ++i)
+    const int left = Px(x), top = Px(y), right = Px(x + w), bottom = Px(y + h);
+    for (int j = top; j < bottom; ++j)
+        for (int i = left; i < right; ++i)
             Set(i, j, c);
 }
 
@@ -34,36 +44,48 @@ static bool InRound(int i, int j, int x, int y, int w, int h, int r) {
     return dx * dx + dy * dy <= r * r;
 }
 
-void Canvas::FillRoundRect(int x, int y, int w, int h, int r, Rgb c) {
+// A rounded rectangle in pixels: filled, or only its outer `frame` pixels.
+void Canvas::PixelRoundRect(int x, int y, int w, int h, int r, int frame, Rgb c) {
     for (int j = y; j < y + h; ++j)
         for (int i = x; i < x + w; ++i)
-            if (InRound(i, j, x, y, w, h, r)) Set(i, j, c);
-}
-
-void Canvas::FrameRoundRect(int x, int y, int w, int h, int r, Rgb c) {
-    for (int j = y; j < y + h; ++j)
-        for (int i = x; i < x + w; ++i)
-            if (InRound(i, j, x, y, w, h, r) && !InRound(i, j, x + 1, y + 1, w - 2, h - 2, r - 1))
+            if (InRound(i, j, x, y, w, h, r) &&
+                (frame == 0 ||
+                 !InRound(i, j, x + frame, y + frame, w - 2 * frame, h - 2 * frame, r - frame)))
                 Set(i, j, c);
 }
 
-void Canvas::FillCircle(int cx, int cy, int r, Rgb c) {
+void Canvas::FillRoundRect(int x, int y, int w, int h, int r, Rgb c) {
+    PixelRoundRect(Px(x), Px(y), Px(x + w) - Px(x), Px(y + h) - Px(y), Px(r), 0, c);
+}
+
+void Canvas::FrameRoundRect(int x, int y, int w, int h, int r, Rgb c) {
+    PixelRoundRect(Px(x), Px(y), Px(x + w) - Px(x), Px(y + h) - Px(y), Px(r), Thickness(1), c);
+}
+
+void Canvas::PixelCircle(int cx, int cy, int r, Rgb c) {
     for (int j = cy - r; j <= cy + r; ++j)
         for (int i = cx - r; i <= cx + r; ++i)
             if ((i - cx) * (i - cx) + (j - cy) * (j - cy) <= r * r) Set(i, j, c);
 }
 
+void Canvas::FillCircle(int cx, int cy, int r, Rgb c) {
+    PixelCircle(Px(cx), Px(cy), Px(r), c);
+}
+
 void Canvas::Line(int x0, int y0, int x1, int y1, int thickness, Rgb c) {
-    const int steps = std::max(std::abs(x1 - x0), std::abs(y1 - y0)) * 2 + 1;
+    const int px0 = Px(x0), py0 = Px(y0), px1 = Px(x1), py1 = Px(y1);
+    const int radius = Thickness(thickness) / 2;
+    const int steps = std::max(std::abs(px1 - px0), std::abs(py1 - py0)) * 2 + 1;
     for (int s = 0; s <= steps; ++s) {
         const double t = static_cast<double>(s) / steps;
-        const int x = static_cast<int>(std::lround(x0 + (x1 - x0) * t));
-        const int y = static_cast<int>(std::lround(y0 + (y1 - y0) * t));
-        FillCircle(x, y, thickness / 2, c);
+        const int x = static_cast<int>(std::lround(px0 + (px1 - px0) * t));
+        const int y = static_cast<int>(std::lround(py0 + (py1 - py0) * t));
+        PixelCircle(x, y, radius, c);
     }
 }
 
 void Canvas::FillTriangle(int x0, int y0, int x1, int y1, int x2, int y2, Rgb c) {
+    x0 = Px(x0), y0 = Px(y0), x1 = Px(x1), y1 = Px(y1), x2 = Px(x2), y2 = Px(y2);
     auto edge = [](int ax, int ay, int bx, int by, int px, int py) {
         return (bx - ax) * (py - ay) - (by - ay) * (px - ax);
     };
@@ -78,18 +100,24 @@ void Canvas::FillTriangle(int x0, int y0, int x1, int y1, int x2, int y2, Rgb c)
         }
 }
 
-int Canvas::TextWidth(const std::string& text, int scale) {
-    return text.empty() ? 0 : static_cast<int>(text.size()) * 6 * scale - scale;
+int Canvas::TextWidth(const std::string& text, int size) {
+    return text.empty() ? 0 : static_cast<int>(text.size()) * 6 * size - size;
 }
 
-void Canvas::Text(int x, int y, const std::string& text, int scale, Rgb c) {
+void Canvas::Text(int x, int y, const std::string& text, int size, Rgb c) {
+    // Whole pixels per font pixel, from the scaled origin.
+    const int dot = Thickness(size);
+    int left = Px(x);
+    const int top = Px(y);
     for (char ch : text) {
         if (const uint8_t* rows = Glyph5x7(ch))
             for (int row = 0; row < 7; ++row)
                 for (int col = 0; col < 5; ++col)
                     if (rows[row] & (16 >> col))
-                        FillRect(x + col * scale, y + row * scale, scale, scale, c);
-        x += 6 * scale;
+                        for (int j = 0; j < dot; ++j)
+                            for (int i = 0; i < dot; ++i)
+                                Set(left + col * dot + i, top + row * dot + j, c);
+        left += 6 * dot;
     }
 }
 

@@ -22,8 +22,8 @@ enum class Contact { Nc, No, None };
 
 // A relay's contacts: COM on the left, NC above right, NO below right, the
 // blade joining COM to the closed contact.
-Canvas RelayPicture(Contact contact) {
-    Canvas c(122, 70, kFace);
+Canvas RelayPicture(Contact contact, double scale) {
+    Canvas c(122, 70, kFace, scale);
     const bool live = contact != Contact::None;
     c.FillRoundRect(1, 1, 120, 68, 8, kWhite);
     c.FrameRoundRect(1, 1, 120, 68, 8, live ? kGrey : kLightGrey);
@@ -43,16 +43,16 @@ Canvas RelayPicture(Contact contact) {
     return c;
 }
 
-Canvas ReadyDot() {
-    Canvas c(16, 16, kFace);
+Canvas ReadyDot(double scale) {
+    Canvas c(16, 16, kFace, scale);
     c.FillCircle(7, 7, 7, Rgb{20, 110, 40});
     c.FillCircle(7, 7, 6, Rgb{40, 190, 70});
     c.FillCircle(5, 5, 2, Rgb{150, 235, 160});
     return c;
 }
 
-Canvas WarningMark() {
-    Canvas c(16, 16, kFace);
+Canvas WarningMark(double scale) {
+    Canvas c(16, 16, kFace, scale);
     c.FillCircle(7, 7, 7, Rgb{150, 20, 20});
     c.FillCircle(7, 7, 6, kRed);
     c.FillRect(6, 3, 3, 6, kWhite);
@@ -61,8 +61,8 @@ Canvas WarningMark() {
 }
 
 // The maker's logo: a relay symbol and the product name.
-Canvas Logo() {
-    Canvas c(370, 89, kFace);
+Canvas Logo(double scale) {
+    Canvas c(370, 89, kFace, scale);
     c.FillRoundRect(0, 0, 370, 89, 14, kBlue);
     c.FillRoundRect(10, 10, 70, 69, 10, kWhite);
     c.FillCircle(26, 45, 6, kInk);
@@ -76,8 +76,8 @@ Canvas Logo() {
 }
 
 // The Edit Relay dialog's picture: a relay coil with its contact.
-Canvas EditRelayPicture() {
-    Canvas c(76, 69, kFace);
+Canvas EditRelayPicture(double scale) {
+    Canvas c(76, 69, kFace, scale);
     c.FillRoundRect(2, 2, 72, 65, 10, kWhite);
     c.FrameRoundRect(2, 2, 72, 65, 10, kGrey);
     for (int i = 0; i < 5; ++i)
@@ -90,8 +90,8 @@ Canvas EditRelayPicture() {
 }
 
 // The Relay Scripts dialog's picture: a script page.
-Canvas ScriptsPicture() {
-    Canvas c(32, 32, kFace);
+Canvas ScriptsPicture(double scale) {
+    Canvas c(32, 32, kFace, scale);
     c.FillRect(6, 2, 20, 28, kWhite);
     c.FrameRoundRect(6, 2, 20, 28, 1, kInk);
     for (int i = 0; i < 5; ++i)
@@ -102,8 +102,8 @@ Canvas ScriptsPicture() {
 }
 
 // Execute, Delete and Edit buttons of a script row, on white (transparent).
-Canvas ScriptButtons() {
-    Canvas c(48, 16, kWhite);
+Canvas ScriptButtons(double scale) {
+    Canvas c(48, 16, kWhite, scale);
     c.FillTriangle(3, 2, 3, 13, 13, 7, kGreen); // execute
     c.Line(19, 3, 28, 12, 3, kRed);             // delete
     c.Line(28, 3, 19, 12, 3, kRed);
@@ -134,6 +134,21 @@ const std::vector<std::string> kHandCursor = {
     "     ##########",
 };
 
+// The pictures at 100 % under their plain names, and for displays at 150 %
+// and 200 % with "_150" and "_200" added.
+bool WritePictures(const std::string& dir, double scale, const std::string& suffix) {
+    auto path = [&](const char* name) { return dir + "/" + name + suffix + ".bmp"; };
+    return WriteBmp8(RelayPicture(Contact::Nc, scale), path("relay_nc")) &&
+           WriteBmp8(RelayPicture(Contact::No, scale), path("relay_no")) &&
+           WriteBmp8(RelayPicture(Contact::None, scale), path("relay_blank")) &&
+           WriteBmp8(ReadyDot(scale), path("ready")) &&
+           WriteBmp8(WarningMark(scale), path("not_ready")) &&
+           WriteBmp8(Logo(scale), path("logo")) &&
+           WriteBmp8(EditRelayPicture(scale), path("edit_relay")) &&
+           WriteBmp8(ScriptsPicture(scale), path("scripts")) &&
+           WriteBmp8(ScriptButtons(scale), path("script_buttons"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -142,15 +157,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string dir = argv[1];
-    bool ok = WriteBmp8(RelayPicture(Contact::Nc), dir + "/relay_nc.bmp") &&
-              WriteBmp8(RelayPicture(Contact::No), dir + "/relay_no.bmp") &&
-              WriteBmp8(RelayPicture(Contact::None), dir + "/relay_blank.bmp") &&
-              WriteBmp8(ReadyDot(), dir + "/ready.bmp") &&
-              WriteBmp8(WarningMark(), dir + "/not_ready.bmp") &&
-              WriteBmp8(Logo(), dir + "/logo.bmp") &&
-              WriteBmp8(EditRelayPicture(), dir + "/edit_relay.bmp") &&
-              WriteBmp8(ScriptsPicture(), dir + "/scripts.bmp") &&
-              WriteBmp8(ScriptButtons(), dir + "/script_buttons.bmp");
+    bool ok = WritePictures(dir, 1, "") && WritePictures(dir, 1.5, "_150") &&
+              WritePictures(dir, 2, "_200");
     const Canvas big = AppIcon(72), small = AppIcon(16);
     ok = ok && WriteIcon32({&big, &small}, dir + "/pellam.ico") &&
          WriteMonoCursor(kHandCursor, 6, 0, dir + "/hand.cur");

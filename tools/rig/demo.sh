@@ -35,7 +35,6 @@ SQL
     sleep 0.2
   done
   sleep 1
-  # Connect's centre in dialog units (149, 234) at 6x13 base units, below caption and menu.
-  xdotool mousemove --window "$DEMO_WINDOW" $((149 * 6 / 4 + 3)) $((234 * 13 / 8 + 42)) click 1
+  rig_click "Qvoxline Circuits Pellam Board" 1006 # Connect
   sleep 1
 }

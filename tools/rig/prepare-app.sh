@@ -10,7 +10,9 @@
 #    and dist/Pellam.MDB, kept when it exists (--reset makes it fresh): both
 #    made by dist/pellam-db.exe through the driver, as the installer does;
 #  - the installation record naming dist/Pellam.exe;
-#  - dist/sim/Pellam.exe, the program beside the simulated-board library.
+#  - dist/sim/Pellam.exe, the program beside the simulated-board library;
+#  - the virtual board's driver, where the prefix has it installed: the one
+#    just built (Wine loads it at its next start; boards keep their devices).
 # Usage: tools/rig/prepare-app.sh [--reset]
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
@@ -79,4 +81,10 @@ DISPLAY= wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\
 # would then fail to open in the session that follows.
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
+# A rename, never a write into the file a running Wine may have mapped.
+installed="$WINEPREFIX/drive_c/windows/system32/drivers/pellam_vboard.sys"
+built=dist/vboard/pellam_vboard.sys
+if [ -f "$installed" ] && [ -f "$built" ] && ! cmp -s "$built" "$installed"; then
+  cp "$built" "$installed.new" && mv "$installed.new" "$installed"
+fi
 exit 0

@@ -4,28 +4,52 @@
 # Options, the About box, the Relay Scripts list, the script editor and a
 # finished execution log; then the real Pellam.exe connected to the default
 # virtual board beside the board panel. All under docs/.
+#   tools/rig/screenshots.sh [--dpi DPI] [--out DIR]
+# --dpi takes them with the prefix's display at DPI (144 = 150 %, 192 =
+# 200 %) on a screen large enough, into build/screenshots/dpi-DPI/ unless
+# --out says otherwise, and sets the prefix back to 96 DPI afterwards.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+dpi=96
+out=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --dpi) dpi=$2; shift 2 ;;
+    --out) out=$2; shift 2 ;;
+    *) echo "usage: tools/rig/screenshots.sh [--dpi DPI] [--out DIR]"; exit 2 ;;
+  esac
+done
+[ -n "$out" ] || { [ "$dpi" = 96 ] && out=docs || out="build/screenshots/dpi-$dpi"; }
+mkdir -p "$out"
 source tools/rig/session.sh
 source tools/rig/demo.sh
+finish() {
+  rig_session_stop
+  [ "$dpi" = 96 ] || rig_set_dpi 96
+}
+if [ "$dpi" -gt 144 ]; then
+  # The screen grows with the windows, so that none is cut off.
+  export RIG_SCREEN="$((1600 * dpi / 144))x$((1200 * dpi / 144))x24"
+fi
+rig_set_dpi "$dpi"
 rig_session_start
-trap rig_session_stop EXIT
+trap finish EXIT
 
-# Saves the topmost window whose title matches $1 to docs/$2.
+main_title="Qvoxline Circuits Pellam Board"
+# Saves the topmost window whose title matches $1 to $out/$2.
 shot() {
   local id
   id=$(xdotool search --name "$1" 2>/dev/null | tail -n1 || true)
   [ -n "$id" ] || { echo "no window '$1'"; return 1; }
   eval "$(xdotool getwindowgeometry --shell "$id")"
-  import -display "$DISPLAY" -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "docs/$2"
-  echo "saved docs/$2"
+  import -display "$DISPLAY" -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/$2"
+  echo "saved $out/$2"
 }
 
 demo_start_connected
 sleep 2
-shot "^Qvoxline Circuits Pellam Board$" main-window.png
-# EDIT of relay 3: its centre in dialog units (274, 186).
-xdotool mousemove --window "$DEMO_WINDOW" $((274 * 6 / 4 + 3)) $((186 * 13 / 8 + 42)) click 1
+shot "^$main_title\$" main-window.png
+rig_click "$main_title" 1017 # EDIT of relay 3
 sleep 1.5
 shot "Edit Relay 3" edit-relay.png
 xdotool key Escape
@@ -42,27 +66,38 @@ sleep 4
 shot "^About Qvoxline Relay Board$" about-box.png
 xdotool key alt+F4
 sleep 0.5
+if [ "$dpi" != 96 ]; then
+  # A message box of the program's: Relay Options while disconnected.
+  xdotool windowactivate --sync "$DEMO_WINDOW" 2>/dev/null || true
+  xdotool key alt+o Return
+  sleep 1.5
+  shot "^Error$" message-box.png
+  xdotool key Return
+  sleep 0.5
+fi
 
-# The About box disconnected: Connect again, then Relay Scripts (its centre
-# in dialog units (313, 234)).
+# The About box disconnected: Connect again, then Relay Scripts.
 xdotool windowactivate --sync "$DEMO_WINDOW" 2>/dev/null || true
-xdotool mousemove --window "$DEMO_WINDOW" $((149 * 6 / 4 + 3)) $((234 * 13 / 8 + 42)) click 1
+rig_click "$main_title" 1006 # Connect
 sleep 1
-xdotool mousemove --window "$DEMO_WINDOW" $((313 * 6 / 4 + 3)) $((234 * 13 / 8 + 42)) click 1
+rig_click "$main_title" 1026 # Relay Scripts
 sleep 1.5
 shot "^Relay Scripts$" script-list.png
-list=$(xdotool search --name "^Relay Scripts$" | tail -n1)
-# Grid cells: the grid starts at dialog units (4, 31); header 18 px, rows 20 px.
-cell() { # column centre x in pixels within the grid, row
-  xdotool mousemove --window "$list" $((3 + 4 * 6 / 4 + 2 + $1)) $((22 + 31 * 13 / 8 + 2 + 18 + 20 * $2 + 10)) click --repeat 2 1
+# Activates the first script's cell in column $1 of the list's grid from the
+# keyboard: a click gives the grid the focus, Home and Left go to the first
+# cell, Right to the column, Enter activates it.
+activate_cell() {
+  rig_click "Relay Scripts" 140
+  xdotool key Home Left Left Left Left Left Left
+  for _ in $(seq "$1"); do xdotool key Right; done
+  xdotool key Return
 }
-cell 566 0 # Edit of the first script
+activate_cell 3 # Edit of the first script
 sleep 1.5
 shot "^EDIT Existing Relay Script$" script-editor.png
 xdotool key Escape
 sleep 1.5
-list=$(xdotool search --name "^Relay Scripts$" | tail -n1)
-cell 666 0 # Execute of the first script
+activate_cell 5 # Execute of the first script
 sleep 1
 xdotool key Return # "Execute Script Number 1 ?": Yes
 sleep 8
@@ -87,7 +122,10 @@ for _ in $(seq 50); do
   [ -n "$panel" ] && break
   sleep 0.2
 done
-xdotool windowsize "$panel" 917 210 windowmove "$panel" 0 520
+# Sizes and places at 96 DPI, grown with the display.
+at_dpi() { echo $(($1 * dpi / 96)); }
+xdotool windowsize "$panel" "$(at_dpi 917)" "$(at_dpi 210)" windowmove "$panel" 0 "$(at_dpi 520)"
 sleep 3
-import -display "$DISPLAY" -window root -crop 1024x735+0+0 +repage docs/virtual-board.png
-echo "saved docs/virtual-board.png"
+import -display "$DISPLAY" -window root -crop "$(at_dpi 1024)x$(at_dpi 735)+0+0" +repage \
+  "$out/virtual-board.png"
+echo "saved $out/virtual-board.png"

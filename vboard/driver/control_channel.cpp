@@ -1,8 +1,4 @@
-// The virtual board's settings and state in its device's hardware key
-// (vboard/control_format.h), and the life of the board record. Registry
-// access needs PASSIVE_LEVEL: it happens in the start request and in the
-// service work item only, never in a HID request.
-#include "vboard/driver/virtual_board.h"
+#include "vboard/driver/control_channel.h"
 
 namespace {
 
@@ -90,6 +86,30 @@ void ApplyControl(VirtualBoard* board, const VBoardControl& control) {
     board->applied_serial = control.serial;
 }
 
+} // namespace
+
+void SetDefaultIdentity(VirtualBoard* board) {
+    board->vendor_id = 0x0000;
+    board->product_id = 0x8001;
+    board->version_number = 0x0100;
+    CopyText(board->product, VBOARD_DEFAULT_PRODUCT, kVBoardStringChars);
+    CopyText(board->manufacturer, VBOARD_DEFAULT_MANUFACTURER, kVBoardStringChars);
+    SerialNumberOf(board->product_id, board->serial_number);
+}
+
+void OpenControlChannel(VirtualBoard* board) {
+    if (!board->parameters &&
+        IoOpenDeviceRegistryKey(board->physical, PLUGPLAY_REGKEY_DEVICE, KEY_ALL_ACCESS,
+                                &board->parameters) != STATUS_SUCCESS)
+        board->parameters = nullptr; // a board with the default identity
+    ReadIdentity(board);
+}
+
+void CloseControlChannel(VirtualBoard* board) {
+    if (board->parameters) ZwClose(board->parameters);
+    board->parameters = nullptr;
+}
+
 void TakeUpControl(VirtualBoard* board) {
     VBoardControl control;
     if (ReadValue(board->parameters, VBOARD_VALUE_CONTROL, REG_BINARY, &control, sizeof control) !=
@@ -100,134 +120,10 @@ void TakeUpControl(VirtualBoard* board) {
     ApplyControl(board, control);
 }
 
-void PublishState(VirtualBoard* board) {
+void WriteState(VirtualBoard* board, const VBoardState& state) {
     if (!board->parameters) return;
-    VBoardState state;
-    ZeroBytes(&state, sizeof state);
-    state.format = kVBoardFormat;
-    {
-        BoardLock lock(board);
-        CopyBytes(&state.firmware, &board->firmware, sizeof state.firmware);
-        state.applied_serial = board->applied_serial;
-        state.publications = ++board->publications;
-    }
     UNICODE_STRING name;
     RtlInitUnicodeString(&name, VBOARD_VALUE_STATE);
-    ZwSetValueKey(board->parameters, &name, 0, REG_BINARY, &state, sizeof state);
-}
-
-// A status answer held back for the board's answer delay: sent once the
-// delay has passed (or at once when the device goes away).
-void SendHeldAnswer(VirtualBoard* board) {
-    uint32_t delay_ms;
-    {
-        BoardLock lock(board);
-        if (!board->answer_held) return;
-        delay_ms = board->firmware.answer_delay_ms;
-    }
-    LARGE_INTEGER timeout;
-    timeout.QuadPart = -10000LL * delay_ms; // relative, in 100 ns
-    KeWaitForSingleObject(&board->removing, Executive, KernelMode, FALSE, &timeout);
-    {
-        BoardLock lock(board);
-        board->answer_held = false;
-    }
-    DeliverAnswer(board);
-}
-
-void NTAPI ServiceBoard(DEVICE_OBJECT*, void* context) {
-    auto* board = static_cast<VirtualBoard*>(context);
-    for (;;) {
-        TakeUpControl(board);
-        SendHeldAnswer(board);
-        PublishState(board);
-        BoardLock lock(board);
-        if (board->service_again && !board->removed) {
-            board->service_again = false;
-            continue;
-        }
-        board->service_queued = false;
-        board->service_again = false;
-        KeSetEvent(&board->service_idle, IO_NO_INCREMENT, FALSE);
-        return;
-    }
-}
-
-} // namespace
-
-void CopyBytes(void* out, const void* in, SIZE_T n) {
-    auto* o = static_cast<volatile UCHAR*>(out);
-    const auto* i = static_cast<const UCHAR*>(in);
-    for (SIZE_T k = 0; k < n; ++k)
-        o[k] = i[k];
-}
-
-void ZeroBytes(void* out, SIZE_T n) {
-    auto* o = static_cast<volatile UCHAR*>(out);
-    for (SIZE_T k = 0; k < n; ++k)
-        o[k] = 0;
-}
-
-NTSTATUS PrepareBoard(VirtualBoard* board, DEVICE_OBJECT* self) {
-    ZeroBytes(board, sizeof *board);
-    KeInitializeSpinLock(&board->lock);
-    InitializeListHead(&board->reads);
-    BoardPowerOn(&board->firmware, "0123");
-    board->product_id = 0x8001;
-    board->version_number = 0x0100;
-    CopyText(board->product, VBOARD_DEFAULT_PRODUCT, kVBoardStringChars);
-    CopyText(board->manufacturer, VBOARD_DEFAULT_MANUFACTURER, kVBoardStringChars);
-    SerialNumberOf(board->product_id, board->serial_number);
-    auto* hid = static_cast<HID_DEVICE_EXTENSION*>(self->DeviceExtension);
-    board->self = self;
-    board->physical = hid->PhysicalDeviceObject;
-    board->next = hid->NextDeviceObject;
-    KeInitializeEvent(&board->service_idle, NotificationEvent, TRUE);
-    KeInitializeEvent(&board->removing, NotificationEvent, FALSE);
-    board->service_item = IoAllocateWorkItem(self);
-    return board->service_item ? STATUS_SUCCESS : STATUS_INSUFFICIENT_RESOURCES;
-}
-
-void StartBoard(VirtualBoard* board) {
-    if (!board->parameters &&
-        IoOpenDeviceRegistryKey(board->physical, PLUGPLAY_REGKEY_DEVICE, KEY_ALL_ACCESS,
-                                &board->parameters) != STATUS_SUCCESS)
-        board->parameters = nullptr; // a board with the default identity
-    ReadIdentity(board);
-    {
-        BoardLock lock(board);
-        board->removed = false;
-    }
-    KeClearEvent(&board->removing);
-    TakeUpControl(board);
-    PublishState(board);
-}
-
-void StopBoard(VirtualBoard* board, bool removal) {
-    {
-        BoardLock lock(board);
-        board->removed = true;
-    }
-    KeSetEvent(&board->removing, IO_NO_INCREMENT, FALSE);
-    FailReads(board, STATUS_DELETE_PENDING);
-    if (!removal) return;
-    KeWaitForSingleObject(&board->service_idle, Executive, KernelMode, FALSE, nullptr);
-    if (board->service_item) IoFreeWorkItem(board->service_item);
-    board->service_item = nullptr;
-    if (board->parameters) ZwClose(board->parameters);
-    board->parameters = nullptr;
-}
-
-void RequestService(VirtualBoard* board) {
-    {
-        BoardLock lock(board);
-        if (board->removed || !board->service_item) return;
-        if (board->service_queued) {
-            board->service_again = true;
-            return;
-        }
-        board->service_queued = true;
-        KeClearEvent(&board->service_idle);
-    }
-    IoQueueWorkItem(board->service_item, ServiceBoard, DelayedWorkQueue, board);
+    ZwSetValueKey(board->parameters, &name, 0, REG_BINARY, const_cast<VBoardState*>(&state),
+                  sizeof state);
 }

@@ -4,7 +4,8 @@
 // so the device library reaches it through SetupAPI, HID and CreateFile
 // exactly as it reaches a board on USB. This file is the PnP and power
 // plumbing; the board answers HID requests in hid_requests.cpp.
-#include "vboard/driver/virtual_board.h"
+#include "vboard/driver/board_service.h"
+#include "vboard/driver/hid_requests.h"
 
 namespace {
 

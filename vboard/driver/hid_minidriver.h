@@ -8,9 +8,14 @@
 // (C++ refuses the second definition).
 #define __INTRINSIC_DEFINED_InterlockedBitTestAndSet
 #define __INTRINSIC_DEFINED_InterlockedBitTestAndReset
+// The driver is built without floating-point and vector registers; keep
+// intrin.h from defining this fence through an SSE instruction.
+#define __INTRINSIC_DEFINED___faststorefence
 #include <ddk/wdm.h>
 #include <hidusage.h>
 #include <ddk/hidclass.h>
+
+#include "vboard/driver/hid_ids.h"
 
 #undef IOCTL_HID_GET_STRING
 #undef IOCTL_HID_GET_DEVICE_ATTRIBUTES
@@ -27,18 +32,6 @@
 #define IOCTL_HID_ACTIVATE_DEVICE HID_CTL_CODE(7)
 #define IOCTL_HID_DEACTIVATE_DEVICE HID_CTL_CODE(8)
 #define IOCTL_HID_GET_DEVICE_ATTRIBUTES HID_CTL_CODE(9)
-
-constexpr UCHAR kHidHidDescriptorType = 0x21;
-constexpr UCHAR kHidReportDescriptorType = 0x22;
-
-// The string ids Windows' HID class asks for ...
-constexpr ULONG kHidStringManufacturer = 14;
-constexpr ULONG kHidStringProduct = 15;
-constexpr ULONG kHidStringSerialNumber = 16;
-// ... and those Wine's asks for (the HID_STRING_TYPE values of ddk/hidclass.h).
-constexpr ULONG kWineStringManufacturer = 1;
-constexpr ULONG kWineStringProduct = 2;
-constexpr ULONG kWineStringSerialNumber = 3;
 
 extern "C" {
 

@@ -3,6 +3,7 @@
 #include "about/about_font.h"
 #include "about/surface.h"
 #include "about/surface_raster.h"
+#include "about/surface_state.h"
 #include "tools/pack/pack_formats.h"
 
 #include <gtest/gtest.h>
@@ -287,6 +288,38 @@ TEST(SurfaceLifecycle, ReinitialisesAfterShutdown) {
     }
     SurfFillRect(0, 0, 10, 10, 1); // no back buffer: nothing happens
     SurfDrawText(0, 0, "A", 1);
+}
+
+// A window showing the back buffer enlarged draws each of its pixels from
+// inside the buffer rectangle its clip box maps to.
+TEST(SurfaceScale, WindowRectanglesMapToTheBufferPixelsTheyShow) {
+    struct Case {
+        int32_t numerator, denominator;
+        SurfRect window, buffer;
+        int32_t window_width; // of a 400-pixel buffer
+    };
+    const Case cases[] = {
+        {1, 1, {0, 0, 393, 296}, {0, 0, 393, 296}, 400},
+        {2, 1, {0, 0, 786, 592}, {0, 0, 393, 296}, 800},
+        {2, 1, {1, 1, 3, 5}, {0, 0, 2, 3}, 800},
+        {144, 96, {0, 0, 590, 444}, {0, 0, 394, 296}, 600},
+        {144, 96, {10, 10, 11, 11}, {6, 6, 8, 8}, 600},
+        {3, 2, {-3, 0, 3, 3}, {-2, 0, 2, 2}, 600},
+        {0, 96, {5, 5, 9, 9}, {5, 5, 9, 9}, 400}, // no scale: pixel for pixel
+    };
+    for (const Case& c : cases) {
+        SurfSetWindowScale(c.numerator, c.denominator);
+        const SurfRect b = SurfBufferRectOf(c.window);
+        EXPECT_EQ(b.left, c.buffer.left) << c.numerator << "/" << c.denominator;
+        EXPECT_EQ(b.top, c.buffer.top) << c.numerator << "/" << c.denominator;
+        EXPECT_EQ(b.right, c.buffer.right) << c.numerator << "/" << c.denominator;
+        EXPECT_EQ(b.bottom, c.buffer.bottom) << c.numerator << "/" << c.denominator;
+        EXPECT_EQ(SurfWindowLength(400), c.window_width) << c.numerator << "/" << c.denominator;
+    }
+    SurfSetWindowScale(2, 1);
+    ASSERT_TRUE(SurfInit(16, 8));
+    SurfShutdown(); // pixel for pixel again
+    EXPECT_TRUE(SurfWindowUnscaled());
 }
 
 } // namespace

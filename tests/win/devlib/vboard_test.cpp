@@ -210,6 +210,50 @@ TEST_F(VirtualBoards, UnpluggedAndPluggedBack) {
     EXPECT_EQ(s[0], 1);
 }
 
+// The driver writes the board's State into the registry's SYSTEM hive only
+// when the board changed, at most a few times a second, and still soon
+// enough for the board panel, which reads it without asking first.
+TEST_F(VirtualBoards, StateIsWrittenOnChangeOnlyAndPaced) {
+    auto state = [] {
+        for (const VBoardInfo& b : ListVirtualBoards())
+            if (b.id.product_id == kDefaultVBoard.product_id && b.id.interface_number == 0)
+                return b.state;
+        return VBoardState{};
+    };
+    // Polled as the program polls it, ten status requests a second.
+    const uint32_t before = state().publications;
+    for (int i = 0; i < 15; ++i) {
+        Status(0x8001);
+        Sleep(100);
+    }
+    EXPECT_EQ(state().publications, before);
+
+    // A relay command shows without a request of the control side.
+    ASSERT_EQ(lib.WritePellam(0x8001, 5, 0), 1); // relay 3 to NO
+    DWORD start = GetTickCount();
+    while (state().firmware.relays[2] != 1 && GetTickCount() - start < 2000)
+        Sleep(10);
+    EXPECT_EQ(state().firmware.relays[2], 1);
+    EXPECT_LT(GetTickCount() - start, 1000u);
+
+    // Relay 1 switched twenty times in a second and a half: a write per
+    // change would be twenty.
+    Sleep(300);
+    const uint32_t first = state().publications;
+    start = GetTickCount();
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_EQ(lib.WritePellam(0x8001, i % 2 ? 0 : 1, 0), 1);
+        Status(0x8001);
+        Sleep(75);
+    }
+    Sleep(400); // the last change is written once its turn comes
+    const DWORD elapsed = GetTickCount() - start;
+    const VBoardState last = state();
+    EXPECT_LE(last.publications - first, elapsed / 250 + 2) << elapsed << " ms";
+    EXPECT_GE(last.publications - first, 3u);
+    EXPECT_EQ(last.firmware.relays[0], 0); // the last command: relay 1 to NC
+}
+
 TEST_F(VirtualBoards, ToolSetsModesAndSwitchesRelaysByHand) {
     const std::string vboard = "\"" + DistPath("vboard/vboard.exe") + "\" ";
     ASSERT_EQ(RunToEnd(vboard + "ready 8001 0"), 0);
