@@ -19,16 +19,31 @@
 #include <sql.h>
 #include <sqlext.h>
 
+/* Debian's SQLite ODBC driver, in the library folder of the stand-in's own
+   architecture (the 32-bit lane builds it for i386). */
+#if defined(__i386__)
+#define SQLITE_DRIVER "/usr/lib/i386-linux-gnu/odbc/libsqlite3odbc.so"
+#else
 #define SQLITE_DRIVER "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so"
+#endif
 
 static SQLRETURN Unavailable(void) { return SQL_ERROR; }
 
 /* A forwarded function is a single indirect jump through its pointer, so it
-   keeps any signature; until the SQLite driver is loaded it fails. */
+   keeps any signature; until the SQLite driver is loaded it fails. On i386
+   the pointer is reached through the GOT, whose address the call/pop pair
+   yields (%eax is free: arguments are on the stack). */
+#if defined(__i386__)
+#define JUMP_THROUGH(name)                                                               \
+    "\tcall 1f\n1:\tpopl %eax\n\taddl $_GLOBAL_OFFSET_TABLE_+(.-1b), %eax\n"             \
+    "\tjmp *real_" #name "@GOTOFF(%eax)\n"
+#else
+#define JUMP_THROUGH(name) "\tjmp *real_" #name "(%rip)\n"
+#endif
 #define FORWARD(name)                                                                    \
     __attribute__((visibility("hidden"))) void* real_##name = (void*)Unavailable;         \
-    __asm__(".text\n.globl " #name "\n.type " #name ",@function\n" #name                 \
-            ":\n\tjmp *real_" #name "(%rip)\n");
+    __asm__(".text\n.globl " #name "\n.type " #name ",@function\n" #name ":\n"             \
+            JUMP_THROUGH(name));
 #define FORWARDED_FUNCTIONS(X)                                                                \
     X(SQLAllocConnect) X(SQLAllocEnv) X(SQLAllocHandle) X(SQLAllocStmt) X(SQLBindCol)           \
     X(SQLBindParam) X(SQLBindParameter) X(SQLBrowseConnect) X(SQLBulkOperations) X(SQLCancel)    \

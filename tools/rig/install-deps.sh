@@ -10,6 +10,7 @@ packages=(
   unixodbc unixodbc-dev libsqliteodbc sqlite3 gcc
   libxmp-dev libopenmpt-dev clang libclang-rt-14-dev clang-format
   nsis 7zip python3 gnuplot-nox osslsigncode openssl
+  qemu-system-x86 qemu-utils debootstrap cpio e2fsprogs
 )
 
 missing=()

@@ -27,9 +27,15 @@ mv "$driver.tmp" "$driver"
 absent="$ODBCSYSINI/libpellam_absent_driver.so"
 gcc -std=c11 -O2 -Wall -Wextra -Werror -shared -fPIC tools/odbc/absent_driver.c -o "$absent"
 setup="$ODBCSYSINI/pellam_access_setup.dll"
-x86_64-w64-mingw32-gcc -std=c11 -O2 -Wall -Wextra -Werror -shared -I. -static-libgcc \
-  tools/odbc/access_setup.c tools/odbc/create_db_request.c tools/odbc/access_setup.def \
-  -lodbccp32 -o "$setup"
+# PELLAM_ACCESS_SETUP_DLL: one built already, for a prefix of another
+# architecture (the Windows build makes it as target pellam_access_setup).
+if [ -n "${PELLAM_ACCESS_SETUP_DLL:-}" ]; then
+  cp "$PELLAM_ACCESS_SETUP_DLL" "$setup"
+else
+  x86_64-w64-mingw32-gcc -std=c11 -O2 -Wall -Wextra -Werror -shared -I. -static-libgcc \
+    tools/odbc/access_setup.c tools/odbc/create_db_request.c tools/odbc/access_setup.def \
+    -lodbccp32 -o "$setup"
+fi
 cat >"$ODBCSYSINI/odbcinst.ini" <<INI
 [Microsoft Access Driver (*.mdb)]
 Description = Access driver name, SQLite database (Pellam stand-in)

@@ -44,9 +44,8 @@ void SetCell(std::vector<uint8_t>& pattern, int channels, int row, int channel, 
 }
 
 std::vector<uint8_t> WriteModule(const TestModule& m) {
-    std::vector<uint8_t> v;
     const char* id = "Extended Module: Test module in code\x1a";
-    v.insert(v.end(), id, id + 38);
+    std::vector<uint8_t> v(id, id + 38);
     v.resize(58, ' ');
     Put(v, 0x0104, 2);
     Put(v, 276, 4);

@@ -91,26 +91,23 @@ std::string Clipping(HWND control) {
     return "";
 }
 
+// EnumChildWindows calls back with the system's calling convention
+// (__stdcall on x86), which a lambda does not have.
+BOOL CALLBACK NoteClipped(HWND control, LPARAM found_address) {
+    auto* found = reinterpret_cast<std::vector<std::string>*>(found_address);
+    if (!IsWindowVisible(control) || ClassOf(GetParent(control)) == "CellGrid") return TRUE;
+    const std::string why = Clipping(control);
+    if (!why.empty())
+        found->push_back(ClassOf(control) + " " + std::to_string(GetDlgCtrlID(control)) + ": " +
+                         why);
+    return TRUE;
+}
+
 // Every visible control of `window` that is cut off, with the reason. The
 // grid's own parts are the grid's concern (its header is wider on purpose).
 std::vector<std::string> ClippedControls(HWND window) {
     std::vector<std::string> found;
-    struct Walk {
-        HWND window;
-        std::vector<std::string>* found;
-    } walk{window, &found};
-    EnumChildWindows(
-        window,
-        [](HWND control, LPARAM l) -> BOOL {
-            auto* w = reinterpret_cast<Walk*>(l);
-            if (!IsWindowVisible(control) || ClassOf(GetParent(control)) == "CellGrid") return TRUE;
-            const std::string why = Clipping(control);
-            if (!why.empty())
-                w->found->push_back(ClassOf(control) + " " + std::to_string(GetDlgCtrlID(control)) +
-                                    ": " + why);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&walk));
+    EnumChildWindows(window, NoteClipped, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 

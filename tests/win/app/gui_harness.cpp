@@ -124,22 +124,30 @@ std::string StatusPart(HWND status_bar, int part) {
     return text;
 }
 
+namespace {
+
+struct WindowSearch {
+    DWORD process_id;
+    const std::function<bool(HWND)>& accept;
+    HWND found;
+};
+
+// EnumWindows calls back with the system's calling convention (__stdcall on
+// x86), which a lambda does not have.
+BOOL CALLBACK MatchWindow(HWND window, LPARAM search_address) {
+    auto* search = reinterpret_cast<WindowSearch*>(search_address);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process_id || !search->accept(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+} // namespace
+
 HWND FindWindowOf(DWORD process_id, const std::function<bool(HWND)>& accept) {
-    struct Search {
-        DWORD process_id;
-        const std::function<bool(HWND)>& accept;
-        HWND found;
-    } search{process_id, accept, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM l) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(l);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->process_id || !s->accept(window)) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{process_id, accept, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

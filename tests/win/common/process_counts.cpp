@@ -8,9 +8,12 @@ namespace {
 
 constexpr ULONG kSystemHandleInformation = 16;
 constexpr size_t kGdiTableEntries = 65536;
+// Wine's GDI handle table: entries of the same 24 bytes in 32- and 64-bit
+// processes (64-bit object and user pointers), found through the PEB's
+// GdiSharedHandleTable, whose offset differs with the pointer size.
 constexpr size_t kGdiEntrySize = 24;       // object pointer, owner, unique, type, flags, user
 constexpr size_t kGdiEntryTypeOffset = 14; // 0 for a free entry
-constexpr size_t kPebGdiTableOffset = 0xF8;
+constexpr size_t kPebGdiTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
 
 struct SystemHandleEntry {
     ULONG process_id;
